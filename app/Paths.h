@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+// Fixed names, version constants and service addresses.
+
+inline constexpr char kAppDirName[] = "Brindlecast";
+inline constexpr char kUsersDirName[] = "users";
+inline constexpr char kVersion[] = "1.3.4";
+inline constexpr char kRevision[] = "2936";
+
+// The home directory joined with "Brindlecast".
+QString appDataDir();
+QString logFilePath();
+QString netConfPath();
+QString loginConfPath();
+QString langConfPath();
+
+// Base address of the web service, no trailing slash. The build sets a default;
+// the environment variable BRINDLECAST_SERVICE_URL overrides it at run time.
+QString serviceUrl();
+QString serviceUrl(const QString &path);
+
+// "Brindlecast_VERSION_STRING: 1.3.4; revision: 2936; server: <url>;"
+QString versionLine();

@@ -1,0 +1,37 @@
+#include "AppExit.h"
+#include "Log.h"
+#include "MyApplication.h"
+#include "Startup.h"
+#include "bc_ret.h"
+
+#include <QMessageBox>
+
+int main(int argc, char **argv)
+{
+    registerResultMetaType();
+    MyApplication app(argc, argv);
+    AppExit appExit;
+
+    int result = -1;
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.isEmpty()) {
+        const bc_ret error(QStringLiteral("QCoreApplication::arguments"), -1,
+                           QCoreApplication::translate("main", "The command line holds no program name."));
+        QMessageBox::critical(nullptr, QCoreApplication::translate("main", "Error"), error.messages(QStringLiteral(": ")));
+    } else {
+        result = runStartup(app, arguments);
+    }
+
+    bc_ret errors;
+    QString reason;
+    appExit.execute(errors, reason);
+    if (errors.failed()) {
+        logError(QStringLiteral("Exit command failed: %1").arg(errors.details(QStringLiteral(": "))));
+        QMessageBox box(QMessageBox::Warning, QCoreApplication::translate("main", "Brindlecast - Error on exit"),
+                        QCoreApplication::translate("main", "%1 Reason:<br>%2")
+                                .arg(reason, errors.details(QStringLiteral(":<br>"))),
+                        QMessageBox::Ok);
+        box.exec();
+    }
+    return result;
+}

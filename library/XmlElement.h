@@ -1,0 +1,81 @@
+#pragma once
+
+#include "bc_ret.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QDomElement>
+#include <QList>
+#include <QString>
+
+#include <memory>
+
+class QDomDocument;
+class QIODevice;
+
+// One element of a settings or list file. A field is a child element whose text
+// lives in the attribute "value"; a record is a child element with children of
+// its own; a list repeats one tag. Elements refer to their root's document and
+// must not outlive it.
+class XmlElement
+{
+public:
+    static constexpr char kDateTimeFormat[] = "yyyy/MM/dd - hh:mm AP";
+
+    XmlElement() = default;
+    // A new, unattached element; the "value" attribute is set only for a non-empty text.
+    XmlElement(QDomDocument *document, const QString &tagName, const QString &valueText);
+
+    QString value() const;
+    // No child nodes and no attributes: list readers skip such entries.
+    bool isEmpty() const;
+    bool isNull() const { return m_element.isNull(); }
+    QString tagName() const { return m_element.tagName(); }
+
+    XmlElement addChild(const QString &tagName, const QString &v);
+    XmlElement addChild(const QString &tagName, const char *v) { return addChild(tagName, QString::fromUtf8(v)); }
+    XmlElement addChild(const QString &tagName, int v);
+    XmlElement addChild(const QString &tagName, qint64 v);
+    XmlElement addChild(const QString &tagName, const QDateTime &v);
+    XmlElement addChild(const QString &tagName, const QByteArray &v);
+    XmlElement addChild(const QString &tagName, bool v);
+
+    // Direct element children with exactly this tag, in document order.
+    QList<XmlElement> children(const QString &tagName) const;
+
+    QString childString(const QString &tagName) const;
+    int childInt(const QString &tagName, int defaultValue) const;
+    qint64 childInt64(const QString &tagName, bool *ok = nullptr) const;
+    QDateTime childDateTime(const QString &tagName) const;
+    QByteArray childBytes(const QString &tagName) const;
+    bool childBool(const QString &tagName, bool defaultValue) const;
+
+protected:
+    XmlElement(QDomDocument *document, const QDomElement &element);
+
+    QDomDocument *m_document = nullptr;
+    QDomElement m_element;
+};
+
+// A whole file: owns the document, whose single root element is "Brindlecast".
+class XmlRootElement : public XmlElement
+{
+public:
+    static constexpr char kRootTag[] = "Brindlecast";
+
+    XmlRootElement();
+    virtual ~XmlRootElement();
+    XmlRootElement(const XmlRootElement &) = delete;
+    XmlRootElement &operator=(const XmlRootElement &) = delete;
+
+    bc_ret read(QIODevice *device);
+    bc_ret readFromFile(const QString &path);
+    // Replaces the file atomically: the old file stays whole until the new one is complete.
+    bc_ret writeToFile(const QString &path) const;
+
+    // The document as written to a file.
+    QByteArray toBytes() const;
+
+private:
+    std::unique_ptr<QDomDocument> m_ownedDocument;
+};
