@@ -1,11 +1,14 @@
 #include "Startup.h"
 
 #include "AppExit.h"
+#include "Counter.h"
 #include "Log.h"
 #include "MyApplication.h"
 #include "Paths.h"
 #include "SingleApplication.h"
 #include "TerminationWatcher.h"
+#include "User.h"
+#include "WindowConfig.h"
 
 #include <QDir>
 #include <QMessageBox>
@@ -55,7 +58,14 @@ int runStartup(MyApplication &app, const QStringList &arguments)
     // Stage: login; ending without a logged-in user leaves a do-nothing exit command.
     if (exitRequested())
         return 0;
-    // Stage: recording counter, settings and detection rules, then the user's language.
+    // Recording counter, settings (a failed load keeps the defaults), detection rules,
+    // then the user's language.
+    auto counter = std::make_unique<Counter>();
+    std::unique_ptr<WindowConfig> settings;
+    if (const User *user = User::current()) {
+        settings = std::make_unique<WindowConfig>(user->paths());
+        settings->load();
+    }
 
     // Stage: main window. Until it exists, the loop runs here: messages from later
     // starts are logged and queryEndSession() ends the run.
@@ -68,6 +78,12 @@ int runStartup(MyApplication &app, const QStringList &arguments)
 
     // After the loop: save detection state and settings, destroy the managers,
     // empty the user's "tmp" directory.
+    if (settings)
+        settings->save();
+    settings.reset();
+    counter.reset();
+    if (const User *user = User::current())
+        removeTemporaryFiles(user->paths());
     logInfo(QStringLiteral("Start-up body finished"));
     return 0;
 }
