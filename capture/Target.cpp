@@ -1,0 +1,90 @@
+#include "Target.h"
+
+namespace {
+
+CaptureSource screenSource()
+{
+    return desktop::isAvailable() ? CaptureSource{CaptureSource::Screen, desktop::rootWindow()} : CaptureSource{};
+}
+
+} // namespace
+
+RegionTarget::RegionTarget(const QRect &rect)
+    : m_rect(rect)
+{
+}
+
+CaptureSource RegionTarget::captureDC() const
+{
+    return screenSource();
+}
+
+MonitorTarget::MonitorTarget(const QString &name, const QRect &rect)
+    : m_name(name)
+    , m_rect(rect)
+{
+}
+
+CaptureSource MonitorTarget::captureDC() const
+{
+    return screenSource();
+}
+
+WindowTarget::WindowTarget(WindowId window)
+    : m_window(window)
+{
+}
+
+QRect WindowTarget::geometry() const
+{
+    return desktop::windowFrameRect(m_window);
+}
+
+CaptureSource WindowTarget::captureDC() const
+{
+    return screenSource();
+}
+
+bool WindowTarget::isShowing() const
+{
+    return desktop::isWindowVisible(m_window) && !desktop::isWindowMinimised(m_window);
+}
+
+QRect ClientTarget::captureRect() const
+{
+    const QRect client = desktop::windowClientRect(m_window);
+    return client.isEmpty() ? QRect() : QRect(QPoint(0, 0), client.size());
+}
+
+CaptureSource ClientTarget::captureDC() const
+{
+    return desktop::isAvailable() ? CaptureSource{CaptureSource::Window, m_window} : CaptureSource{};
+}
+
+QRect ClientTarget::visibleRect() const
+{
+    return desktop::windowClientRect(m_window);
+}
+
+QRect WinDcTarget::captureRect() const
+{
+    const QRect frame = geometry();
+    return frame.isEmpty() ? QRect() : QRect(QPoint(0, 0), frame.size());
+}
+
+CaptureSource WinDcTarget::captureDC() const
+{
+    const WindowId frame = desktop::frameWindow(m_window);
+    return frame ? CaptureSource{CaptureSource::Window, frame} : CaptureSource{};
+}
+
+TargetSptr chooseWindowTarget(WindowId window, bool compositionEnabled, bool recordOverlayWindows)
+{
+    if (desktop::isOwnWindow(window) || desktop::isWindowMinimised(window))
+        return nullptr;
+    if (!compositionEnabled)
+        return std::make_shared<WinDcTarget>(window);
+    if (recordOverlayWindows)
+        return std::make_shared<WindowTarget>(window);
+    return std::make_shared<ClientTarget>(window);
+}

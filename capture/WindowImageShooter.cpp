@@ -1,0 +1,154 @@
+#include "WindowImageShooter.h"
+
+#include "FrameGrabber.h"
+
+#include <cstring>
+
+namespace {
+
+// Premultiplied ARGB source over an opaque frame, clipped to the frame.
+void blend(QImage &frame, QPoint at, const quint32 *src, QSize srcSize, int srcStride)
+{
+    const QRect area = QRect(at, srcSize) & frame.rect();
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        auto *out = reinterpret_cast<quint32 *>(frame.scanLine(y));
+        const quint32 *in = src + qsizetype(y - at.y()) * srcStride;
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const quint32 s = in[x - at.x()];
+            const quint32 alpha = s >> 24;
+            if (alpha == 0)
+                continue;
+            if (alpha == 255) {
+                out[x] = s;
+                continue;
+            }
+            const quint32 d = out[x];
+            const quint32 keep = 255 - alpha;
+            quint32 result = 0xff000000;
+            for (int shift = 0; shift < 24; shift += 8) {
+                const quint32 channel = ((s >> shift) & 0xff) + (((d >> shift) & 0xff) * keep + 127) / 255;
+                result |= qMin<quint32>(channel, 255) << shift;
+            }
+            out[x] = result;
+        }
+    }
+}
+
+} // namespace
+
+bc_ret BitmapDeviceContext::create(const QSize &size)
+{
+    m_image = QImage(size, QImage::Format_RGB32);
+    if (m_image.isNull())
+        return bc_ret(QStringLiteral("BitmapDeviceContext::create"), -1, QStringLiteral("Error creating bitmap from screen DC"));
+    return bc_ret();
+}
+
+bc_ret BitmapDeviceContext::createFromPicture(const QImage &picture)
+{
+    m_image = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    if (m_image.isNull())
+        return bc_ret(QStringLiteral("BitmapDeviceContext::createFromPicture"), -1,
+                      QStringLiteral("Error creating bitmap from pixmap"));
+    return bc_ret();
+}
+
+WindowImageShooter::WindowImageShooter(const VideoRecParamsSptr &params)
+    : m_params(params.get())
+    , m_paramsHolder(params)
+    , m_width(params && params->format ? params->format->width : 0)
+    , m_height(params && params->format ? params->format->height : 0)
+{
+}
+
+WindowImageShooter::~WindowImageShooter() = default;
+
+QImage WindowImageShooter::scaledWatermark(const QImage &picture, const QSize &frame)
+{
+    if (picture.isNull())
+        return QImage();
+    // Sized as if the frame were 800 x 600 scaled by the larger of the two factors.
+    const double fx = frame.width() / 800.0;
+    const double fy = frame.height() / 600.0;
+    if (fy < fx)
+        return picture.scaledToWidth(picture.width() * frame.width() / 800, Qt::SmoothTransformation);
+    return picture.scaledToHeight(picture.height() * frame.height() / 600, Qt::SmoothTransformation);
+}
+
+bc_ret WindowImageShooter::init()
+{
+    if (!m_params || !m_params->target)
+        return bc_ret(QStringLiteral("WindowImageShooter::init"), -1, QStringLiteral("Error creating screen DC"));
+    m_source = m_params->target->captureDC();
+    if (!m_source.isValid())
+        return bc_ret(QStringLiteral("WindowImageShooter::init"), -1, QStringLiteral("Error creating screen DC"));
+
+    bc_ret ret = m_width > 0 && m_height > 0
+                         ? m_frame.create(QSize(m_width, m_height))
+                         : bc_ret(QStringLiteral("BitmapDeviceContext::create"), -1,
+                                  QStringLiteral("Error creating bitmap from screen DC"));
+    if (ret.failed())
+        return ret.add(QStringLiteral("WindowImageShooter::init"), -1, QStringLiteral("Error creating DC for the window image"));
+    m_clearRect = QRect(0, 0, m_width, m_height);
+
+    // Without a watermark the recording simply goes on without one.
+    const QImage scaled = scaledWatermark(m_params->watermark, QSize(m_width, m_height));
+    if (!scaled.isNull())
+        m_watermark.createFromPicture(scaled);
+
+    m_grabber = std::make_unique<FrameGrabber>(QSize(m_width, m_height));
+    return bc_ret();
+}
+
+const uchar *WindowImageShooter::shoot(bc_ret &errors)
+{
+    if (!m_grabber) {
+        errors.add(QStringLiteral("WindowImageShooter::shoot"), -1, QStringLiteral("Bitmap transfer failed (-1)"));
+        return nullptr;
+    }
+    QImage &frame = m_frame.image();
+    const QRect rect = m_params->target->captureRect();
+    std::memset(frame.bits(), 0, size_t(frame.sizeInBytes()));
+
+    const int dx = (m_width - rect.width()) / 2;
+    const int dy = (m_height - rect.height()) / 2;
+    // A closed window has an empty rectangle and a minimised one shows nothing:
+    // the frame stays black and the recording goes on.
+    if (rect.isEmpty() || !m_params->target->isShowing())
+        return frame.constBits();
+
+    FrameBuffer buffer{frame.bits(), m_width, m_height, int(frame.bytesPerLine())};
+    bc_ret copyErrors;
+    const FrameGrabber::Result result = m_source.kind == CaptureSource::Screen
+                                                ? m_grabber->copyScreen(rect, buffer, QPoint(dx, dy), copyErrors)
+                                                : m_grabber->copyWindow(m_source.window, rect, buffer, QPoint(dx, dy), copyErrors);
+    if (result == FrameGrabber::Result::Unavailable)
+        return frame.constBits();
+    if (result == FrameGrabber::Result::Failed) {
+        const qint64 code = copyErrors.entries().isEmpty() ? -1 : copyErrors.entries().last().code;
+        errors += copyErrors;
+        errors.add(QStringLiteral("WindowImageShooter::shoot"), code, QStringLiteral("Bitmap transfer failed (%1)").arg(code));
+        return nullptr;
+    }
+
+    drawCursor(dx, dy);
+    if (!m_watermark.isNull()) {
+        const QImage &mark = m_watermark.image();
+        blend(frame, QPoint(m_width - mark.width(), m_height - mark.height()),
+              reinterpret_cast<const quint32 *>(mark.constBits()), mark.size(), int(mark.bytesPerLine() / 4));
+    }
+    return frame.constBits();
+}
+
+void WindowImageShooter::drawCursor(int dx, int dy)
+{
+    CursorImage cursor;
+    if (!m_grabber->cursor(cursor))
+        return;
+    const QRect visible = m_params->target->visibleRect();
+    if (!visible.contains(cursor.position))
+        return;
+    const QPoint at(cursor.position.x() - visible.left() + dx - cursor.hotSpot.x(),
+                    cursor.position.y() - visible.top() + dy - cursor.hotSpot.y());
+    blend(m_frame.image(), at, cursor.pixels, cursor.size, cursor.size.width());
+}

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "DesktopWindows.h"
+#include "bc_ret.h"
+
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+
+#include <memory>
+#include <vector>
+
+// A caller-owned picture of 32-bit pixels, bytes B, G, R, X (QImage::Format_RGB32
+// on little-endian machines), rows top-down.
+struct FrameBuffer
+{
+    uchar *bits = nullptr;
+    int width = 0;
+    int height = 0;
+    int stride = 0;
+};
+
+// The mouse cursor: screen position, hot spot and premultiplied ARGB pixels.
+struct CursorImage
+{
+    QPoint position;
+    QPoint hotSpot;
+    QSize size;
+    const quint32 *pixels = nullptr;
+};
+
+class XConnection;
+
+// Copies pixels of the screen or of one window's own content into a FrameBuffer.
+// Uses MIT-SHM (one segment, made on first use, sized for the largest copy) and
+// falls back to plain GetImage without it. A window's own content comes from
+// redirecting it with Composite, which gives all of it even where other windows
+// cover it, with or without a compositing manager. One thread at a time.
+class FrameGrabber
+{
+public:
+    enum class Result {
+        Copied,      // done (possibly nothing, when the rectangle lies outside)
+        Unavailable, // the window is unmapped or minimised: nothing can be copied now
+        Failed       // the copy failed; errors says why
+    };
+
+    // maxSize: the largest rectangle ever copied (the frame size).
+    explicit FrameGrabber(QSize maxSize, bool allowShm = true);
+    ~FrameGrabber();
+    FrameGrabber(const FrameGrabber &) = delete;
+    FrameGrabber &operator=(const FrameGrabber &) = delete;
+
+    // Copies rect (screen coordinates) to dest at destPos. The parts of rect off
+    // the screen and the parts that fall outside dest are left untouched.
+    Result copyScreen(const QRect &rect, FrameBuffer &dest, QPoint destPos, bc_ret &errors);
+    // Copies rect (window coordinates) of the window's own content to dest at destPos.
+    Result copyWindow(WindowId window, const QRect &rect, FrameBuffer &dest, QPoint destPos, bc_ret &errors);
+
+    // The current cursor; false when XFixes gives none. Pixels stay valid until the next call.
+    bool cursor(CursorImage &out);
+
+    // True once the shared-memory path is in use.
+    bool usesShm() const { return m_shmAddress != nullptr; }
+
+private:
+    bool bind();
+    void releaseWindow();
+    Result copyDrawable(quint32 drawable, const QSize &drawableSize, const QRect &rect, FrameBuffer &dest,
+                        QPoint destPos, bc_ret &errors);
+
+    QSize m_maxSize;
+    bool m_allowShm;
+    std::shared_ptr<XConnection> m_connection;
+    quint32 m_shmSegment = 0;
+    uchar *m_shmAddress = nullptr;
+    quint32 m_redirected = 0;   // window we redirected, 0 when none
+    quint32 m_pixmap = 0;       // its content pixmap, 0 when not named
+    QSize m_pixmapSize;
+    std::vector<quint32> m_cursorPixels;
+};

@@ -1,0 +1,68 @@
+#include "XConnection_p.h"
+
+#include "Log.h"
+
+#include <xcb/composite.h>
+#include <xcb/res.h>
+#include <xcb/shm.h>
+#include <xcb/xfixes.h>
+
+#include <cstdlib>
+
+XConnection::~XConnection()
+{
+    if (m_connection)
+        xcb_disconnect(m_connection);
+}
+
+std::shared_ptr<XConnection> XConnection::forCurrentThread()
+{
+    thread_local std::shared_ptr<XConnection> connection;
+    thread_local bool tried = false;
+    if (!tried) {
+        tried = true;
+        std::shared_ptr<XConnection> c(new XConnection);
+        if (c->open())
+            connection = std::move(c);
+    }
+    return connection;
+}
+
+bool XConnection::open()
+{
+    m_connection = xcb_connect(nullptr, &m_screenNumber);
+    if (xcb_connection_has_error(m_connection)) {
+        logError(QStringLiteral("Can not connect to the X server (DISPLAY=%1)").arg(qEnvironmentVariable("DISPLAY")));
+        xcb_disconnect(m_connection);
+        m_connection = nullptr;
+        return false;
+    }
+    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(m_connection));
+    for (int i = 0; i < m_screenNumber && it.rem; ++i)
+        xcb_screen_next(&it);
+    m_root = it.data->root;
+
+    // Ask for every extension at once, then collect the answers.
+    const auto shmCookie = xcb_shm_query_version(m_connection);
+    const auto compositeCookie = xcb_composite_query_version(m_connection, 0, 4);
+    const auto fixesCookie = xcb_xfixes_query_version(m_connection, 6, 0);
+    const auto resCookie = xcb_res_query_version(m_connection, 1, 2);
+    m_hasShm = makeReply(xcb_shm_query_version_reply(m_connection, shmCookie, XErrorSink())) != nullptr;
+    m_hasComposite = makeReply(xcb_composite_query_version_reply(m_connection, compositeCookie, XErrorSink())) != nullptr;
+    m_hasXFixes = makeReply(xcb_xfixes_query_version_reply(m_connection, fixesCookie, XErrorSink())) != nullptr;
+    m_hasRes = makeReply(xcb_res_query_version_reply(m_connection, resCookie, XErrorSink())) != nullptr;
+    return true;
+}
+
+xcb_atom_t XConnection::atom(const char *name)
+{
+    const QByteArray key(name);
+    const auto found = m_atoms.constFind(key);
+    if (found != m_atoms.constEnd())
+        return *found;
+    auto reply = makeReply(xcb_intern_atom_reply(
+            m_connection, xcb_intern_atom(m_connection, 0, uint16_t(key.size()), key.constData()), XErrorSink()));
+    const xcb_atom_t value = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    m_atoms.insert(key, value);
+    return value;
+}

@@ -1,0 +1,6 @@
+#include "Resources.h"
+
+QImage watermarkImage()
+{
+    return QImage(QStringLiteral(":/images/watermark.png"));
+}

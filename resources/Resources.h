@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QImage>
+
+// The product mark blended into every recorded frame (":/images/watermark.png").
+QImage watermarkImage();

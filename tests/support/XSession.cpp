@@ -1,0 +1,281 @@
+#include "XSession.h"
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QThread>
+
+#include <xcb/xcb.h>
+#include <xcb/xcb_icccm.h>
+#include <xcb/xtest.h>
+
+#include <unistd.h>
+
+namespace {
+
+bool waitFor(const std::function<bool()> &condition, int ms)
+{
+    QDeadlineTimer deadline(ms);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(20);
+    }
+    return true;
+}
+
+xcb_atom_t internAtom(xcb_connection_t *c, const char *name)
+{
+    auto *reply = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(strlen(name)), name), nullptr);
+    const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    free(reply);
+    return atom;
+}
+
+xcb_window_t rootOf(xcb_connection_t *c)
+{
+    return xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+}
+
+// True when a window manager or compositor owns the selection.
+bool selectionOwned(const char *selection)
+{
+    xcb_connection_t *c = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(c)) {
+        xcb_disconnect(c);
+        return false;
+    }
+    auto *reply = xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, internAtom(c, selection)), nullptr);
+    const bool owned = reply && reply->owner != XCB_WINDOW_NONE;
+    free(reply);
+    xcb_disconnect(c);
+    return owned;
+}
+
+void stopProcess(std::unique_ptr<QProcess> &process)
+{
+    if (!process)
+        return;
+    process->terminate();
+    if (!process->waitForFinished(3000)) {
+        process->kill();
+        process->waitForFinished(3000);
+    }
+    process.reset();
+}
+
+} // namespace
+
+XSession::~XSession()
+{
+    stopProcess(m_compositor);
+    stopProcess(m_windowManager);
+    stopProcess(m_server);
+}
+
+bool XSession::start(bool windowManager)
+{
+    // A display number nobody uses; another test may race us for it, so try on.
+    for (int n = 100 + int(getpid() % 300); n < 1000; ++n) {
+        if (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)) || QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)))
+            continue;
+        auto server = std::make_unique<QProcess>();
+        server->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        server->setStandardOutputFile(QProcess::nullDevice());
+        server->start(QStringLiteral("Xvfb"), {QStringLiteral(":%1").arg(n), QStringLiteral("-screen"), QStringLiteral("0"),
+                                               QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
+                                               QStringLiteral("tcp")});
+        if (!server->waitForStarted(5000))
+            return false;
+        const QString socket = QStringLiteral("/tmp/.X11-unix/X%1").arg(n);
+        if (!waitFor([&] { return QFile::exists(socket) || server->state() != QProcess::Running; }, 10000)
+            || server->state() != QProcess::Running)
+            continue;
+        m_server = std::move(server);
+        m_display = QStringLiteral(":%1").arg(n);
+        qputenv("DISPLAY", m_display.toLocal8Bit());
+        break;
+    }
+    if (!m_server)
+        return false;
+    if (!windowManager)
+        return true;
+    m_windowManager = std::make_unique<QProcess>();
+    m_windowManager->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_windowManager->setStandardOutputFile(QProcess::nullDevice());
+    m_windowManager->start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
+    if (!m_windowManager->waitForStarted(5000) || !waitFor([] { return selectionOwned("WM_S0"); }, 10000))
+        return false;
+    // The window manager owns its selection before it is ready to manage windows
+    // (a window mapped in between is lost): settle, then wait until it frames one.
+    QThread::msleep(300);
+    TestWindow probe(QStringLiteral("probe"), QRect(0, 0, 10, 10), 0);
+    return probe.waitShown();
+}
+
+bool XSession::startCompositor()
+{
+    m_compositor = std::make_unique<QProcess>();
+    m_compositor->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_compositor->start(QStringLiteral("xcompmgr"), {});
+    return m_compositor->waitForStarted(5000) && waitFor([] { return selectionOwned("_NET_WM_CM_S0"); }, 10000);
+}
+
+void XSession::stopCompositor()
+{
+    stopProcess(m_compositor);
+    waitFor([] { return !selectionOwned("_NET_WM_CM_S0"); }, 5000);
+}
+
+struct TestWindow::Private
+{
+    xcb_connection_t *c = nullptr;
+    xcb_window_t root = 0;
+};
+
+TestWindow::TestWindow(const QString &title, const QRect &geometry, quint32 rgb, const QString &className)
+    : d(std::make_unique<Private>())
+{
+    d->c = xcb_connect(nullptr, nullptr);
+    d->root = rootOf(d->c);
+    m_window = xcb_generate_id(d->c);
+    const uint32_t values[] = {rgb, XCB_EVENT_MASK_STRUCTURE_NOTIFY};
+    xcb_create_window(d->c, XCB_COPY_FROM_PARENT, m_window, d->root, int16_t(geometry.x()), int16_t(geometry.y()),
+                      uint16_t(geometry.width()), uint16_t(geometry.height()), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                      XCB_COPY_FROM_PARENT, XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
+    const QByteArray utf8 = title.toUtf8();
+    xcb_change_property(d->c, XCB_PROP_MODE_REPLACE, m_window, internAtom(d->c, "_NET_WM_NAME"),
+                        internAtom(d->c, "UTF8_STRING"), 8, uint32_t(utf8.size()), utf8.constData());
+    const QByteArray latin = title.toLatin1();
+    xcb_change_property(d->c, XCB_PROP_MODE_REPLACE, m_window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
+                        uint32_t(latin.size()), latin.constData());
+    const QByteArray wmClass = className.toLatin1() + '\0' + className.toLatin1() + '\0';
+    xcb_change_property(d->c, XCB_PROP_MODE_REPLACE, m_window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8,
+                        uint32_t(wmClass.size()), wmClass.constData());
+    // Ask the window manager to keep the requested position.
+    xcb_size_hints_t hints{};
+    xcb_icccm_size_hints_set_position(&hints, 1, geometry.x(), geometry.y());
+    xcb_icccm_size_hints_set_size(&hints, 1, geometry.width(), geometry.height());
+    xcb_icccm_set_wm_normal_hints(d->c, m_window, &hints);
+    xcb_map_window(d->c, m_window);
+    xcb_flush(d->c);
+}
+
+TestWindow::~TestWindow()
+{
+    if (m_window)
+        xcb_destroy_window(d->c, m_window);
+    xcb_disconnect(d->c);
+}
+
+void TestWindow::sync()
+{
+    free(xcb_get_input_focus_reply(d->c, xcb_get_input_focus(d->c), nullptr));
+}
+
+bool TestWindow::waitShown()
+{
+    const xcb_atom_t extents = internAtom(d->c, "_NET_FRAME_EXTENTS");
+    const bool managed = selectionOwned("WM_S0");
+    return waitFor(
+            [&] {
+                auto *attributes = xcb_get_window_attributes_reply(d->c, xcb_get_window_attributes(d->c, m_window), nullptr);
+                const bool viewable = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+                free(attributes);
+                if (!viewable || !managed)
+                    return viewable;
+                auto *property = xcb_get_property_reply(
+                        d->c, xcb_get_property(d->c, 0, m_window, extents, XCB_ATOM_CARDINAL, 0, 4), nullptr);
+                const bool framed = property && property->value_len == 4;
+                free(property);
+                return framed;
+            },
+            10000)
+           && (QThread::msleep(100), true);
+}
+
+void TestWindow::addChild(const QRect &geometry, quint32 rgb)
+{
+    const xcb_window_t child = xcb_generate_id(d->c);
+    const uint32_t values[] = {rgb};
+    xcb_create_window(d->c, XCB_COPY_FROM_PARENT, child, m_window, int16_t(geometry.x()), int16_t(geometry.y()),
+                      uint16_t(geometry.width()), uint16_t(geometry.height()), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                      XCB_COPY_FROM_PARENT, XCB_CW_BACK_PIXEL, values);
+    xcb_map_window(d->c, child);
+    xcb_flush(d->c);
+    sync();
+    QThread::msleep(100);
+}
+
+void TestWindow::move(int x, int y)
+{
+    const uint32_t values[] = {uint32_t(x), uint32_t(y)};
+    xcb_configure_window(d->c, m_window, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, values);
+    xcb_flush(d->c);
+    sync();
+    QThread::msleep(150);
+}
+
+void TestWindow::resize(int width, int height)
+{
+    const uint32_t values[] = {uint32_t(width), uint32_t(height)};
+    xcb_configure_window(d->c, m_window, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, values);
+    xcb_flush(d->c);
+    sync();
+    QThread::msleep(150);
+}
+
+void TestWindow::minimise()
+{
+    // ICCCM: ask the window manager to iconify.
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = m_window;
+    event.type = internAtom(d->c, "WM_CHANGE_STATE");
+    event.data.data32[0] = XCB_ICCCM_WM_STATE_ICONIC;
+    xcb_send_event(d->c, 0, d->root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char *>(&event));
+    xcb_flush(d->c);
+    sync();
+    QThread::msleep(200);
+}
+
+void TestWindow::restore()
+{
+    xcb_map_window(d->c, m_window);
+    xcb_flush(d->c);
+    waitShown();
+}
+
+void TestWindow::raise()
+{
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = m_window;
+    event.type = internAtom(d->c, "_NET_ACTIVE_WINDOW");
+    event.data.data32[0] = 2;
+    xcb_send_event(d->c, 0, d->root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char *>(&event));
+    xcb_flush(d->c);
+    sync();
+    QThread::msleep(200);
+}
+
+void TestWindow::close()
+{
+    xcb_destroy_window(d->c, m_window);
+    m_window = 0;
+    xcb_flush(d->c);
+    sync();
+    QThread::msleep(150);
+}
+
+void movePointer(int x, int y)
+{
+    xcb_connection_t *c = xcb_connect(nullptr, nullptr);
+    xcb_test_fake_input(c, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, rootOf(c), int16_t(x), int16_t(y), 0);
+    free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    xcb_disconnect(c);
+    QThread::msleep(50);
+}

@@ -1,0 +1,74 @@
+#pragma once
+
+// Test support: a private X server with a window manager and, on demand, a
+// compositing manager, plus plain X windows of known colours. Each test program
+// runs its own server so tests never disturb each other's desktop.
+
+#include <QProcess>
+#include <QRect>
+#include <QString>
+
+#include <memory>
+
+class XSession
+{
+public:
+    ~XSession();
+    // Starts Xvfb on a free display and exports DISPLAY; with a window manager
+    // (openbox) when asked. Must run before anything connects to X.
+    bool start(bool windowManager = true);
+    bool startCompositor();
+    void stopCompositor();
+    QString display() const { return m_display; }
+
+private:
+    std::unique_ptr<QProcess> m_server;
+    std::unique_ptr<QProcess> m_windowManager;
+    std::unique_ptr<QProcess> m_compositor;
+    QString m_display;
+};
+
+// A top-level window filled with one colour, with its own X connection.
+class TestWindow
+{
+public:
+    TestWindow(const QString &title, const QRect &geometry, quint32 rgb, const QString &className = QStringLiteral("brindletest"));
+    ~TestWindow();
+
+    quint32 id() const { return m_window; }
+    // Waits until the window manager has framed and shown it (or it is mapped, without one).
+    bool waitShown();
+    void move(int x, int y);
+    void resize(int width, int height);
+    void minimise();
+    void restore();
+    void raise();
+    void close();
+    void sync();
+    // A child window of another colour, in window coordinates.
+    void addChild(const QRect &geometry, quint32 rgb);
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+    quint32 m_window = 0;
+};
+
+// Moves the pointer with XTest.
+void movePointer(int x, int y);
+
+// main() for a test program that needs its own X server: starts it (with a
+// window manager) before the application object connects to it.
+#define BC_XSESSION_TEST_MAIN(TestObject)                                                                         \
+    int main(int argc, char **argv)                                                                                \
+    {                                                                                                              \
+        XSession session;                                                                                          \
+        if (!session.start(true)) {                                                                                \
+            qCritical("Cannot start a private X server with a window manager");                                    \
+            return 1;                                                                                              \
+        }                                                                                                          \
+        qputenv("QT_QPA_PLATFORM", "xcb");                                                                         \
+        QApplication app(argc, argv);                                                                              \
+        TestObject test(&session);                                                                                 \
+        return QTest::qExec(&test, argc, argv);                                                                    \
+    }
