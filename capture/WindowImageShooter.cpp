@@ -96,7 +96,7 @@ bc_ret WindowImageShooter::init()
     if (!scaled.isNull())
         m_watermark.createFromPicture(scaled);
 
-    m_grabber = std::make_unique<FrameGrabber>(QSize(m_width, m_height));
+    m_grabber = std::make_unique<FrameGrabber>(QSize(m_width, m_height), m_allowShm);
     return bc_ret();
 }
 

@@ -41,6 +41,8 @@ public:
     virtual ~WindowImageShooter();
 
     bc_ret init();
+    // Before init(): copy with plain GetImage even where MIT-SHM is there (measurements).
+    void setSharedMemoryAllowed(bool allowed) { m_allowShm = allowed; }
     // The frame's pixels (frameSize(), stride() bytes per row), or null when the
     // copy failed (errors then says why). Valid until the next call.
     const uchar *shoot(bc_ret &errors);
@@ -66,4 +68,5 @@ private:
     QRect m_clearRect;
     BitmapDeviceContext m_watermark;
     std::unique_ptr<FrameGrabber> m_grabber;
+    bool m_allowShm = true;
 };

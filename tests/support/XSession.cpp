@@ -95,21 +95,36 @@ bool XSession::start(bool windowManager)
         qputenv("DISPLAY", m_display.toLocal8Bit());
         break;
     }
-    if (!m_server)
+    if (!m_server) {
+        qWarning("No X server could be started");
         return false;
+    }
     if (!windowManager)
         return true;
-    m_windowManager = std::make_unique<QProcess>();
-    m_windowManager->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_windowManager->setStandardOutputFile(QProcess::nullDevice());
-    m_windowManager->start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
-    if (!m_windowManager->waitForStarted(5000) || !waitFor([] { return selectionOwned("WM_S0"); }, 10000))
+    // openbox now and then never takes a display when several start at once; a
+    // second start gets it going.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        stopProcess(m_windowManager);
+        m_windowManager = std::make_unique<QProcess>();
+        m_windowManager->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_windowManager->setStandardOutputFile(QProcess::nullDevice());
+        m_windowManager->start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
+        if (m_windowManager->waitForStarted(5000) && waitFor([] { return selectionOwned("WM_S0"); }, 8000))
+            break;
+        qWarning("openbox did not take the display %s", qPrintable(m_display));
+    }
+    if (!selectionOwned("WM_S0"))
         return false;
     // The window manager owns its selection before it is ready to manage windows
     // (a window mapped in between is lost): settle, then wait until it frames one.
-    QThread::msleep(300);
-    TestWindow probe(QStringLiteral("probe"), QRect(0, 0, 10, 10), 0);
-    return probe.waitShown();
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        QThread::msleep(300);
+        TestWindow probe(QStringLiteral("probe"), QRect(0, 0, 10, 10), 0);
+        if (probe.waitShown(3000))
+            return true;
+        qWarning("openbox on %s does not show windows yet", qPrintable(m_display));
+    }
+    return false;
 }
 
 bool XSession::startCompositor()
@@ -172,7 +187,7 @@ void TestWindow::sync()
     free(xcb_get_input_focus_reply(d->c, xcb_get_input_focus(d->c), nullptr));
 }
 
-bool TestWindow::waitShown()
+bool TestWindow::waitShown(int timeoutMs)
 {
     const xcb_atom_t extents = internAtom(d->c, "_NET_FRAME_EXTENTS");
     const bool managed = selectionOwned("WM_S0");
@@ -189,7 +204,7 @@ bool TestWindow::waitShown()
                 free(property);
                 return framed;
             },
-            10000)
+            timeoutMs)
            && (QThread::msleep(100), true);
 }
 

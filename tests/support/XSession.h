@@ -37,7 +37,7 @@ public:
 
     quint32 id() const { return m_window; }
     // Waits until the window manager has framed and shown it (or it is mapped, without one).
-    bool waitShown();
+    bool waitShown(int timeoutMs = 10000);
     void move(int x, int y);
     void resize(int width, int height);
     void minimise();
