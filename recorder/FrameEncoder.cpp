@@ -1,0 +1,186 @@
+#include "FrameEncoder.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/opt.h>
+#include <libswscale/swscale.h>
+}
+
+namespace {
+
+constexpr AVCodecID kCodec = AV_CODEC_ID_MSMPEG4V2;
+
+QString ffmpegError(int code)
+{
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(code, text, sizeof text);
+    return QString::fromLocal8Bit(text);
+}
+
+} // namespace
+
+FrameEncoder::FrameEncoder(const QString &fileName, const VideoFormatSptr &format)
+    : m_fileName(fileName)
+    , m_format(format)
+{
+}
+
+FrameEncoder::~FrameEncoder()
+{
+    close();
+}
+
+bc_ret FrameEncoder::open()
+{
+    close();
+    m_width = m_format ? m_format->width : 0;
+    m_height = m_format ? m_format->height & ~1 : 0;
+    m_sourceStride = m_width * 4;
+    const int frameRate = m_format && m_format->frameRate > 0 ? m_format->frameRate : 10;
+
+    // The container is always AVI, whatever the file is called.
+    const AVOutputFormat *format = av_guess_format(nullptr, "k.avi", nullptr);
+    if (!format)
+        return bc_ret(QStringLiteral("av_guess_format"), -1, QStringLiteral("Error guess format"));
+    const QByteArray path = m_fileName.toUtf8();
+    if (avformat_alloc_output_context2(&m_container, format, nullptr, path.constData()) < 0 || !m_container)
+        return bc_ret(QStringLiteral("avformat_alloc_output_context2"), -1, QStringLiteral("Error allocate context"));
+    m_stream = avformat_new_stream(m_container, nullptr);
+    if (!m_stream)
+        return bc_ret(QStringLiteral("avformat_new_stream"), -1, QStringLiteral("Error allocate stream"));
+
+    const AVCodec *codec = avcodec_find_encoder(kCodec);
+    if (!codec)
+        return bc_ret(QStringLiteral("avcodec_find_encoder"), -1, QStringLiteral("codec (%1) not found").arg(int(kCodec)));
+    m_codec = avcodec_alloc_context3(codec);
+    if (!m_codec || m_width <= 0 || m_height <= 0)
+        return bc_ret(QStringLiteral("avcodec_alloc_context3"), -1, QStringLiteral("Invalid output format parameters"));
+    m_codec->bit_rate = 4000000;
+    m_codec->codec_id = kCodec;
+    m_codec->codec_type = AVMEDIA_TYPE_VIDEO;
+    m_codec->width = m_width;
+    m_codec->height = m_height;
+    m_codec->time_base = AVRational{1, frameRate};
+    m_codec->framerate = AVRational{frameRate, 1};
+    m_codec->gop_size = 200;
+    m_codec->pix_fmt = AV_PIX_FMT_YUV420P;
+    // Present only in older libavcodec builds; absent now, which is fine.
+    av_opt_set_double(m_codec, "qsquish", 1.0, AV_OPT_SEARCH_CHILDREN);
+    if (m_container->oformat->flags & AVFMT_GLOBALHEADER)
+        m_codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+
+    int result = avcodec_open2(m_codec, codec, nullptr);
+    if (result < 0)
+        return bc_ret(QStringLiteral("avcodec_open2"), result, QStringLiteral("Error open codec (%1)").arg(int(kCodec)));
+    m_stream->time_base = m_codec->time_base;
+    result = avcodec_parameters_from_context(m_stream->codecpar, m_codec);
+    if (result < 0)
+        return bc_ret(QStringLiteral("avcodec_parameters_from_context"), result,
+                      QStringLiteral("Invalid output format parameters"));
+
+    m_packet = av_packet_alloc();
+    if (!m_packet)
+        return bc_ret(QStringLiteral("av_packet_alloc"), -1, QStringLiteral("Error allocate memory for output bitstream"));
+    m_picture = av_frame_alloc();
+    if (m_picture) {
+        m_picture->format = m_codec->pix_fmt;
+        m_picture->width = m_width;
+        m_picture->height = m_height;
+    }
+    if (!m_picture || av_frame_get_buffer(m_picture, 0) < 0)
+        return bc_ret(QStringLiteral("av_frame_get_buffer"), -1, QStringLiteral("Error init frame"));
+    // Equal sizes: only the colour conversion is needed, so the cheapest scaler.
+    m_converter = sws_getCachedContext(nullptr, m_width, m_height, AV_PIX_FMT_BGR0, m_width, m_height, m_codec->pix_fmt,
+                                       SWS_POINT, nullptr, nullptr, nullptr);
+    if (!m_converter)
+        return bc_ret(QStringLiteral("sws_getCachedContext"), -1, QStringLiteral("Error conversion context"));
+
+    result = avio_open(&m_container->pb, path.constData(), AVIO_FLAG_WRITE);
+    if (result < 0)
+        return bc_ret(QStringLiteral("avio_open"), result, ffmpegError(result))
+                .add(QStringLiteral("FrameEncoder::open"), -1, QStringLiteral("Error open '%1'").arg(m_fileName));
+    result = avformat_write_header(m_container, nullptr);
+    if (result < 0)
+        return bc_ret(QStringLiteral("avformat_write_header"), result, ffmpegError(result))
+                .add(QStringLiteral("FrameEncoder::open"), -1, QStringLiteral("Error open '%1'").arg(m_fileName));
+    m_headerWritten = true;
+    m_open = true;
+    return bc_ret();
+}
+
+void FrameEncoder::encode(const uchar *bits, qint64 frameNumber, bc_ret &errors)
+{
+    if (!m_open) {
+        errors.add(QStringLiteral("FrameEncoder::encode"), -1, QStringLiteral("Error av_write_frame (-1)"));
+        return;
+    }
+    // The encoder may still hold the last picture; then it gets a fresh buffer.
+    int result = av_frame_make_writable(m_picture);
+    if (result < 0) {
+        errors.add(QStringLiteral("av_frame_make_writable"), result, QStringLiteral("Error init frame"));
+        return;
+    }
+    const uint8_t *source[] = {bits};
+    const int strides[] = {m_sourceStride};
+    // Rows 0 to height: with an odd source height the last row is left out.
+    sws_scale(m_converter, source, strides, 0, m_height, m_picture->data, m_picture->linesize);
+    m_picture->pts = frameNumber;
+
+    result = avcodec_send_frame(m_codec, m_picture);
+    if (result < 0) {
+        errors.add(QStringLiteral("avcodec_send_frame"), result, QStringLiteral("Error avcodec_encode_video (%1)").arg(result));
+        return;
+    }
+    const bc_ret written = writePackets();
+    if (written.failed()) {
+        errors += written;
+        return;
+    }
+    m_duration = int((frameNumber + 1) * m_codec->time_base.num * 1000 / m_codec->time_base.den);
+}
+
+bc_ret FrameEncoder::writePackets()
+{
+    for (;;) {
+        int result = avcodec_receive_packet(m_codec, m_packet);
+        if (result == AVERROR(EAGAIN) || result == AVERROR_EOF)
+            return bc_ret();
+        if (result < 0)
+            return bc_ret(QStringLiteral("avcodec_receive_packet"), result,
+                          QStringLiteral("Error avcodec_encode_video (%1)").arg(result));
+        m_packet->stream_index = m_stream->index;
+        // The muxer may have chosen its own stream time base.
+        av_packet_rescale_ts(m_packet, m_codec->time_base, m_stream->time_base);
+        result = av_write_frame(m_container, m_packet);
+        av_packet_unref(m_packet);
+        if (result < 0)
+            return bc_ret(QStringLiteral("av_write_frame"), result, QStringLiteral("Error av_write_frame (%1)").arg(result));
+    }
+}
+
+int FrameEncoder::close()
+{
+    const int duration = m_duration;
+    m_duration = 0;
+    if (m_open && m_codec) {
+        // Anything the encoder still holds goes into the file before the trailer.
+        if (avcodec_send_frame(m_codec, nullptr) >= 0)
+            writePackets();
+    }
+    if (m_headerWritten)
+        av_write_trailer(m_container);
+    if (m_container && m_container->pb)
+        avio_closep(&m_container->pb);
+    avformat_free_context(m_container);
+    avcodec_free_context(&m_codec);
+    av_frame_free(&m_picture);
+    av_packet_free(&m_packet);
+    sws_freeContext(m_converter);
+    m_container = nullptr;
+    m_stream = nullptr;
+    m_converter = nullptr;
+    m_headerWritten = false;
+    m_open = false;
+    return duration;
+}

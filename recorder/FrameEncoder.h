@@ -1,0 +1,60 @@
+#pragma once
+
+#include "CaptureParams.h"
+#include "bc_ret.h"
+
+#include <QString>
+
+#include <memory>
+
+struct AVFormatContext;
+struct AVCodecContext;
+struct AVStream;
+struct AVFrame;
+struct AVPacket;
+struct SwsContext;
+
+// Writes one video-only AVI segment (Microsoft MPEG-4 v2, 4 Mbit/s, a key frame
+// every 200 frames) from 32-bit BGRX frames as the shooter makes them. Each frame
+// carries its number as presentation time, in units of 1 / frame rate. Nothing
+// is allocated per frame: picture, packet and converter are made by open().
+class FrameEncoder
+{
+public:
+    FrameEncoder(const QString &fileName, const VideoFormatSptr &format);
+    virtual ~FrameEncoder();
+    FrameEncoder(const FrameEncoder &) = delete;
+    FrameEncoder &operator=(const FrameEncoder &) = delete;
+
+    bc_ret open();
+    // bits: a frame of the format's size, width * 4 bytes per row.
+    void encode(const uchar *bits, qint64 frameNumber, bc_ret &errors);
+    // Flushes, writes the trailer and frees everything; the length of video written
+    // in ms (0 when nothing was written or nothing was open). Safe when not open.
+    int close();
+
+    QString fileName() const { return m_fileName; }
+    bool isOpen() const { return m_open; }
+    // The size actually encoded: an odd height loses its last row.
+    int width() const { return m_width; }
+    int height() const { return m_height; }
+
+private:
+    bc_ret writePackets();
+
+    QString m_fileName;
+    VideoFormatSptr m_format;
+    int m_duration = 0;
+    AVFormatContext *m_container = nullptr;
+    AVCodecContext *m_codec = nullptr;
+    AVStream *m_stream = nullptr;
+    AVFrame *m_picture = nullptr;
+    AVPacket *m_packet = nullptr;
+    SwsContext *m_converter = nullptr;
+    int m_width = 0;
+    int m_height = 0;
+    int m_sourceStride = 0;
+    bool m_headerWritten = false;
+    bool m_open = false;
+};
+using FrameEncoderSptr = std::shared_ptr<FrameEncoder>;

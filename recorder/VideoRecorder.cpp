@@ -1,0 +1,253 @@
+#include "VideoRecorder.h"
+
+#include "Log.h"
+#include "StreamSwap.h"
+
+#include <QMutexLocker>
+#include <QTimer>
+
+VideoRecorderWorker *VideoRecorderWorker::s_instance = nullptr;
+
+VideoRecorderWorker::VideoRecorderWorker(QObject *parent)
+    : QObject(parent)
+    , m_timer(new QTimer(this))
+{
+    m_thread.setObjectName(QStringLiteral("video worker"));
+    s_instance = this;
+}
+
+VideoRecorderWorker::~VideoRecorderWorker()
+{
+    if (m_thread.isRunning())
+        stop();
+    if (s_instance == this)
+        s_instance = nullptr;
+}
+
+VideoRecorderWorker *VideoRecorderWorker::instance()
+{
+    return s_instance;
+}
+
+void VideoRecorderWorker::start(const VideoFormat &format)
+{
+    m_timer->setInterval(format.frameInterval > 0 ? format.frameInterval : 100);
+    m_timer->setTimerType(Qt::PreciseTimer);
+    moveToThread(&m_thread);
+    // The tick schedule is known from the timer's start on; connected before any
+    // recorder, so the tick time is up to date when they run.
+    connect(&m_thread, &QThread::started, m_timer, [this] {
+        m_timer->start();
+        m_lastTick = steadyMilliseconds();
+    });
+    connect(m_timer, &QTimer::timeout, this, [this] { m_lastTick = steadyMilliseconds(); });
+    connect(this, &VideoRecorderWorker::_stop, this, &VideoRecorderWorker::doStop);
+    m_thread.start(QThread::InheritPriority);
+    logInfo(QStringLiteral("Video worker started, %1 ms per frame").arg(m_timer->interval()));
+}
+
+void VideoRecorderWorker::add(VideoRecorder *recorder)
+{
+    recorder->moveToThread(&m_thread);
+    connect(m_timer, &QTimer::timeout, recorder, &VideoRecorder::loop, Qt::UniqueConnection);
+    QMutexLocker lock(&m_mutex);
+    if (!m_recorders.contains(recorder))
+        m_recorders.append(recorder);
+}
+
+void VideoRecorderWorker::remove(VideoRecorder *recorder)
+{
+    disconnect(m_timer, &QTimer::timeout, recorder, &VideoRecorder::loop);
+    recorder->moveToThread(recorder->homeThread());
+    QMutexLocker lock(&m_mutex);
+    m_recorders.removeAll(recorder);
+}
+
+void VideoRecorderWorker::detach(VideoRecorder *recorder)
+{
+    if (!isAttached(recorder))
+        return;
+    if (m_thread.isRunning())
+        QMetaObject::invokeMethod(this, [this, recorder] { remove(recorder); }, Qt::BlockingQueuedConnection);
+    else
+        remove(recorder);
+}
+
+bool VideoRecorderWorker::isAttached(VideoRecorder *recorder) const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_recorders.contains(recorder);
+}
+
+qint64 VideoRecorderWorker::nextTick(qint64 now) const
+{
+    if (m_lastTick < 0)
+        return -1;
+    const qint64 interval = m_timer->interval();
+    return m_lastTick + interval * ((now - m_lastTick) / interval + 1);
+}
+
+void VideoRecorderWorker::stop()
+{
+    emit _stop();
+    if (!m_thread.wait(5000))
+        logError(QStringLiteral("Video worker did not stop in time"));
+}
+
+void VideoRecorderWorker::doStop()
+{
+    m_timer->stop();
+    QList<VideoRecorder *> recorders;
+    {
+        QMutexLocker lock(&m_mutex);
+        recorders = m_recorders;
+    }
+    for (VideoRecorder *recorder : recorders)
+        remove(recorder);
+    // Back to no thread, so the owner can delete the worker after the thread ends.
+    moveToThread(nullptr);
+    m_thread.quit();
+}
+
+VideoRecorder::VideoRecorder(const VideoRecParamsSptr &params, QObject *parent)
+    : QObject(parent)
+    , m_params(params)
+    , m_format(params ? params->format : nullptr)
+    , m_shooter(params)
+    , m_homeThread(QThread::currentThread())
+{
+}
+
+bc_ret VideoRecorder::prepare()
+{
+    return m_shooter.init();
+}
+
+bc_ret VideoRecorder::start()
+{
+    bc_ret ret = prepare();
+    if (ret.failed())
+        return ret;
+    VideoRecorderWorker *worker = VideoRecorderWorker::instance();
+    if (!worker)
+        return bc_ret(QStringLiteral("VideoRecorder::start"), -1, QStringLiteral("No video worker"));
+    worker->add(this);
+    return bc_ret();
+}
+
+FrameEncoderSptr VideoRecorder::currentStream() const
+{
+    QMutexLocker lock(&m_streamMutex);
+    return m_stream;
+}
+
+qint64 VideoRecorder::lastFrame() const
+{
+    return m_lastFrame;
+}
+
+qint64 VideoRecorder::interval() const
+{
+    return m_format && m_format->frameInterval > 0 ? m_format->frameInterval : 100;
+}
+
+qint64 VideoRecorder::alignedToTicks(qint64 start, qint64 now, bool newStream)
+{
+    // Ticks that land right on a frame boundary, with a millisecond of jitter either
+    // way, alternately skip and repeat frame numbers: a tenth or more of the frames
+    // can go missing. Ticks in the middle of their interval never do.
+    VideoRecorderWorker *worker = VideoRecorderWorker::instance();
+    if (!worker || !worker->isAttached(this))
+        return start;
+    const qint64 next = worker->nextTick(now);
+    if (next < 0)
+        return start;
+    const qint64 step = interval();
+    if (newStream)
+        return next - step / 2; // the next tick writes frame 0
+    const qint64 elapsedAtTick = next - start;
+    const qint64 wanted = (elapsedAtTick / step) * step + step / 2;
+    return start + (elapsedAtTick - wanted);
+}
+
+void VideoRecorder::loop()
+{
+    if (m_paused || !m_stream || m_errors.failed())
+        return;
+    m_elapsed = m_clock() - m_startTime;
+    const qint64 frame = m_elapsed / interval();
+    if (frame <= m_lastFrame)
+        return;
+
+    const uchar *bits = m_shooter.shoot(m_errors);
+    if (!bits) {
+        // A frame that cannot be grabbed ends the video of this segment without a signal.
+        logError(QStringLiteral("Grabbing frame %1: %2").arg(frame).arg(m_errors.details(QStringLiteral(": "))));
+        m_lastFrame = frame;
+        return;
+    }
+    m_stream->encode(bits, frame, m_errors);
+    if (m_errors.failed()) {
+        m_errors.add(QStringLiteral("VideoRecorder::loop"), -1, QStringLiteral("Error writing frame %1").arg(frame));
+        logError(m_errors.details(QStringLiteral(": ")));
+        emit error(m_errors);
+    }
+    m_lastFrame = frame;
+}
+
+void VideoRecorder::setPaused(bool paused)
+{
+    if (paused == m_paused)
+        return;
+    const qint64 now = m_clock();
+    if (paused)
+        m_elapsed = now - m_startTime;
+    else
+        m_startTime = alignedToTicks(now - m_elapsed, now, false);
+    m_paused = paused;
+}
+
+void VideoRecorder::swapStream(StreamSwap *swap)
+{
+    {
+        QMutexLocker lock(&m_streamMutex);
+        swap->setOldVideo(m_stream);
+        m_stream = swap->newVideo();
+    }
+    const qint64 now = m_clock();
+    m_startTime = alignedToTicks(now, now, true);
+    m_elapsed = 0;
+    m_lastFrame = -1;
+    if (swap->isFinal()) {
+        if (VideoRecorderWorker *worker = VideoRecorderWorker::instance(); worker && worker->isAttached(this))
+            worker->remove(this);
+    }
+    emit streamSwapped(swap);
+}
+
+VideoRecorderThread::VideoRecorderThread(const VideoRecParamsSptr &params, QObject *parent)
+    : QObject(parent)
+    , m_recorder(params)
+{
+    connect(this, &VideoRecorderThread::doSwapStream, &m_recorder, &VideoRecorder::swapStream, Qt::QueuedConnection);
+    connect(this, &VideoRecorderThread::doSetPaused, &m_recorder, &VideoRecorder::setPaused);
+    connect(&m_recorder, &VideoRecorder::streamSwapped, this, &VideoRecorderThread::onStreamSwapped, Qt::QueuedConnection);
+    connect(&m_recorder, &VideoRecorder::error, this, &VideoRecorderThread::error, Qt::QueuedConnection);
+}
+
+VideoRecorderThread::~VideoRecorderThread()
+{
+    // A recorder still ticked on the worker must be taken back before it is destroyed.
+    if (VideoRecorderWorker *worker = VideoRecorderWorker::instance())
+        worker->detach(&m_recorder);
+}
+
+bc_ret VideoRecorderThread::start()
+{
+    return m_recorder.start();
+}
+
+void VideoRecorderThread::onStreamSwapped(StreamSwap *swap)
+{
+    swap->videoDone();
+}

@@ -1,0 +1,132 @@
+#pragma once
+
+#include "CaptureParams.h"
+#include "FrameEncoder.h"
+#include "MillisecondClock.h"
+#include "SafeThread.h"
+#include "WindowImageShooter.h"
+#include "bc_ret.h"
+
+#include <QList>
+#include <QMutex>
+#include <QObject>
+
+class QTimer;
+class StreamSwap;
+class VideoRecorder;
+
+// The one video worker thread: a timer ticking every frame interval calls
+// loop() of every attached recorder. One instance, reachable through instance().
+class VideoRecorderWorker : public QObject
+{
+    Q_OBJECT
+public:
+    explicit VideoRecorderWorker(QObject *parent = nullptr);
+    ~VideoRecorderWorker() override;
+
+    static VideoRecorderWorker *instance();
+
+    // Moves the worker to its thread and starts ticking at the format's interval.
+    void start(const VideoFormat &format);
+    // GUI thread: the recorder moves to the worker thread and is ticked.
+    void add(VideoRecorder *recorder);
+    // Worker thread: the recorder goes back to its home thread, no longer ticked.
+    void remove(VideoRecorder *recorder);
+    // GUI thread: removes a recorder that is still attached, waiting until it is done.
+    void detach(VideoRecorder *recorder);
+    // GUI thread: ends the thread (at most 5 s), detaching every recorder.
+    void stop();
+
+    bool isAttached(VideoRecorder *recorder) const;
+    bool isRunning() const { return m_thread.isRunning(); }
+    // Worker thread: when the next tick is due (steady clock, ms); -1 before the timer runs.
+    qint64 nextTick(qint64 now) const;
+
+signals:
+    void _stop();
+
+public slots:
+    void doStop();
+
+private:
+    SafeThread m_thread;
+    QTimer *m_timer;
+    mutable QMutex m_mutex;
+    QList<VideoRecorder *> m_recorders;
+    qint64 m_lastTick = -1; // worker thread only
+    static VideoRecorderWorker *s_instance;
+};
+
+// Grabs and encodes one recording's frames on the worker thread. Frame numbers
+// follow the clock, not the ticks, so the video keeps step with real time.
+class VideoRecorder : public QObject
+{
+    Q_OBJECT
+public:
+    explicit VideoRecorder(const VideoRecParamsSptr &params, QObject *parent = nullptr);
+
+    // GUI thread: prepares the shooter and attaches to the worker.
+    bc_ret start();
+    // Prepares the shooter only (start() does this first).
+    bc_ret prepare();
+    FrameEncoderSptr currentStream() const;
+    QThread *homeThread() const { return m_homeThread; }
+    // The number of the last frame handled in the current stream, -1 at a new stream.
+    qint64 lastFrame() const;
+    void setClock(const MillisecondClock &clock) { m_clock = clock; }
+
+signals:
+    void error(const bc_ret &errors);
+    void streamSwapped(StreamSwap *swap);
+
+public slots:
+    void swapStream(StreamSwap *swap);
+    void setPaused(bool paused);
+    void loop();
+
+private:
+    qint64 interval() const;
+    // Start time moved by at most half an interval so that the worker's ticks fall
+    // mid-interval; unchanged when the recorder is not ticked by the worker.
+    qint64 alignedToTicks(qint64 start, qint64 now, bool newStream);
+
+    VideoRecParamsSptr m_params;
+    VideoFormatSptr m_format;
+    WindowImageShooter m_shooter;
+    mutable QMutex m_streamMutex; // the stream is also read from the GUI thread
+    FrameEncoderSptr m_stream;
+    qint64 m_startTime = 0;
+    qint64 m_elapsed = 0;
+    qint64 m_lastFrame = -1;
+    QThread *m_homeThread;
+    bc_ret m_errors;
+    bool m_paused = false;
+    MillisecondClock m_clock = steadyMilliseconds;
+};
+
+// The GUI-thread front of a recorder: requests travel to it as queued signals
+// and its results come back the same way.
+class VideoRecorderThread : public QObject
+{
+    Q_OBJECT
+public:
+    explicit VideoRecorderThread(const VideoRecParamsSptr &params, QObject *parent = nullptr);
+    ~VideoRecorderThread() override;
+
+    bc_ret start();
+    FrameEncoderSptr currentStream() const { return m_recorder.currentStream(); }
+    void swapStream(StreamSwap *swap) { emit doSwapStream(swap); }
+    void setPaused(bool paused) { emit doSetPaused(paused); }
+    VideoRecorder &recorder() { return m_recorder; }
+
+signals:
+    void doSwapStream(StreamSwap *swap);
+    void doSetPaused(bool paused);
+    void error(const bc_ret &errors);
+
+public slots:
+    void onStreamSwapped(StreamSwap *swap);
+
+private:
+    VideoRecorder m_recorder;
+};
