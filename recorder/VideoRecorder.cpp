@@ -67,7 +67,7 @@ void VideoRecorderWorker::detach(VideoRecorder *recorder)
 {
     if (!isAttached(recorder))
         return;
-    if (m_thread.isRunning())
+    if (m_thread.isRunning() && QThread::currentThread() != &m_thread)
         QMetaObject::invokeMethod(this, [this, recorder] { remove(recorder); }, Qt::BlockingQueuedConnection);
     else
         remove(recorder);
@@ -170,11 +170,19 @@ qint64 VideoRecorder::alignedToTicks(qint64 start, qint64 now, bool newStream)
     return start + (elapsedAtTick - wanted);
 }
 
+qint64 VideoRecorder::tickTime()
+{
+    VideoRecorderWorker *worker = VideoRecorderWorker::instance();
+    if (worker && worker->lastTick() >= 0 && worker->isAttached(this))
+        return worker->lastTick();
+    return m_clock();
+}
+
 void VideoRecorder::loop()
 {
     if (m_paused || !m_stream || m_errors.failed())
         return;
-    m_elapsed = m_clock() - m_startTime;
+    m_elapsed = tickTime() - m_startTime;
     const qint64 frame = m_elapsed / interval();
     if (frame <= m_lastFrame)
         return;

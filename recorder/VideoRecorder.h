@@ -41,6 +41,8 @@ public:
     bool isRunning() const { return m_thread.isRunning(); }
     // Worker thread: when the next tick is due (steady clock, ms); -1 before the timer runs.
     qint64 nextTick(qint64 now) const;
+    // Worker thread: when the current tick fired; -1 before the timer runs.
+    qint64 lastTick() const { return m_lastTick; }
 
 signals:
     void _stop();
@@ -86,6 +88,9 @@ public slots:
 
 private:
     qint64 interval() const;
+    // The time of this tick: when the worker's timer fired, so that recorders served
+    // later in the same tick do not see a later time; the clock when not on the worker.
+    qint64 tickTime();
     // Start time moved by at most half an interval so that the worker's ticks fall
     // mid-interval; unchanged when the recorder is not ticked by the worker.
     qint64 alignedToTicks(qint64 start, qint64 now, bool newStream);

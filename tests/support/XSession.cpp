@@ -145,6 +145,9 @@ struct TestWindow::Private
 {
     xcb_connection_t *c = nullptr;
     xcb_window_t root = 0;
+    xcb_gcontext_t gc = 0;
+    QRect geometry;
+    std::vector<quint32> pixels;
 };
 
 TestWindow::TestWindow(const QString &title, const QRect &geometry, quint32 rgb, const QString &className)
@@ -152,6 +155,7 @@ TestWindow::TestWindow(const QString &title, const QRect &geometry, quint32 rgb,
 {
     d->c = xcb_connect(nullptr, nullptr);
     d->root = rootOf(d->c);
+    d->geometry = geometry;
     m_window = xcb_generate_id(d->c);
     const uint32_t values[] = {rgb, XCB_EVENT_MASK_STRUCTURE_NOTIFY};
     xcb_create_window(d->c, XCB_COPY_FROM_PARENT, m_window, d->root, int16_t(geometry.x()), int16_t(geometry.y()),
@@ -206,6 +210,33 @@ bool TestWindow::waitShown(int timeoutMs)
             },
             timeoutMs)
            && (QThread::msleep(100), true);
+}
+
+void TestWindow::animate(int step)
+{
+    if (!d->gc) {
+        d->gc = xcb_generate_id(d->c);
+        xcb_create_gc(d->c, d->gc, m_window, 0, nullptr);
+    }
+    // A patch of noise (like moving cards and chips) and a bar sweeping across.
+    const int width = qMin(240, d->geometry.width()), height = qMin(160, d->geometry.height());
+    d->pixels.resize(size_t(width) * height);
+    quint32 state = 2654435761u * quint32(step + 1);
+    for (quint32 &pixel : d->pixels) {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        pixel = state & 0xffffff;
+    }
+    const int x = (step * 37) % qMax(1, d->geometry.width() - width);
+    const int y = (step * 23) % qMax(1, d->geometry.height() - height);
+    xcb_put_image(d->c, XCB_IMAGE_FORMAT_Z_PIXMAP, m_window, d->gc, uint16_t(width), uint16_t(height), int16_t(x),
+                  int16_t(y), 0, 24, uint32_t(d->pixels.size() * 4), reinterpret_cast<const uint8_t *>(d->pixels.data()));
+    const uint32_t colour[] = {0x30a050u + quint32(step % 64)};
+    xcb_change_gc(d->c, d->gc, XCB_GC_FOREGROUND, colour);
+    const xcb_rectangle_t bar{int16_t((step * 11) % d->geometry.width()), 0, 20, uint16_t(d->geometry.height())};
+    xcb_poly_fill_rectangle(d->c, m_window, d->gc, 1, &bar);
+    xcb_flush(d->c);
 }
 
 void TestWindow::addChild(const QRect &geometry, quint32 rgb)

@@ -45,6 +45,8 @@ public:
     void raise();
     void close();
     void sync();
+    // Changes the picture: a noisy patch and a moving bar, different for every step.
+    void animate(int step);
     // A child window of another colour, in window coordinates.
     void addChild(const QRect &geometry, quint32 rgb);
 

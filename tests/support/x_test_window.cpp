@@ -1,18 +1,21 @@
-// x_test_window TITLE X Y WIDTH HEIGHT RRGGBB
+// x_test_window TITLE X Y WIDTH HEIGHT RRGGBB [animate]
 // Shows a window of one colour, prints its id once the window manager shows it,
-// and answers lines on standard input: "minimise", "restore", "quit".
+// and answers lines on standard input: "minimise", "restore", "quit". With
+// "animate" its picture changes ten times a second, like a table in play.
 #include "XSession.h"
 
-#include <QTextStream>
-
 #include <cstdio>
-#include <iostream>
+#include <cstring>
 #include <string>
+
+#include <poll.h>
+#include <unistd.h>
 
 int main(int argc, char **argv)
 {
-    if (argc != 7)
+    if (argc != 7 && argc != 8)
         return 2;
+    const bool animate = argc == 8 && std::strcmp(argv[7], "animate") == 0;
     TestWindow window(QString::fromLocal8Bit(argv[1]),
                       QRect(atoi(argv[2]), atoi(argv[3]), atoi(argv[4]), atoi(argv[5])),
                       quint32(strtoul(argv[6], nullptr, 16)));
@@ -20,16 +23,36 @@ int main(int argc, char **argv)
         return 3;
     std::printf("%u\n", window.id());
     std::fflush(stdout);
+
     std::string line;
-    while (std::getline(std::cin, line)) {
-        if (line == "minimise")
-            window.minimise();
-        else if (line == "restore")
-            window.restore();
-        else if (line == "quit")
-            break;
-        std::printf("done\n");
-        std::fflush(stdout);
+    int step = 0;
+    for (;;) {
+        pollfd input{STDIN_FILENO, POLLIN, 0};
+        if (poll(&input, 1, animate ? 100 : -1) > 0) {
+            char buffer[256];
+            const ssize_t n = read(STDIN_FILENO, buffer, sizeof buffer);
+            if (n <= 0)
+                break;
+            line.append(buffer, size_t(n));
+            size_t end;
+            bool quit = false;
+            while ((end = line.find('\n')) != std::string::npos) {
+                const std::string command = line.substr(0, end);
+                line.erase(0, end + 1);
+                if (command == "minimise")
+                    window.minimise();
+                else if (command == "restore")
+                    window.restore();
+                else if (command == "quit")
+                    quit = true;
+                std::printf("done\n");
+                std::fflush(stdout);
+            }
+            if (quit)
+                break;
+        }
+        if (animate)
+            window.animate(step++);
     }
     return 0;
 }
