@@ -62,3 +62,30 @@ VideoProbe probeVideo(const QString &path, int maxFrames)
     probe.ok = true;
     return probe;
 }
+
+AudioProbe probeAudio(const QString &path)
+{
+    AudioProbe probe;
+    AVFormatContext *input = nullptr;
+    if (avformat_open_input(&input, path.toUtf8().constData(), nullptr, nullptr) < 0)
+        return probe;
+    avformat_find_stream_info(input, nullptr);
+    const int index = av_find_best_stream(input, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+    if (index >= 0) {
+        const AVCodecParameters *parameters = input->streams[index]->codecpar;
+        probe.container = QString::fromLatin1(input->iformat->name);
+        probe.codec = QString::fromLatin1(avcodec_get_name(parameters->codec_id));
+        probe.sampleRate = parameters->sample_rate;
+        probe.channels = parameters->ch_layout.nb_channels;
+        AVPacket *packet = av_packet_alloc();
+        while (av_read_frame(input, packet) >= 0) {
+            if (packet->stream_index == index)
+                probe.samples.append(reinterpret_cast<const char *>(packet->data), packet->size);
+            av_packet_unref(packet);
+        }
+        av_packet_free(&packet);
+        probe.ok = true;
+    }
+    avformat_close_input(&input);
+    return probe;
+}

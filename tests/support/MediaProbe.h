@@ -18,3 +18,15 @@ struct VideoProbe
 };
 
 VideoProbe probeVideo(const QString &path, int maxFrames = 8);
+
+struct AudioProbe
+{
+    bool ok = false;
+    QString container;
+    QString codec;      // e.g. "pcm_s16le"
+    int sampleRate = 0;
+    int channels = 0;
+    QByteArray samples; // the decoded sound, as stored
+};
+
+AudioProbe probeAudio(const QString &path);

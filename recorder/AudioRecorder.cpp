@@ -1,0 +1,275 @@
+#include "AudioRecorder.h"
+
+#include "Log.h"
+#include "MillisecondClock.h"
+#include "StreamSwap.h"
+
+#include <QThread>
+
+#include <cstring>
+
+namespace {
+
+constexpr int kWaitMs = 5000;
+
+} // namespace
+
+AudioGrabber::AudioGrabber(AudioRecorder *recorder, const AudioRecParamsSptr &params)
+    : m_recorder(recorder)
+    , m_params(params)
+{
+}
+
+AudioGrabber::~AudioGrabber() = default;
+
+AudioBuffer *AudioGrabber::freeBuffer()
+{
+    if (m_pool.empty()) {
+        logDebug(QStringLiteral("Buffer pool empty: %1 in use").arg(m_buffers.size()));
+        m_buffers.push_back(std::make_unique<AudioBuffer>());
+        m_bufferCount.store(int(m_buffers.size()));
+        return m_buffers.back().get();
+    }
+    AudioBuffer *buffer = m_pool.front();
+    m_pool.pop_front();
+    return buffer;
+}
+
+void AudioGrabber::run()
+{
+    bool keepRunning = true;
+    ThreadMessage message;
+    while (keepRunning) {
+        // Messages first; while capturing they must not wait, the device must be read.
+        if (takeMessage(message, m_capturing ? 0 : -1)) {
+            handle(message, keepRunning);
+            continue;
+        }
+        if (!m_capturing)
+            continue;
+        AudioBuffer *buffer = freeBuffer();
+        bc_ret ret = m_capture.read(buffer->data, AudioBuffer::kSize);
+        if (ret.failed()) {
+            m_pool.push_front(buffer);
+            stopCapture();
+            ret.add(QStringLiteral("AudioGrabber"), -1, QStringLiteral("Error grabbing audio data"));
+            logWarn(ret.details(QStringLiteral(": ")));
+            m_recorder->notifyGrabFailed();
+            return;
+        }
+        buffer->recorded = AudioBuffer::kSize;
+        m_received += buffer->recorded;
+        if (m_writer && m_writer->post(ThreadMessage{AudioWriter::Write, buffer, 0}))
+            m_handedOver += buffer->recorded;
+        else
+            m_pool.push_back(buffer); // nobody writes any more: keep it
+    }
+}
+
+void AudioGrabber::handle(const ThreadMessage &message, bool &keepRunning)
+{
+    switch (message.type) {
+    case Start: {
+        const bc_ret ret = startCapture();
+        if (ret.failed()) {
+            logWarn(bc_ret(ret).add(QStringLiteral("AudioGrabber"), -1, QStringLiteral("Error grabbing audio data"))
+                            .details(QStringLiteral(": ")));
+            m_recorder->notifyGrabFailed();
+            keepRunning = false;
+        }
+        break;
+    }
+    case BufferReturned:
+        m_pool.push_back(static_cast<AudioBuffer *>(message.pointer));
+        break;
+    case Stop:
+        stopCapture();
+        keepRunning = false;
+        break;
+    default:
+        break;
+    }
+}
+
+bc_ret AudioGrabber::startCapture()
+{
+    const AudioFormat &format = *m_params->format;
+    const QString device = m_params->useDefaultDevice ? QString() : m_params->deviceName;
+    bc_ret ret = m_capture.open(device, format.sampleRate, format.channels, AudioBuffer::kSize,
+                                QStringLiteral("Table recording"));
+    if (ret.failed())
+        return ret;
+    for (int i = 0; i < kInitialBuffers; ++i) {
+        m_buffers.push_back(std::make_unique<AudioBuffer>());
+        m_pool.push_back(m_buffers.back().get());
+    }
+    m_bufferCount.store(int(m_buffers.size()));
+    m_startTime = steadyMilliseconds();
+    m_received = 0;
+    m_capturing = true;
+    return bc_ret();
+}
+
+void AudioGrabber::stopCapture()
+{
+    if (!m_capturing)
+        return;
+    const qint64 ms = steadyMilliseconds() - m_startTime;
+    const qint64 expected = qint64(m_params->format->bytesPerSecond()) * ms / 1000;
+    logInfo(QStringLiteral("For recording %1 ms: received %2 / %3 max expected (%4 bytes)")
+                    .arg(ms)
+                    .arg(m_received)
+                    .arg(expected)
+                    .arg(m_received - expected));
+    m_capture.close();
+    m_capturing = false;
+}
+
+AudioWriter::AudioWriter(AudioRecorder *recorder)
+    : m_recorder(recorder)
+{
+}
+
+void AudioWriter::handle(const ThreadMessage &message, bool &keepRunning)
+{
+    switch (message.type) {
+    case Swap: {
+        auto *swap = static_cast<StreamSwap *>(message.pointer);
+        swap->setOldAudio(m_stream);
+        m_stream = swap->newAudio();
+        const bool final = swap->isFinal();
+        m_recorder->notifySwapped(swap);
+        if (final)
+            keepRunning = false;
+        break;
+    }
+    case Write:
+        write(static_cast<AudioBuffer *>(message.pointer));
+        break;
+    case Quit:
+        keepRunning = false;
+        break;
+    case Pause:
+        m_paused = message.value != 0;
+        break;
+    default:
+        break;
+    }
+}
+
+void AudioWriter::write(AudioBuffer *buffer)
+{
+    if (const int delay = m_writeDelayMs.load(); delay > 0)
+        QThread::msleep(ulong(delay));
+    // While paused the sound is dropped, so the paused time is not in the file.
+    if (!m_paused && m_stream && m_result.ok()) {
+        if (m_muted.load())
+            std::memset(buffer->data, 0, size_t(buffer->recorded));
+        const int level = m_stream->write(buffer->data, buffer->recorded, m_result);
+        if (level != m_lastLevel) {
+            m_lastLevel = level;
+            m_recorder->notifyLevel(level);
+        }
+        if (m_result.failed()) {
+            logWarn(QStringLiteral("Writing %1: %2").arg(m_stream->fileName(), m_result.details(QStringLiteral(": "))));
+            m_recorder->notifyWriteFailed();
+        }
+    }
+    // When the grabber has ended the block simply stays with it and is freed with it.
+    if (m_grabber)
+        m_grabber->post(ThreadMessage{AudioGrabber::BufferReturned, buffer, 0});
+}
+
+AudioRecorder::AudioRecorder(const AudioRecParamsSptr &params, QObject *parent)
+    : QObject(parent)
+    , m_params(params)
+    , m_writer(this)
+    , m_grabber(this, params)
+{
+}
+
+AudioRecorder::~AudioRecorder()
+{
+    // Both threads end before their objects go.
+    m_writer.post(ThreadMessage{AudioWriter::Quit, nullptr, 0});
+    m_writer.wait(kWaitMs);
+    m_grabber.post(ThreadMessage{AudioGrabber::Stop, nullptr, 0});
+    m_grabber.wait(kWaitMs);
+}
+
+bc_ret AudioRecorder::start()
+{
+    if (!m_writer.start())
+        return bc_ret(QStringLiteral("AudioRecorder::start"), -1, QStringLiteral("Error starting audio writer thread"));
+    m_writer.setGrabber(&m_grabber);
+    m_grabber.setWriter(&m_writer);
+    if (!m_grabber.start())
+        return bc_ret(QStringLiteral("AudioRecorder::start"), -1, QStringLiteral("Error starting audio grabber thread"));
+    if (!m_grabber.post(ThreadMessage{AudioGrabber::Start, nullptr, 0}))
+        return bc_ret(QStringLiteral("AudioRecorder::start"), -1, QStringLiteral("Error starting audio grabber"));
+    return bc_ret();
+}
+
+AudioStreamSptr AudioRecorder::stop()
+{
+    m_writer.post(ThreadMessage{AudioWriter::Quit, nullptr, 0});
+    const bool writerEnded = m_writer.wait(kWaitMs);
+    // The stream is the writer's until its thread has ended.
+    AudioStreamSptr stream = writerEnded ? m_writer.currentStream() : nullptr;
+    m_grabber.post(ThreadMessage{AudioGrabber::Stop, nullptr, 0});
+    if (!m_grabber.wait(kWaitMs))
+        logWarn(QStringLiteral("Audio grabber did not stop in time"));
+    return stream;
+}
+
+void AudioRecorder::swapStream(StreamSwap *swap)
+{
+    if (!m_writer.post(ThreadMessage{AudioWriter::Swap, swap, 0})) {
+        // No writer (it ended after an error): this side is done at once.
+        swap->setOldAudio(nullptr);
+        swap->audioDone();
+    }
+}
+
+void AudioRecorder::setPaused(bool paused)
+{
+    m_writer.post(ThreadMessage{AudioWriter::Pause, nullptr, paused ? 1 : 0});
+}
+
+void AudioRecorder::setMuted(bool muted)
+{
+    m_writer.setMuted(muted);
+}
+
+void AudioRecorder::notifySwapped(StreamSwap *swap)
+{
+    QMetaObject::invokeMethod(
+            this,
+            [this, swap] {
+                if (swap->isFinal()) {
+                    m_grabber.post(ThreadMessage{AudioGrabber::Stop, nullptr, 0});
+                    m_grabber.wait(kWaitMs);
+                }
+                swap->audioDone();
+            },
+            Qt::QueuedConnection);
+}
+
+void AudioRecorder::notifyWriteFailed()
+{
+    QMetaObject::invokeMethod(
+            this, [this] { emit error(bc_ret(QStringLiteral("AudioRecorder"), -1, QStringLiteral("Error writing audio data"))); },
+            Qt::QueuedConnection);
+}
+
+void AudioRecorder::notifyGrabFailed()
+{
+    QMetaObject::invokeMethod(
+            this, [this] { emit error(bc_ret(QStringLiteral("AudioRecorder"), -1, QStringLiteral("Error grabbing audio data"))); },
+            Qt::QueuedConnection);
+}
+
+void AudioRecorder::notifyLevel(int level)
+{
+    QMetaObject::invokeMethod(this, [this, level] { emit volume(level); }, Qt::QueuedConnection);
+}

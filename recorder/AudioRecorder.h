@@ -1,0 +1,130 @@
+#pragma once
+
+#include "AudioCapture.h"
+#include "AudioFormat.h"
+#include "AudioStream.h"
+#include "NativeThread.h"
+#include "bc_ret.h"
+
+#include <QObject>
+
+#include <atomic>
+#include <deque>
+#include <memory>
+#include <vector>
+
+class AudioRecorder;
+class AudioWriter;
+class StreamSwap;
+
+// One block of captured sound.
+struct AudioBuffer
+{
+    static constexpr int kSize = 8192;
+    uchar data[kSize];
+    int recorded = 0;
+};
+
+// Captures the microphone on its own thread, one 8192-byte block at a time,
+// and hands each filled block to the writer. Blocks come back when written; when
+// the writer still holds every one, the pool grows, so sound is never dropped.
+class AudioGrabber : public NativeThread
+{
+public:
+    enum Message { Start = 1, BufferReturned = 2, Stop = 3 };
+    static constexpr int kInitialBuffers = 16;
+
+    AudioGrabber(AudioRecorder *recorder, const AudioRecParamsSptr &params);
+    ~AudioGrabber() override;
+    void setWriter(AudioWriter *writer) { m_writer = writer; }
+    int bufferCount() const { return m_bufferCount.load(); }
+    // Bytes handed to the writer so far.
+    qint64 handedOver() const { return m_handedOver.load(); }
+
+protected:
+    void run() override;
+    void handle(const ThreadMessage &message, bool &keepRunning) override;
+
+private:
+    bc_ret startCapture();
+    void stopCapture();
+    AudioBuffer *freeBuffer();
+
+    AudioRecorder *m_recorder;
+    AudioRecParamsSptr m_params;
+    AudioWriter *m_writer = nullptr;
+    AudioCapture m_capture;
+    std::vector<std::unique_ptr<AudioBuffer>> m_buffers; // all owned; freed with the grabber
+    std::deque<AudioBuffer *> m_pool;
+    std::atomic<int> m_bufferCount{0};
+    std::atomic<qint64> m_handedOver{0};
+    qint64 m_startTime = 0;
+    qint64 m_received = 0;
+    bool m_capturing = false;
+};
+
+// Writes captured blocks into the current audio stream and measures their level.
+class AudioWriter : public NativeThread
+{
+public:
+    enum Message { Swap = 1, Write = 2, Quit = 3, Pause = 4 };
+
+    explicit AudioWriter(AudioRecorder *recorder);
+    void setGrabber(AudioGrabber *grabber) { m_grabber = grabber; }
+    void setMuted(bool muted) { m_muted.store(muted); }
+    // Test hook: every write waits this long, as a slow disk would.
+    void setWriteDelay(int ms) { m_writeDelayMs.store(ms); }
+    // Only once the thread has ended.
+    AudioStreamSptr currentStream() const { return m_stream; }
+
+protected:
+    void handle(const ThreadMessage &message, bool &keepRunning) override;
+
+private:
+    void write(AudioBuffer *buffer);
+
+    AudioRecorder *m_recorder;
+    AudioStreamSptr m_stream;
+    AudioGrabber *m_grabber = nullptr;
+    bc_ret m_result;
+    bool m_paused = false;
+    int m_lastLevel = 0;
+    std::atomic<bool> m_muted{false};
+    std::atomic<int> m_writeDelayMs{0};
+};
+
+// The microphone side of one recording: a grabber and a writer thread, with
+// their results delivered on this object's thread as signals.
+class AudioRecorder : public QObject
+{
+    Q_OBJECT
+public:
+    explicit AudioRecorder(const AudioRecParamsSptr &params, QObject *parent = nullptr);
+    ~AudioRecorder() override;
+
+    // Starts both threads and asks for capture; device errors come later through error().
+    bc_ret start();
+    // Ends both threads and hands back the stream being written; the caller closes it.
+    AudioStreamSptr stop();
+    void swapStream(StreamSwap *swap);
+    void setPaused(bool paused);
+    void setMuted(bool muted);
+
+    AudioWriter &writer() { return m_writer; }
+    AudioGrabber &grabber() { return m_grabber; }
+
+    // From the audio threads: deliver on this object's thread.
+    void notifySwapped(StreamSwap *swap);
+    void notifyWriteFailed();
+    void notifyGrabFailed();
+    void notifyLevel(int level);
+
+signals:
+    void error(const bc_ret &errors);
+    void volume(int level);
+
+private:
+    AudioRecParamsSptr m_params;
+    AudioWriter m_writer;
+    AudioGrabber m_grabber;
+};

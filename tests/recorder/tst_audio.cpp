@@ -1,0 +1,314 @@
+#include "AudioMixerLines.h"
+#include "AudioRecorder.h"
+#include "MediaProbe.h"
+#include "PulseSession.h"
+#include "StreamSwap.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <functional>
+
+namespace {
+
+AudioRecParamsSptr params(const QString &device = QString())
+{
+    auto p = std::make_shared<AudioRecParams>();
+    p->useDefaultDevice = device.isEmpty();
+    p->deviceName = device;
+    return p;
+}
+
+// Sign changes per second of 16-bit samples: twice the frequency of a tone.
+double crossingsPerSecond(const QByteArray &samples, int rate)
+{
+    const auto *s = reinterpret_cast<const qint16 *>(samples.constData());
+    const int n = int(samples.size() / 2);
+    int crossings = 0;
+    for (int i = 1; i < n; ++i)
+        crossings += (s[i - 1] < 0) != (s[i] < 0);
+    return n > 1 ? crossings * double(rate) / n : 0;
+}
+
+bool allZero(const QByteArray &bytes)
+{
+    return std::all_of(bytes.cbegin(), bytes.cend(), [](char c) { return c == 0; });
+}
+
+// Starts a recording into a new file, runs `during` once a second passes, ends it with
+// a final swap as a session does, and returns what FFmpeg reads back.
+struct Recording
+{
+    AudioRecorder recorder;
+    AudioStreamSptr stream;
+    qint64 startedAt = 0; // bytes handed to the writer when the file began
+    qint64 endedAt = 0;   // and when it ended
+    QSignalSpy volumes{&recorder, &AudioRecorder::volume};
+    QSignalSpy errors{&recorder, &AudioRecorder::error};
+
+    Recording(const AudioRecParamsSptr &p, const QString &file)
+        : recorder(p)
+        , stream(std::make_shared<AudioStream>(file, p->format, p->levelPeriod))
+    {
+    }
+
+    // warmUpMs: capture runs that long before the file starts. The null sink's monitor
+    // starts with seconds of latency, and the sine source fills ahead at first.
+    bool begin(int warmUpMs = 0)
+    {
+        if (stream->open().failed() || recorder.start().failed())
+            return false;
+        QTest::qWait(warmUpMs);
+        startedAt = recorder.grabber().handedOver();
+        auto *swap = new StreamSwap(stream, nullptr, nullptr, false, bc_ret());
+        swap->videoDone();
+        QSignalSpy swapped(swap, &StreamSwap::swapped);
+        recorder.swapStream(swap);
+        return swapped.wait(5000);
+    }
+
+    bool end()
+    {
+        auto *swap = new StreamSwap(nullptr, nullptr, nullptr, true, bc_ret());
+        swap->videoDone();
+        QSignalSpy swapped(swap, &StreamSwap::swapped);
+        AudioStreamSptr old;
+        QObject::connect(swap, &StreamSwap::swapped, swap, [&old](StreamSwap *s) { old = s->oldAudio(); });
+        endedAt = recorder.grabber().handedOver();
+        recorder.swapStream(swap);
+        if (!swapped.wait(10000) || old != stream)
+            return false;
+        stream->close();
+        return true;
+    }
+};
+
+} // namespace
+
+class TestAudio : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void levelFormula();
+    void alignerHandsWholeBlocks();
+    void sineIsRecorded();
+    void unknownDeviceUsesTheDefault();
+    void mutedKeepsTheTiming();
+    void pauseCutsTheSound();
+    void slowWriterLosesNothing();
+    void mixerControls();
+    // Last: it ends the daemon.
+    void deviceErrorIsReported();
+
+private:
+    PulseSession m_pulse;
+    QTemporaryDir m_dir;
+};
+
+void TestAudio::initTestCase()
+{
+    QVERIFY(m_pulse.start());
+}
+
+void TestAudio::levelFormula()
+{
+    QByteArray block(8820, 0);
+    QCOMPARE(VolumeReporter::levelOf(reinterpret_cast<const uchar *>(block.constData()), int(block.size())), -54);
+    auto *s = reinterpret_cast<qint16 *>(block.data());
+    for (int i = 0; i < 4410; ++i)
+        s[i] = (i / 10) % 2 ? 32767 : -32767;
+    QCOMPARE(VolumeReporter::levelOf(reinterpret_cast<const uchar *>(block.constData()), int(block.size())), 0);
+    for (int i = 0; i < 4410; ++i)
+        s[i] = (i / 10) % 2 ? 3277 : -3277; // a tenth of full scale: -20 dB
+    QCOMPARE(VolumeReporter::levelOf(reinterpret_cast<const uchar *>(block.constData()), int(block.size())), -19);
+    for (int i = 0; i < 4410; ++i)
+        s[i] = (i / 10) % 2 ? 60 : -60; // quieter than the floor
+    QCOMPARE(VolumeReporter::levelOf(reinterpret_cast<const uchar *>(block.constData()), int(block.size())), -54);
+}
+
+void TestAudio::alignerHandsWholeBlocks()
+{
+    struct Sink
+    {
+        QList<int> sizes;
+        QByteArray data;
+        void writeBlock(const uchar *d, int size, bc_ret &)
+        {
+            sizes.append(size);
+            data.append(reinterpret_cast<const char *>(d), size);
+        }
+    } sink;
+    DataAligner<Sink> aligner(&sink, 100);
+    QByteArray input;
+    for (int i = 0; i < 350; ++i)
+        input.append(char(i));
+    bc_ret errors;
+    aligner.write(reinterpret_cast<const uchar *>(input.constData()), 30, errors);
+    aligner.write(reinterpret_cast<const uchar *>(input.constData()) + 30, 250, errors);
+    QCOMPARE(sink.sizes, (QList<int>{100, 100}));
+    aligner.write(reinterpret_cast<const uchar *>(input.constData()) + 280, 70, errors);
+    QCOMPARE(sink.sizes, (QList<int>{100, 100, 100}));
+    aligner.flush(errors);
+    QCOMPARE(sink.sizes, (QList<int>{100, 100, 100, 50}));
+    QCOMPARE(sink.data, input);
+}
+
+void TestAudio::sineIsRecorded()
+{
+    const QString file = m_dir.filePath(QStringLiteral("sine_a.avi"));
+    Recording r(params(), file);
+    QVERIFY(r.begin());
+    QTest::qWait(3000);
+    QVERIFY(r.end());
+    QVERIFY(r.errors.isEmpty());
+    // A steady tone gives one level, reported once.
+    QCOMPARE(r.volumes.size(), 1);
+    QVERIFY(r.volumes.first().first().toInt() > -54);
+
+    const AudioProbe probe = probeAudio(file);
+    QVERIFY(probe.ok);
+    QCOMPARE(probe.container, QStringLiteral("avi"));
+    QCOMPARE(probe.codec, QStringLiteral("pcm_s16le"));
+    QCOMPARE(probe.sampleRate, 22050);
+    QCOMPARE(probe.channels, 1);
+    // The source fills ahead, so at least the recording's length arrives.
+    QVERIFY2(probe.samples.size() >= 44100 * 3 * 8 / 10, qPrintable(QString::number(probe.samples.size())));
+    const double crossings = crossingsPerSecond(probe.samples, 22050);
+    QVERIFY2(qAbs(crossings - 880) < 20, qPrintable(QString::number(crossings)));
+}
+
+void TestAudio::unknownDeviceUsesTheDefault()
+{
+    const QString file = m_dir.filePath(QStringLiteral("unknown_a.avi"));
+    Recording r(params(QStringLiteral("no_such_source")), file);
+    QVERIFY(r.begin());
+    QTest::qWait(1000);
+    QVERIFY(r.end());
+    QVERIFY(r.errors.isEmpty());
+    const double crossings = crossingsPerSecond(probeAudio(file).samples, 22050);
+    QVERIFY2(qAbs(crossings - 880) < 20, qPrintable(QString::number(crossings)));
+}
+
+void TestAudio::mutedKeepsTheTiming()
+{
+    QVERIFY(m_pulse.playTone(1000, 6));
+    const QString file = m_dir.filePath(QStringLiteral("muted_a.avi"));
+    Recording r(params(QLatin1String(PulseSession::kNullMonitor)), file);
+    r.recorder.setMuted(true);
+    QVERIFY(r.begin(2500));
+    QTest::qWait(3000);
+    QVERIFY(r.end());
+    const AudioProbe probe = probeAudio(file);
+    // 44,100 bytes of zeros per second of recording.
+    QVERIFY2(qAbs(probe.samples.size() - 132300) < 132300 / 6, qPrintable(QString::number(probe.samples.size())));
+    QVERIFY(allZero(probe.samples));
+    QCOMPARE(r.volumes.last().first().toInt(), -54);
+}
+
+void TestAudio::pauseCutsTheSound()
+{
+    QVERIFY(m_pulse.playTone(1000, 6));
+    const QString file = m_dir.filePath(QStringLiteral("paused_a.avi"));
+    Recording r(params(QLatin1String(PulseSession::kNullMonitor)), file);
+    QVERIFY(r.begin(2500));
+    QTest::qWait(1000);
+    r.recorder.setPaused(true);
+    QTest::qWait(1000);
+    const int levelsBeforeResume = int(r.volumes.size());
+    r.recorder.setPaused(false);
+    QTest::qWait(1000);
+    QVERIFY(r.end());
+    const AudioProbe probe = probeAudio(file);
+    QVERIFY2(qAbs(probe.samples.size() - 88200) < 88200 / 5, qPrintable(QString::number(probe.samples.size())));
+    // The sound goes on without a gap: a 1 kHz tone all through.
+    const double crossings = crossingsPerSecond(probe.samples, 22050);
+    QVERIFY2(qAbs(crossings - 2000) < 60, qPrintable(QString::number(crossings)));
+    QVERIFY(levelsBeforeResume >= 1);
+}
+
+void TestAudio::slowWriterLosesNothing()
+{
+    const QString file = m_dir.filePath(QStringLiteral("slow_a.avi"));
+    // Each 186 ms block takes a second to write: the writer falls far behind,
+    // then catches up before the file ends.
+    Recording r(params(), file);
+    r.recorder.writer().setWriteDelay(1000);
+    QVERIFY(r.begin());
+    QTest::qWait(3500);
+    r.recorder.writer().setWriteDelay(0);
+    QVERIFY(r.end());
+    QVERIFY2(r.recorder.grabber().bufferCount() > AudioGrabber::kInitialBuffers,
+             qPrintable(QString::number(r.recorder.grabber().bufferCount())));
+    // Every block handed over while the file was current is in it (the swaps
+    // themselves may fall a block either side).
+    const qint64 expected = r.endedAt - r.startedAt;
+    const qint64 written = probeAudio(file).samples.size();
+    QVERIFY2(qAbs(written - expected) <= AudioBuffer::kSize,
+             qPrintable(QStringLiteral("%1 of %2").arg(written).arg(expected)));
+    QVERIFY(expected > 44100);
+}
+
+void TestAudio::mixerControls()
+{
+    bc_ret errors;
+    const QList<MixerDeviceSptr> devices = MixerDevice::enumerate(errors);
+    QVERIFY2(errors.ok(), qPrintable(errors.details(QStringLiteral(": "))));
+    MixerDeviceSptr sine, monitor;
+    for (const MixerDeviceSptr &device : devices) {
+        if (device->sourceName == QLatin1String(PulseSession::kSineSource))
+            sine = device;
+        if (device->sourceName == QLatin1String(PulseSession::kNullMonitor))
+            monitor = device;
+    }
+    QVERIFY(sine && monitor);
+    QVERIFY(monitor->monitor);
+    QVERIFY(!sine->monitor);
+
+    AudioLine &line = *sine->lines.first();
+    QVERIFY(line.setMute(true).ok());
+    quint32 min = 1, max = 0, value = 0;
+    QVERIFY(line.setVolume(max = 0x10000 * 3 / 10).ok());
+    bool muted = false;
+    QVERIFY(line.isMuted(muted).ok());
+    QVERIFY(muted);
+    QVERIFY(line.getVolume(min, max, value).ok());
+    QCOMPARE(min, 0u);
+    QCOMPARE(max, 0x10000u);
+    QCOMPARE(value, quint32(0x10000 * 3 / 10));
+
+    QVERIFY(line.autoConfigure().ok());
+    QVERIFY(line.isMuted(muted).ok());
+    QVERIFY(!muted);
+    QVERIFY(line.getVolume(min, max, value).ok());
+    QCOMPARE(value, max);
+
+    QVERIFY(monitor->lines.first()->setMute(true).ok());
+    QVERIFY(autoConfigureAllInputs().ok());
+    QVERIFY(monitor->lines.first()->isMuted(muted).ok());
+    QVERIFY(!muted);
+
+    AudioLine missing(QStringLiteral("no_such_source"), QStringLiteral("gone"), true);
+    QVERIFY(missing.autoConfigure().entries().size() == 2);
+}
+
+void TestAudio::deviceErrorIsReported()
+{
+    const QString file = m_dir.filePath(QStringLiteral("crash_a.avi"));
+    Recording r(params(), file);
+    QVERIFY(r.begin());
+    QTest::qWait(500);
+    m_pulse.kill();
+    QTRY_COMPARE_WITH_TIMEOUT(r.errors.size(), 1, 5000);
+    const bc_ret error = r.errors.first().first().value<bc_ret>();
+    QCOMPARE(error.messages(QStringLiteral("|")), QStringLiteral("Error grabbing audio data"));
+    // What was recorded before stays readable.
+    AudioStreamSptr stream = r.recorder.stop();
+    QCOMPARE(stream, r.stream);
+    stream->close();
+    QVERIFY(probeAudio(file).ok);
+}
+
+QTEST_GUILESS_MAIN(TestAudio)
+#include "tst_audio.moc"
