@@ -1,0 +1,67 @@
+#pragma once
+
+#include "bc_ret.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <limits>
+
+class AsyncTask;
+struct AVFormatContext;
+
+// Joining, cutting and multiplexing of single-stream AVI segment files by packet
+// copy; only the first frame of a video cut is re-encoded, as a key frame. Each
+// runs on the caller's thread, reports progress to its listener and stops early
+// when the listener is aborted (the file is still finished).
+
+enum class MediaKind { Video = 0, Audio = 1 };
+
+// The first stream must be of the given kind; null otherwise (logged).
+AVFormatContext *openInput(const QString &path, MediaKind kind);
+// The container from the file name; null on failure.
+AVFormatContext *openOutput(const QString &path);
+void closeInput(AVFormatContext *&input);
+void closeOutput(AVFormatContext *&output);
+
+class MediaJoiner
+{
+public:
+    explicit MediaJoiner(AsyncTask *listener)
+        : m_listener(listener)
+    {
+    }
+    // actualMs, when given, receives the length of the result.
+    bc_ret join(const QString &outputFile, const QStringList &inputFiles, MediaKind kind, qint64 *actualMs = nullptr);
+
+private:
+    AsyncTask *m_listener;
+};
+
+class MediaCutter
+{
+public:
+    static constexpr qint64 kToTheEnd = std::numeric_limits<qint64>::max();
+
+    explicit MediaCutter(AsyncTask *listener)
+        : m_listener(listener)
+    {
+    }
+    bc_ret cut(const QString &inputFile, const QString &outputFile, MediaKind kind, qint64 startMs, qint64 endMs);
+
+private:
+    AsyncTask *m_listener;
+};
+
+class MediaMuxer
+{
+public:
+    explicit MediaMuxer(AsyncTask *listener)
+        : m_listener(listener)
+    {
+    }
+    bc_ret mux(const QString &videoFile, const QString &audioFile, const QString &outputFile);
+
+private:
+    AsyncTask *m_listener;
+};
