@@ -410,13 +410,14 @@ bc_ret MediaMuxer::mux(const QString &videoFile, const QString &audioFile, const
             const qint64 pts = packet.p->pts != AV_NOPTS_VALUE ? packet.p->pts : packet.p->dts;
             if (pts != AV_NOPTS_VALUE)
                 time = double(pts + packet.p->duration) * av_q2d(base);
+            // Counted first: the interleaving writer takes the packet's data.
+            bytesDone += packet.p->size;
             if (packet.p->size > 0) {
                 packet.p->stream_index = out->index;
                 packet.p->pos = -1;
                 av_packet_rescale_ts(packet.p, base, out->time_base);
                 av_interleaved_write_frame(output, packet.p);
             }
-            bytesDone += packet.p->size;
             report(m_listener, bytesDone, totalBytes);
         }
         av_packet_unref(packet.p);

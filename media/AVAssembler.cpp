@@ -1,0 +1,242 @@
+#include "AVAssembler.h"
+
+#include "LibraryItems.h"
+#include "Log.h"
+#include "User.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+AVUnitList::AVUnitList(int keptDuration, bool videoOnly)
+    : m_keptDuration(keptDuration)
+    , m_videoOnly(videoOnly)
+{
+}
+
+int AVUnitList::totalDuration() const
+{
+    int total = 0;
+    for (const AVUnitSptr &unit : m_units)
+        total += unit->duration;
+    return total;
+}
+
+AVUnitList AVUnitList::takeExpired()
+{
+    AVUnitList expired(m_keptDuration, false);
+    while (m_units.size() >= 2 && totalDuration() - m_units.first()->duration >= m_keptDuration)
+        expired.append(m_units.takeFirst());
+    return expired;
+}
+
+void AVUnitList::cleanFiles()
+{
+    while (!m_units.isEmpty()) {
+        const AVUnitSptr unit = m_units.takeFirst();
+        QFile::remove(unit->audioFile);
+        QFile::remove(unit->videoFile);
+    }
+}
+
+bc_ret AVCleaner::run()
+{
+    m_units.cleanFiles();
+    return bc_ret();
+}
+
+AVAssembler::AVAssembler(const AVUnitList &units, const AssemblyCmdSptr &cmd)
+    : AVTask(units)
+    , m_cmd(cmd)
+{
+}
+
+void AVAssembler::progress(qint64 done, qint64 total)
+{
+    if (total <= 0 || m_stageCount <= 0)
+        return;
+    const qint64 percent = ((qint64(m_stage) - 1) * 100 + done * 100 / total) / m_stageCount;
+    emit buildProgress(int(percent));
+}
+
+QString AVAssembler::temporaryBase() const
+{
+    const User *user = User::current();
+    const QDir dir = user ? user->paths().recorded : QFileInfo(m_cmd->outputFile).absoluteDir();
+    return dir.filePath(newFileName());
+}
+
+bc_ret AVAssembler::run()
+{
+    emit buildStarted();
+    const QString outputFile = m_cmd->outputFile;
+    bc_ret result = m_units.isVideoOnly() ? assembleVideoOnly(outputFile) : assembleAudioVideo(outputFile);
+    if (result.failed()) {
+        result.add(QStringLiteral("AVAssembler::run"), -1,
+                   QStringLiteral("Error assembling at stage(%1/%2)").arg(m_stage).arg(m_stageCount));
+        QFile::remove(outputFile);
+        logWarn(result.details(QStringLiteral(": ")));
+    }
+    m_result = result;
+    emit buildFinished(result, outputFile);
+    return result;
+}
+
+bc_ret AVAssembler::assembleAudioVideo(const QString &outputFile)
+{
+    bc_ret result;
+    if (m_units.count() == 1) {
+        m_stageCount = 1;
+        const AVUnitSptr unit = m_units.takeFirst();
+        ++m_stage;
+        result = m_muxer.mux(unit->videoFile, unit->audioFile, outputFile);
+    } else {
+        const int estimated = m_units.totalDuration();
+        const int maxDuration = m_cmd->maxDuration;
+        m_stageCount = estimated > maxDuration ? 5 : 3;
+        QStringList videos, audios;
+        while (!m_units.isEmpty()) {
+            const AVUnitSptr unit = m_units.takeFirst();
+            videos.append(unit->videoFile);
+            audios.append(unit->audioFile);
+        }
+        const QString base = temporaryBase();
+        QString video = base + QStringLiteral("_v.avi");
+        QString audio = base + QStringLiteral("_a.avi");
+
+        qint64 actual = 0;
+        ++m_stage;
+        result = m_joiner.join(video, videos, MediaKind::Video, &actual);
+        if (result.ok()) {
+            logDebug(QStringLiteral("Video joined length: estimated %1; actual %2;").arg(estimated).arg(actual));
+            ++m_stage;
+            result = m_joiner.join(audio, audios, MediaKind::Audio);
+        }
+        if (result.ok() && maxDuration > 0 && actual > maxDuration) {
+            const qint64 start = actual - maxDuration;
+            const QString cutBase = temporaryBase();
+            const QString cutVideo = cutBase + QStringLiteral("_v.avi");
+            const QString cutAudio = cutBase + QStringLiteral("_a.avi");
+            ++m_stage;
+            bc_ret cut = m_cutter.cut(video, cutVideo, MediaKind::Video, start, MediaCutter::kToTheEnd);
+            if (cut.ok()) {
+                ++m_stage;
+                cut = m_cutter.cut(audio, cutAudio, MediaKind::Audio, start, MediaCutter::kToTheEnd);
+            }
+            // A failed cut is not reported: the whole joined recording is kept instead.
+            if (cut.ok()) {
+                QFile::remove(video);
+                QFile::remove(audio);
+                video = cutVideo;
+                audio = cutAudio;
+            } else {
+                logWarn(QStringLiteral("Cutting the recording: %1").arg(cut.details(QStringLiteral(": "))));
+                QFile::remove(cutVideo);
+                QFile::remove(cutAudio);
+                m_stage = m_stageCount - 1;
+            }
+        }
+        if (result.ok()) {
+            ++m_stage;
+            result = m_muxer.mux(video, audio, outputFile);
+        }
+        QFile::remove(video);
+        QFile::remove(audio);
+    }
+    if (result.failed())
+        result.add(QString(), 0, QStringLiteral("Error audio-video assembling"));
+    return result;
+}
+
+bc_ret AVAssembler::assembleVideoOnly(const QString &outputFile)
+{
+    bc_ret result;
+    auto copy = [&result, &outputFile](const QString &from) {
+        QFile::remove(outputFile);
+        if (!QFile::copy(from, outputFile))
+            result = bc_ret(QString(), 0, QStringLiteral("Error copy '%1' to '%2'").arg(from, outputFile));
+    };
+    if (m_units.count() == 1) {
+        copy(m_units.takeFirst()->videoFile);
+    } else {
+        const int maxDuration = m_cmd->maxDuration;
+        m_stageCount = m_units.totalDuration() > maxDuration ? 2 : 1;
+        QStringList videos;
+        while (!m_units.isEmpty())
+            videos.append(m_units.takeFirst()->videoFile);
+        const QString joined = temporaryBase() + QStringLiteral(".avi");
+        qint64 actual = 0;
+        ++m_stage;
+        result = m_joiner.join(joined, videos, MediaKind::Video, &actual);
+        if (result.ok()) {
+            if (actual > maxDuration) {
+                ++m_stage;
+                result = m_cutter.cut(joined, outputFile, MediaKind::Video, actual - maxDuration, MediaCutter::kToTheEnd);
+            } else {
+                copy(joined);
+            }
+        }
+        QFile::remove(joined);
+    }
+    if (result.failed())
+        result.add(QString(), 0, QStringLiteral("Error video assembling"));
+    return result;
+}
+
+AVAssembleQueue *AVAssembleQueue::s_instance = nullptr;
+
+AVAssembleQueue::AVAssembleQueue(QObject *parent)
+    : QObject(parent)
+{
+    qRegisterMetaType<AVAssemblerSptr>("AVAssemblerSptr");
+    m_queue.start();
+    s_instance = this;
+}
+
+AVAssembleQueue::~AVAssembleQueue()
+{
+    if (m_queue.isRunning())
+        shutdown();
+    if (s_instance == this)
+        s_instance = nullptr;
+}
+
+AVAssembleQueue *AVAssembleQueue::instance()
+{
+    return s_instance;
+}
+
+void AVAssembleQueue::assemble(const AVUnitList &units, const AssemblyCmdSptr &cmd)
+{
+    if (units.isEmpty())
+        return;
+    auto assembler = std::make_shared<AVAssembler>(units, cmd);
+    emit createDisplayHandler(assembler);
+    enqueue(assembler);
+}
+
+void AVAssembleQueue::clean(const AVUnitList &units)
+{
+    if (units.isEmpty())
+        return;
+    enqueue(std::make_shared<AVCleaner>(units));
+}
+
+void AVAssembleQueue::enqueue(const std::shared_ptr<AVTask> &task)
+{
+    // While shutting down nothing runs any more: the files go at once.
+    if (!m_queue.isRunning()) {
+        task->cleanFiles();
+        return;
+    }
+    m_queue.queue(task);
+}
+
+void AVAssembleQueue::shutdown()
+{
+    const QList<AsyncTaskSptr> unfinished = m_queue.stop();
+    for (const AsyncTaskSptr &task : unfinished) {
+        if (auto *avTask = dynamic_cast<AVTask *>(task.get()))
+            avTask->cleanFiles();
+    }
+}

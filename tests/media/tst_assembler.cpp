@@ -1,0 +1,232 @@
+#include "AVAssembler.h"
+#include "MediaInputs.h"
+#include "MediaProbe.h"
+
+#include <QDir>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+AVUnitSptr unit(const QString &video, const QString &audio, int duration)
+{
+    return std::make_shared<AVUnit>(AVUnit{audio, video, duration});
+}
+
+} // namespace
+
+class TestAssembler : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void expiredSegments();
+    void oneSegmentIsMuxedInOneStage();
+    void longRecordingIsCutToTheKeptDuration();
+    void shortRecordingIsNotCut();
+    void joinFailureIsReportedWithItsStage();
+    void videoOnlyRecording();
+    void queueRunsAndCleansAndShutsDown();
+
+private:
+    QString file(const QString &name) const { return m_dir.filePath(name); }
+    // What an assembly leaves in the directory besides the inputs.
+    QStringList leftovers() const;
+    bc_ret assemble(const AVUnitList &units, const QString &output, int maxDuration, QList<int> *progress = nullptr,
+                    int *stages = nullptr);
+
+    QTemporaryDir m_dir;
+    QStringList m_inputs;
+};
+
+void TestAssembler::initTestCase()
+{
+    QVERIFY(makeVideo(file(QStringLiteral("u1_v.avi")), 60));
+    QVERIFY(makeAudio(file(QStringLiteral("u1_a.avi")), 6000));
+    QVERIFY(makeVideo(file(QStringLiteral("u2_v.avi")), 65));
+    QVERIFY(makeAudio(file(QStringLiteral("u2_a.avi")), 6500));
+    QVERIFY(makeVideo(file(QStringLiteral("u3_v.avi")), 65));
+    QVERIFY(makeAudio(file(QStringLiteral("u3_a.avi")), 6500));
+    m_inputs = QDir(m_dir.path()).entryList(QDir::Files);
+}
+
+QStringList TestAssembler::leftovers() const
+{
+    QStringList files = QDir(m_dir.path()).entryList(QDir::Files);
+    for (const QString &input : m_inputs)
+        files.removeAll(input);
+    return files;
+}
+
+bc_ret TestAssembler::assemble(const AVUnitList &units, const QString &output, int maxDuration, QList<int> *progress,
+                               int *stages)
+{
+    AVAssembler assembler(units, std::make_shared<AssemblyCmd>(AssemblyCmd{output, maxDuration}));
+    QSignalSpy finished(&assembler, &AVAssembler::buildFinished);
+    QList<int> percents;
+    connect(&assembler, &AVAssembler::buildProgress, this, [&percents](int p) { percents.append(p); });
+    const bc_ret result = assembler.run();
+    if (finished.size() != 1 || finished.first().at(1).toString() != output)
+        return bc_ret(QStringLiteral("buildFinished not emitted once"));
+    if (progress)
+        *progress = percents;
+    if (stages)
+        *stages = assembler.stageCount();
+    return result;
+}
+
+void TestAssembler::expiredSegments()
+{
+    AVUnitList list(8000);
+    for (int i = 0; i < 3; ++i)
+        list.append(unit(QString(), QString(), 5000));
+    AVUnitList expired = list.takeExpired();
+    QCOMPARE(expired.count(), 1);
+    QCOMPARE(list.count(), 2);
+    QCOMPARE(list.totalDuration(), 10000);
+
+    // One segment always stays, however short the kept duration.
+    AVUnitList single(0);
+    single.append(unit(QString(), QString(), 1000));
+    single.append(unit(QString(), QString(), 1000));
+    QCOMPARE(single.takeExpired().count(), 1);
+    QCOMPARE(single.count(), 1);
+    QCOMPARE(single.takeExpired().count(), 0);
+
+    const QString v = file(QStringLiteral("clean_v.avi")), a = file(QStringLiteral("clean_a.avi"));
+    QVERIFY(makeAudio(a, 100));
+    QVERIFY(makeVideo(v, 1));
+    AVUnitList doomed;
+    doomed.append(unit(v, a, 100));
+    doomed.cleanFiles();
+    QVERIFY(doomed.isEmpty());
+    QVERIFY(!QFile::exists(v) && !QFile::exists(a));
+}
+
+void TestAssembler::oneSegmentIsMuxedInOneStage()
+{
+    AVUnitList units(60000);
+    units.append(unit(file(QStringLiteral("u1_v.avi")), file(QStringLiteral("u1_a.avi")), 6000));
+    const QString out = file(QStringLiteral("one.avi"));
+    QList<int> progress;
+    int stages = 0;
+    QVERIFY(assemble(units, out, 60000, &progress, &stages).ok());
+    QCOMPARE(stages, 1);
+    QVERIFY(!progress.isEmpty());
+    QVERIFY(std::is_sorted(progress.cbegin(), progress.cend()));
+    QVERIFY(progress.first() >= 0 && progress.last() <= 100 && progress.last() >= 90);
+    QCOMPARE(probeVideo(out, 0).pts.size(), 60);
+    QCOMPARE(probeAudio(out).samples.size(), 6 * 44100);
+    QFile::remove(out);
+    QCOMPARE(leftovers(), QStringList());
+}
+
+void TestAssembler::longRecordingIsCutToTheKeptDuration()
+{
+    AVUnitList units(12000);
+    for (int i = 1; i <= 3; ++i)
+        units.append(unit(file(QStringLiteral("u%1_v.avi").arg(i)), file(QStringLiteral("u%1_a.avi").arg(i)), i == 1 ? 6000 : 6500));
+    QCOMPARE(units.totalDuration(), 19000);
+    const QString out = file(QStringLiteral("kept.avi"));
+    QList<int> progress;
+    int stages = 0;
+    const bc_ret result = assemble(units, out, 12000, &progress, &stages);
+    QVERIFY2(result.ok(), qPrintable(result.details(QStringLiteral(": "))));
+    QCOMPARE(stages, 5);
+    QVERIFY(std::is_sorted(progress.cbegin(), progress.cend()));
+    QVERIFY(progress.last() >= 90);
+
+    const VideoProbe video = probeVideo(out, 200);
+    QVERIFY2(qAbs(video.pts.size() - 120) <= 1, qPrintable(QString::number(video.pts.size())));
+    // The last frame kept is the last one recorded.
+    QVERIFY(closeTo(video.frames.last().pixel(80, 60), frameColour(64)));
+    const qsizetype sound = probeAudio(out).samples.size();
+    QVERIFY2(qAbs(sound - 12 * 44100) <= 4096, qPrintable(QString::number(sound)));
+    QFile::remove(out);
+    QCOMPARE(leftovers(), QStringList());
+}
+
+void TestAssembler::shortRecordingIsNotCut()
+{
+    AVUnitList units(12000);
+    units.append(unit(file(QStringLiteral("u1_v.avi")), file(QStringLiteral("u1_a.avi")), 6000));
+    units.append(unit(file(QStringLiteral("u1_v.avi")), file(QStringLiteral("u1_a.avi")), 6000));
+    const QString out = file(QStringLiteral("short.avi"));
+    int stages = 0;
+    QVERIFY(assemble(units, out, 20000, nullptr, &stages).ok());
+    QCOMPARE(stages, 3);
+    QCOMPARE(probeVideo(out, 0).pts.size(), 120);
+    QFile::remove(out);
+    QCOMPARE(leftovers(), QStringList());
+}
+
+void TestAssembler::joinFailureIsReportedWithItsStage()
+{
+    const QString missing = file(QStringLiteral("gone_v.avi"));
+    AVUnitList units(12000);
+    units.append(unit(file(QStringLiteral("u1_v.avi")), file(QStringLiteral("u1_a.avi")), 6000));
+    units.append(unit(missing, file(QStringLiteral("u2_a.avi")), 4000));
+    const QString out = file(QStringLiteral("failed.avi"));
+    const bc_ret result = assemble(units, out, 12000);
+    QCOMPARE(result.messages(QStringLiteral("|")),
+             QStringLiteral("Error assembling at stage(1/3)|Error audio-video assembling|Error opening '%1'").arg(missing));
+    QVERIFY(!QFile::exists(out));
+    QCOMPARE(leftovers(), QStringList());
+}
+
+void TestAssembler::videoOnlyRecording()
+{
+    AVUnitList units(12000, true);
+    for (int i = 1; i <= 3; ++i)
+        units.append(unit(file(QStringLiteral("u%1_v.avi").arg(i)), QString(), i == 1 ? 6000 : 6500));
+    const QString out = file(QStringLiteral("silent.avi"));
+    int stages = 0;
+    QVERIFY(assemble(units, out, 12000, nullptr, &stages).ok());
+    QCOMPARE(stages, 2);
+    const VideoProbe video = probeVideo(out, 200);
+    QVERIFY(qAbs(video.pts.size() - 120) <= 1);
+    QVERIFY(!probeAudio(out).ok);
+    QFile::remove(out);
+    QCOMPARE(leftovers(), QStringList());
+}
+
+void TestAssembler::queueRunsAndCleansAndShutsDown()
+{
+    AVAssembleQueue queue;
+    QCOMPARE(AVAssembleQueue::instance(), &queue);
+    AVAssemblerSptr announced;
+    connect(&queue, &AVAssembleQueue::createDisplayHandler, this, [&announced](const AVAssemblerSptr &a) { announced = a; });
+
+    const QString out = file(QStringLiteral("queued.avi"));
+    AVUnitList units(60000);
+    units.append(unit(file(QStringLiteral("u1_v.avi")), file(QStringLiteral("u1_a.avi")), 6000));
+    queue.assemble(units, std::make_shared<AssemblyCmd>(AssemblyCmd{out, 60000}));
+    QVERIFY(announced);
+    QSignalSpy finished(announced.get(), &AVAssembler::buildFinished);
+    QVERIFY(finished.wait(10000));
+    QVERIFY(finished.first().first().value<bc_ret>().ok());
+    QVERIFY(QFile::exists(out));
+
+    // Segments no longer needed are deleted on the queue, after what was queued before.
+    const QString v = file(QStringLiteral("old_v.avi")), a = file(QStringLiteral("old_a.avi"));
+    QVERIFY(makeVideo(v, 1) && makeAudio(a, 100));
+    AVUnitList expired;
+    expired.append(unit(v, a, 100));
+    queue.clean(expired);
+    QTRY_VERIFY(!QFile::exists(v) && !QFile::exists(a));
+
+    // After shutdown nothing runs: queued segments are deleted at once.
+    queue.shutdown();
+    QVERIFY(makeVideo(v, 1) && makeAudio(a, 100));
+    AVUnitList late;
+    late.append(unit(v, a, 100));
+    announced.reset();
+    queue.assemble(late, std::make_shared<AssemblyCmd>(AssemblyCmd{file(QStringLiteral("never.avi")), 60000}));
+    QVERIFY(!QFile::exists(v) && !QFile::exists(a));
+    QVERIFY(!QFile::exists(file(QStringLiteral("never.avi"))));
+    QFile::remove(out);
+}
+
+QTEST_GUILESS_MAIN(TestAssembler)
+#include "tst_assembler.moc"
