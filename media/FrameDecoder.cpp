@@ -1,0 +1,168 @@
+#include "FrameDecoder.h"
+
+#include "Log.h"
+#include "MediaOperations.h"
+
+#include <QFileInfo>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/imgutils.h>
+#include <libavutil/mathematics.h>
+#include <libswscale/swscale.h>
+}
+
+qint64 probeDuration(const QString &file, bc_ret &result)
+{
+    AVFormatContext *input = openInput(file, MediaKind::Video);
+    if (!input) {
+        result.add(QString(), 0, QStringLiteral("Error open '%1'").arg(file));
+        return -1;
+    }
+    const AVStream *stream = input->streams[0];
+    const qint64 duration = stream->duration != AV_NOPTS_VALUE
+                                    ? av_rescale(stream->duration, qint64(stream->time_base.num) * 1000, stream->time_base.den)
+                                    : av_rescale(input->duration, 1000, AV_TIME_BASE);
+    closeInput(input);
+    return duration;
+}
+
+FrameDecoder::~FrameDecoder()
+{
+    close();
+}
+
+void FrameDecoder::close()
+{
+    sws_freeContext(m_converter);
+    m_converter = nullptr;
+    if (m_rgb)
+        av_freep(&m_rgb->data[0]);
+    av_frame_free(&m_rgb);
+    av_frame_free(&m_frame);
+    avcodec_free_context(&m_codec);
+    avformat_close_input(&m_input);
+    m_stream = -1;
+}
+
+bc_ret FrameDecoder::open(const QString &file)
+{
+    close();
+    if (avformat_open_input(&m_input, file.toUtf8().constData(), nullptr, nullptr) < 0)
+        return bc_ret(QStringLiteral("avformat_open_input"), -1, QStringLiteral("Error opening file"));
+    if (avformat_find_stream_info(m_input, nullptr) < 0)
+        return bc_ret(QStringLiteral("avformat_find_stream_info"), -1, QStringLiteral("Stream information not found"));
+    for (unsigned i = 0; i < m_input->nb_streams && m_stream < 0; ++i) {
+        if (m_input->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_VIDEO)
+            m_stream = int(i);
+    }
+    if (m_stream < 0)
+        return bc_ret(QStringLiteral("FrameDecoder::open"), -1, QStringLiteral("Video stream not found"));
+    const AVCodecParameters *parameters = m_input->streams[m_stream]->codecpar;
+    const AVCodec *decoder = avcodec_find_decoder(parameters->codec_id);
+    if (!decoder)
+        return bc_ret(QStringLiteral("avcodec_find_decoder"), -1,
+                      QStringLiteral("codec (%1) not found").arg(int(parameters->codec_id)));
+    m_codec = avcodec_alloc_context3(decoder);
+    if (!m_codec || avcodec_parameters_to_context(m_codec, parameters) < 0 || avcodec_open2(m_codec, decoder, nullptr) < 0)
+        return bc_ret(QStringLiteral("avcodec_open2"), -1, QStringLiteral("Error open codec (%1)").arg(int(parameters->codec_id)));
+    // Some files store a frame rate where the time base belongs.
+    const AVRational base = m_input->streams[m_stream]->time_base;
+    m_timeBaseNum = base.num;
+    m_timeBaseDen = base.num > 1000 && base.den == 1 ? 1000 : base.den;
+
+    m_frame = av_frame_alloc();
+    m_rgb = av_frame_alloc();
+    if (!m_frame || !m_rgb
+        || av_image_alloc(m_rgb->data, m_rgb->linesize, m_codec->width, m_codec->height, AV_PIX_FMT_RGB24, 4) < 0)
+        return bc_ret(QStringLiteral("FrameDecoder::open"), -1, QStringLiteral("Error init frame"));
+    return bc_ret();
+}
+
+bc_ret FrameDecoder::decodeAt(qint64 ms, const QSize &size, QImage &image)
+{
+    if (!m_codec)
+        return bc_ret(QStringLiteral("FrameDecoder::decodeAt"), -1, QStringLiteral("Error reading frame"));
+    const qint64 target = av_rescale(ms, m_timeBaseDen, m_timeBaseNum) / 1000;
+    // From the key frame at or before the time, else from the time itself.
+    if (av_seek_frame(m_input, m_stream, target, AVSEEK_FLAG_BACKWARD) < 0 && av_seek_frame(m_input, m_stream, target, 0) < 0)
+        return bc_ret(QStringLiteral("av_seek_frame"), -1, QStringLiteral("Error seeking to nearest key frame"));
+    avcodec_flush_buffers(m_codec);
+
+    AVPacket *packet = av_packet_alloc();
+    bool delivered = false;
+    bool ended = false;
+    bc_ret result;
+    while (!delivered && result.ok()) {
+        if (!ended) {
+            if (av_read_frame(m_input, packet) < 0) {
+                ended = true;
+                avcodec_send_packet(m_codec, nullptr); // what the decoder still holds
+            } else if (packet->stream_index != m_stream) {
+                av_packet_unref(packet);
+                continue;
+            } else {
+                avcodec_send_packet(m_codec, packet);
+                av_packet_unref(packet);
+            }
+        }
+        bool gotAny = false;
+        while (!delivered && avcodec_receive_frame(m_codec, m_frame) >= 0) {
+            gotAny = true;
+            if (m_frame->best_effort_timestamp != AV_NOPTS_VALUE && m_frame->best_effort_timestamp < target)
+                continue;
+            m_converter = sws_getCachedContext(m_converter, m_frame->width, m_frame->height, AVPixelFormat(m_frame->format),
+                                               m_codec->width, m_codec->height, AV_PIX_FMT_RGB24, SWS_BICUBIC, nullptr,
+                                               nullptr, nullptr);
+            if (!m_converter) {
+                result = bc_ret(QStringLiteral("sws_getCachedContext"), -1, QStringLiteral("Error conversion context"));
+                break;
+            }
+            sws_scale(m_converter, m_frame->data, m_frame->linesize, 0, m_frame->height, m_rgb->data, m_rgb->linesize);
+            const QImage picture(m_rgb->data[0], m_codec->width, m_codec->height, m_rgb->linesize[0], QImage::Format_RGB888);
+            image = size.width() > 0 && size.height() > 0
+                            ? picture.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+                            : picture.copy();
+            delivered = true;
+        }
+        if (ended && !gotAny && !delivered && result.ok())
+            result = bc_ret(QStringLiteral("av_read_frame"), -1, QStringLiteral("Error reading frame"));
+    }
+    av_packet_free(&packet);
+    return result;
+}
+
+QPixmap grabFrame(const QString &file, qint64 ms, const QSize &size, bc_ret &result)
+{
+    FrameDecoder decoder;
+    bc_ret ret = decoder.open(file);
+    QImage image;
+    if (ret.ok())
+        ret = decoder.decodeAt(ms, size, image);
+    if (ret.failed()) {
+        result += ret;
+        return QPixmap();
+    }
+    return QPixmap::fromImage(image);
+}
+
+VideoInfoSptr createVideoInfo(const QString &videoFile, const QSize &size)
+{
+    const QFileInfo file(videoFile);
+    if (!file.exists())
+        return nullptr;
+    auto info = std::make_shared<VideoInfo>();
+    info->fileName = videoFile;
+    bc_ret probed;
+    info->duration = int(probeDuration(videoFile, probed));
+    if (probed.failed())
+        logWarn(probed.details(QStringLiteral(": ")));
+    info->fileSize = file.size();
+    bc_ret grabbed;
+    info->thumbnail = grabFrame(videoFile, 0, size, grabbed);
+    if (grabbed.failed())
+        logWarn(grabbed.details(QStringLiteral(": ")));
+    info->thumbnailFile = saveThumbnail(info->thumbnail);
+    return info;
+}

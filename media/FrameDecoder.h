@@ -1,0 +1,50 @@
+#pragma once
+
+#include "LibraryItems.h"
+#include "bc_ret.h"
+
+#include <QImage>
+#include <QPixmap>
+#include <QSize>
+#include <QString>
+
+struct AVFormatContext;
+struct AVCodecContext;
+struct AVFrame;
+struct SwsContext;
+
+// The length of a video file in milliseconds; -1 when it cannot be read.
+qint64 probeDuration(const QString &file, bc_ret &result);
+
+// Pictures from a video file at given times.
+class FrameDecoder
+{
+public:
+    FrameDecoder() = default;
+    virtual ~FrameDecoder();
+    FrameDecoder(const FrameDecoder &) = delete;
+    FrameDecoder &operator=(const FrameDecoder &) = delete;
+
+    bc_ret open(const QString &file);
+    // The first picture at or after ms, scaled to fit size keeping its aspect
+    // (its own size when size is empty).
+    bc_ret decodeAt(qint64 ms, const QSize &size, QImage &image);
+    void close();
+
+private:
+    AVFormatContext *m_input = nullptr;
+    int m_stream = -1;
+    AVCodecContext *m_codec = nullptr;
+    AVFrame *m_frame = nullptr;
+    AVFrame *m_rgb = nullptr;
+    SwsContext *m_converter = nullptr;
+    int m_timeBaseNum = 1;
+    int m_timeBaseDen = 1;
+};
+
+// One picture of a video; null with the reasons in result on failure.
+QPixmap grabFrame(const QString &file, qint64 ms, const QSize &size, bc_ret &result);
+
+// Facts about a finished recording, with a thumbnail of its first picture saved
+// for the lists; null when the file does not exist.
+VideoInfoSptr createVideoInfo(const QString &videoFile, const QSize &size);
