@@ -3,6 +3,7 @@
 #include "AppExit.h"
 #include "Counter.h"
 #include "Log.h"
+#include "MediaOperations.h"
 #include "MyApplication.h"
 #include "Paths.h"
 #include "SingleApplication.h"
@@ -44,6 +45,8 @@ int runStartup(MyApplication &app, const QStringList &arguments)
     setLogLevel(0);
     logInfo(versionLine());
     logInfo(QStringLiteral("main # %1").arg(arguments.join(QStringLiteral(" # "))));
+
+    initMediaLibraries();
 
     // A logout or kill asks for the same orderly quit as the session manager.
     TerminationWatcher termination;

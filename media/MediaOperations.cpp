@@ -8,11 +8,9 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/log.h>
 #include <libavutil/mathematics.h>
 }
-
-// FFmpeg's libraries are thread-safe on their own (since 4.0): unlike older
-// generations, no lock manager has to be installed before media work starts.
 
 namespace {
 
@@ -65,6 +63,14 @@ struct Packet
 };
 
 } // namespace
+
+void initMediaLibraries()
+{
+    // FFmpeg's libraries are thread-safe on their own (since 4.0) and register
+    // their codecs and formats themselves: unlike older generations, nothing else,
+    // and no lock manager, has to be installed before media work starts.
+    av_log_set_level(AV_LOG_ERROR);
+}
 
 AVFormatContext *openInput(const QString &path, MediaKind kind)
 {

@@ -17,6 +17,10 @@ struct AVFormatContext;
 
 enum class MediaKind { Video = 0, Audio = 1 };
 
+// Once per process, before media work: the libraries report only errors (their
+// per-frame warnings would flood the terminal). No lock manager is needed any more.
+void initMediaLibraries();
+
 // The first stream must be of the given kind; null otherwise (logged).
 AVFormatContext *openInput(const QString &path, MediaKind kind);
 // The container from the file name; null on failure.
