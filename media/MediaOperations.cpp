@@ -216,9 +216,10 @@ bc_ret MediaCutter::cut(const QString &inputFile, const QString &outputFile, Med
     };
 
     const AVCodec *decoderCodec = avcodec_find_decoder(in->codecpar->codec_id);
+    const int codecId = int(in->codecpar->codec_id); // the stream goes with the input
     if (!decoderCodec) {
         closeAll();
-        return failure(QStringLiteral("Unknown decoder %1").arg(int(in->codecpar->codec_id)));
+        return failure(QStringLiteral("Unknown decoder %1").arg(codecId));
     }
     decoder = avcodec_alloc_context3(decoderCodec);
     if (!decoder || avcodec_parameters_to_context(decoder, in->codecpar) < 0
@@ -252,7 +253,7 @@ bc_ret MediaCutter::cut(const QString &inputFile, const QString &outputFile, Med
         const AVCodec *encoderCodec = avcodec_find_encoder(in->codecpar->codec_id);
         if (!encoderCodec) {
             closeAll();
-            return failure(QStringLiteral("Unknown encoder %1").arg(int(in->codecpar->codec_id)));
+            return failure(QStringLiteral("Unknown encoder %1").arg(codecId));
         }
         encoder = avcodec_alloc_context3(encoderCodec);
         if (encoder) {

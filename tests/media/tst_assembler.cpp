@@ -26,6 +26,7 @@ private slots:
     void longRecordingIsCutToTheKeptDuration();
     void shortRecordingIsNotCut();
     void joinFailureIsReportedWithItsStage();
+    void failedCutKeepsTheWholeRecording();
     void videoOnlyRecording();
     void queueRunsAndCleansAndShutsDown();
 
@@ -172,6 +173,38 @@ void TestAssembler::joinFailureIsReportedWithItsStage()
     QCOMPARE(result.messages(QStringLiteral("|")),
              QStringLiteral("Error assembling at stage(1/3)|Error audio-video assembling|Error opening '%1'").arg(missing));
     QVERIFY(!QFile::exists(out));
+    QCOMPARE(leftovers(), QStringList());
+}
+
+void TestAssembler::failedCutKeepsTheWholeRecording()
+{
+    // The same pictures declared as MS-MPEG4 v1, which FFmpeg decodes but cannot
+    // encode: the first frame of a cut cannot be made.
+    QStringList videos;
+    for (int i = 1; i <= 2; ++i) {
+        QFile source(file(QStringLiteral("u%1_v.avi").arg(i)));
+        QVERIFY(source.open(QIODevice::ReadOnly));
+        QByteArray bytes = source.readAll();
+        QVERIFY(bytes.contains("MP42"));
+        bytes.replace("MP42", "MPG4");
+        const QString patched = file(QStringLiteral("v1_%1_v.avi").arg(i));
+        QFile target(patched);
+        QVERIFY(target.open(QIODevice::WriteOnly) && target.write(bytes) == bytes.size());
+        videos.append(patched);
+    }
+    m_inputs = QDir(m_dir.path()).entryList(QDir::Files);
+    AVUnitList units(8000);
+    units.append(unit(videos.at(0), file(QStringLiteral("u1_a.avi")), 6000));
+    units.append(unit(videos.at(1), file(QStringLiteral("u2_a.avi")), 6500));
+    const QString out = file(QStringLiteral("uncut.avi"));
+    int stages = 0;
+    const bc_ret result = assemble(units, out, 8000, nullptr, &stages);
+    QVERIFY2(result.ok(), qPrintable(result.details(QStringLiteral(": "))));
+    QCOMPARE(stages, 5);
+    // Nothing was cut: all 12.5 s are there.
+    QCOMPARE(probeVideo(out, 0).pts.size(), 125);
+    QCOMPARE(probeAudio(out).samples.size(), qsizetype(12.5 * 44100));
+    QFile::remove(out);
     QCOMPARE(leftovers(), QStringList());
 }
 

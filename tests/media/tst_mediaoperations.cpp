@@ -42,6 +42,7 @@ private slots:
     void cutAudio();
     void muxEndsWithTheVideo();
     void muxRejectsWrongKinds();
+    void abortedOperationsStopEarly();
 
 private:
     QString file(const QString &name) const { return m_dir.filePath(name); }
@@ -178,6 +179,21 @@ void TestMediaOperations::muxRejectsWrongKinds()
     const QString videoAsAudio = file(QStringLiteral("six_v.avi"));
     QCOMPARE(MediaMuxer(&listener).mux(file(QStringLiteral("six_v.avi")), videoAsAudio, out).messages(QString()),
              QStringLiteral("Error opening '%1'").arg(videoAsAudio));
+}
+
+void TestMediaOperations::abortedOperationsStopEarly()
+{
+    Listener listener;
+    listener.abort();
+    const QString out = file(QStringLiteral("aborted_v.avi"));
+    // Nothing is copied, but the file is finished and readable.
+    QVERIFY(MediaJoiner(&listener).join(out, {file(QStringLiteral("six_v.avi"))}, MediaKind::Video).ok());
+    VideoProbe probe = probeVideo(out);
+    QVERIFY(probe.ok);
+    QVERIFY(probe.pts.isEmpty());
+    QVERIFY(MediaCutter(&listener).cut(file(QStringLiteral("six_v.avi")), out, MediaKind::Video, 1000, 3000).ok());
+    QVERIFY(probeVideo(out).pts.isEmpty());
+    QCOMPARE(listener.reports, 0);
 }
 
 QTEST_GUILESS_MAIN(TestMediaOperations)
