@@ -8,9 +8,10 @@
 #include <QFile>
 #include <QFileInfo>
 
-AVUnitList::AVUnitList(int keptDuration, bool videoOnly)
+AVUnitList::AVUnitList(int keptDuration, bool videoOnly, const QList<AVUnitSptr> &units)
     : m_keptDuration(keptDuration)
     , m_videoOnly(videoOnly)
+    , m_units(units)
 {
 }
 

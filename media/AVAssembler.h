@@ -23,7 +23,7 @@ using AVUnitSptr = std::shared_ptr<AVUnit>;
 class AVUnitList
 {
 public:
-    AVUnitList(int keptDuration = 0, bool videoOnly = false);
+    AVUnitList(int keptDuration = 0, bool videoOnly = false, const QList<AVUnitSptr> &units = {});
 
     int keptDuration() const { return m_keptDuration; }
     bool isVideoOnly() const { return m_videoOnly; }

@@ -212,6 +212,14 @@ bool TestWindow::waitShown(int timeoutMs)
            && (QThread::msleep(100), true);
 }
 
+void TestWindow::fill(quint32 rgb)
+{
+    const uint32_t values[] = {rgb};
+    xcb_change_window_attributes(d->c, m_window, XCB_CW_BACK_PIXEL, values);
+    xcb_clear_area(d->c, 0, m_window, 0, 0, 0, 0);
+    xcb_flush(d->c);
+}
+
 void TestWindow::animate(int step)
 {
     if (!d->gc) {

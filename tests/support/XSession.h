@@ -45,6 +45,8 @@ public:
     void raise();
     void close();
     void sync();
+    // Fills the whole window with one colour.
+    void fill(quint32 rgb);
     // Changes the picture: a noisy patch and a moving bar, different for every step.
     void animate(int step);
     // A child window of another colour, in window coordinates.

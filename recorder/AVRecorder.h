@@ -1,0 +1,72 @@
+#pragma once
+
+#include "AVAssembler.h"
+#include "AudioRecorder.h"
+#include "CaptureParams.h"
+#include "VideoRecorder.h"
+#include "bc_ret.h"
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <memory>
+
+// How one recording keeps its segments: the kept duration and where segment
+// files go (the user's "tmp" directory).
+struct AVRecParams
+{
+    int maxRecordedDuration = 3600000; // milliseconds
+    QString directory;
+};
+using AVRecParamsSptr = std::shared_ptr<AVRecParams>;
+
+// One recording of one target with sound, cut into segments of the kept length so
+// that only the last minutes are ever on disk; saved on request while recording
+// goes on, or when stopping.
+class AVRecorder : public QObject
+{
+    Q_OBJECT
+public:
+    AVRecorder(const AudioRecParamsSptr &audio, const VideoRecParamsSptr &video, const AVRecParamsSptr &recording,
+               QObject *parent = nullptr);
+    ~AVRecorder() override;
+
+    bc_ret start();
+    // While running: the kept segments are assembled with cmd; recording goes on.
+    bc_ret save(const AssemblyCmdSptr &cmd);
+    // Ends the recording; cmd, when given, saves the kept minutes; result is reported in stopped().
+    void stop(const bc_ret &result, const AssemblyCmdSptr &cmd);
+    // Ends at once without signals, deleting the segments.
+    void abort();
+
+    enum State { Created = 0, Running = 1, Stopping = 2 };
+    State state() const { return m_state; }
+    const AVUnitList &units() const { return m_units; }
+
+signals:
+    void stopped(const bc_ret &result);
+    void volume(int level);
+
+public slots:
+    void setMuted(bool muted);
+    void setPaused(bool paused);
+    void timerSwap();
+    void onVideoRecorderError(const bc_ret &result);
+    void onAudioRecorderError(const bc_ret &result);
+    void onStreamSwapped(StreamSwap *swap);
+
+private:
+    bc_ret swapStreams(const AssemblyCmdSptr &cmd);
+    void handOver(StreamSwap *swap);
+    void finishSegment(const AudioStreamSptr &audio, const FrameEncoderSptr &video);
+
+    AudioRecParamsSptr m_audioParams;
+    VideoRecParamsSptr m_videoParams;
+    AVRecParamsSptr m_params;
+    AudioRecorder m_audio;
+    VideoRecorderThread m_video;
+    AVUnitList m_units;
+    QTimer m_swapTimer;
+    State m_state = Created;
+};

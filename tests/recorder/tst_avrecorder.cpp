@@ -1,0 +1,249 @@
+#include "AVRecorder.h"
+#include "MediaProbe.h"
+#include "PulseSession.h"
+#include "XSession.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+// The colour of animation step i, readable back from a decoded picture.
+QRgb stepColour(int i)
+{
+    return qRgb((i % 16) * 16, 128, (i / 16 % 16) * 16);
+}
+
+int stepOf(QRgb colour)
+{
+    return (qRed(colour) + 8) / 16 + 16 * ((qBlue(colour) + 8) / 16);
+}
+
+// A window whose colour changes every 100 ms, as a table in play changes.
+struct Table
+{
+    TestWindow window{QStringLiteral("table"), QRect(20, 20, 160, 120), stepColour(0)};
+    QTimer timer;
+    int step = 0;
+
+    Table()
+    {
+        timer.setInterval(100);
+        QObject::connect(&timer, &QTimer::timeout, &timer, [this] { window.fill(stepColour(++step)); });
+    }
+};
+
+} // namespace
+
+class TestAVRecorder : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void keepsTheLastMinutes();
+    void saveWhileRecording();
+    void stopWithoutSaving();
+    void longPauseLeavesNoEmptySegment();
+    void stopBeforeStart();
+    // Last: it ends the sound server.
+    void soundFailureGoesOnWithoutSound();
+
+private:
+    std::unique_ptr<AVRecorder> recorder(int keepMs, const QRect &rect);
+    // Waits for the assembly announced by the queue to finish; its result.
+    bc_ret waitForAssembly();
+    QStringList segmentFiles() const { return QDir(m_tmp->path()).entryList(QDir::Files); }
+
+    PulseSession m_pulse;
+    std::unique_ptr<VideoRecorderWorker> m_worker;
+    std::unique_ptr<AVAssembleQueue> m_queue;
+    std::unique_ptr<QTemporaryDir> m_tmp;
+    std::unique_ptr<QTemporaryDir> m_out;
+    AVAssemblerSptr m_assembler;
+    QList<bc_ret> m_results;
+};
+
+void TestAVRecorder::initTestCase()
+{
+    QVERIFY(desktop::isAvailable());
+    QVERIFY(m_pulse.start());
+}
+
+void TestAVRecorder::init()
+{
+    m_worker = std::make_unique<VideoRecorderWorker>();
+    m_worker->start(VideoFormat{-1, -1, 10, 100});
+    m_queue = std::make_unique<AVAssembleQueue>();
+    // Connected before the assembler is queued, as the recorded page does.
+    connect(m_queue.get(), &AVAssembleQueue::createDisplayHandler, this, [this](const AVAssemblerSptr &assembler) {
+        m_assembler = assembler;
+        connect(assembler.get(), &AVAssembler::buildFinished, this,
+                [this](const bc_ret &result, const QString &) { m_results.append(result); });
+    });
+    m_results.clear();
+    m_tmp = std::make_unique<QTemporaryDir>();
+    m_out = std::make_unique<QTemporaryDir>();
+    m_assembler.reset();
+}
+
+void TestAVRecorder::cleanup()
+{
+    m_worker->stop();
+    m_queue->shutdown();
+}
+
+std::unique_ptr<AVRecorder> TestAVRecorder::recorder(int keepMs, const QRect &rect)
+{
+    auto audio = std::make_shared<AudioRecParams>();
+    auto video = std::make_shared<VideoRecParams>();
+    video->target = std::make_shared<RegionTarget>(rect);
+    video->format = std::make_shared<VideoFormat>(VideoFormat{rect.width(), rect.height(), 10, 100});
+    auto recording = std::make_shared<AVRecParams>(AVRecParams{keepMs, m_tmp->path()});
+    return std::make_unique<AVRecorder>(audio, video, recording);
+}
+
+bc_ret TestAVRecorder::waitForAssembly()
+{
+    QDeadlineTimer deadline(20000);
+    while (m_results.isEmpty() && !deadline.hasExpired())
+        QTest::qWait(20);
+    if (m_results.isEmpty())
+        return bc_ret(QStringLiteral("no assembly finished"));
+    return m_results.takeFirst();
+}
+
+void TestAVRecorder::keepsTheLastMinutes()
+{
+    Table table;
+    QVERIFY(table.window.waitShown());
+    table.timer.start();
+    auto rec = recorder(3000, desktop::windowClientRect(table.window.id()));
+    QSignalSpy stopped(rec.get(), &AVRecorder::stopped);
+    QVERIFY(rec->start().ok());
+    QCOMPARE(rec->state(), AVRecorder::Running);
+
+    // Segments are cut every 3 s; once the second is done the first is deleted,
+    // leaving the second and the current one.
+    QTest::qWait(6800);
+    QTRY_COMPARE(segmentFiles().size(), 4);
+    QTest::qWait(200);
+
+    const QString out = m_out->filePath(QStringLiteral("saved.avi"));
+    rec->stop(bc_ret(), std::make_shared<AssemblyCmd>(AssemblyCmd{out, 3000}));
+    const int lastStep = table.step;
+    table.timer.stop();
+    QVERIFY(stopped.wait(5000));
+    QVERIFY(stopped.first().first().value<bc_ret>().ok());
+    const bc_ret assembled = waitForAssembly();
+    QVERIFY2(assembled.ok(), qPrintable(assembled.details(QStringLiteral(": "))));
+
+    const VideoProbe video = probeVideo(out, 100);
+    const AudioProbe audio = probeAudio(out);
+    QCOMPARE(video.codec, QStringLiteral("msmpeg4v2"));
+    QCOMPARE(audio.codec, QStringLiteral("pcm_s16le"));
+    const qint64 videoMs = (video.pts.last() + 1) * 100;
+    const qint64 audioMs = audio.samples.size() * 1000 / 44100;
+    QVERIFY2(qAbs(videoMs - 3000) <= 200, qPrintable(QString::number(videoMs)));
+    QVERIFY2(qAbs(audioMs - videoMs) <= 200, qPrintable(QStringLiteral("%1 / %2").arg(audioMs).arg(videoMs)));
+    // It ends with the last picture recorded.
+    const int endStep = stepOf(video.frames.last().pixel(80, 60));
+    QVERIFY2(endStep <= lastStep && endStep >= lastStep - 3, qPrintable(QStringLiteral("%1 of %2").arg(endStep).arg(lastStep)));
+    // Every segment file is gone once the queue has cleaned.
+    QTRY_COMPARE(segmentFiles(), QStringList());
+}
+
+void TestAVRecorder::saveWhileRecording()
+{
+    auto rec = recorder(10000, QRect(0, 0, 64, 48));
+    QVERIFY(rec->start().ok());
+    QTest::qWait(2000);
+    const QString out = m_out->filePath(QStringLiteral("early.avi"));
+    QVERIFY(rec->save(std::make_shared<AssemblyCmd>(AssemblyCmd{out, 10000})).ok());
+    QVERIFY(waitForAssembly().ok());
+    QCOMPARE(rec->state(), AVRecorder::Running);
+    const VideoProbe video = probeVideo(out, 0);
+    QVERIFY2(qAbs((video.pts.last() + 1) * 100 - 2000) <= 300, qPrintable(QString::number(video.pts.last())));
+
+    QSignalSpy stopped(rec.get(), &AVRecorder::stopped);
+    rec->stop(bc_ret(), nullptr);
+    QVERIFY(stopped.wait(5000));
+    QTRY_COMPARE(segmentFiles(), QStringList());
+}
+
+void TestAVRecorder::stopWithoutSaving()
+{
+    auto rec = recorder(1000, QRect(0, 0, 64, 48));
+    QSignalSpy stopped(rec.get(), &AVRecorder::stopped);
+    QVERIFY(rec->start().ok());
+    QTest::qWait(2500);
+    rec->stop(bc_ret(QStringLiteral("reason")), nullptr);
+    rec->stop(bc_ret(QStringLiteral("second")), nullptr); // already stopping: nothing
+    QVERIFY(stopped.wait(5000));
+    QTest::qWait(200);
+    QCOMPARE(stopped.size(), 1);
+    QCOMPARE(stopped.first().first().value<bc_ret>().messages(QString()), QStringLiteral("reason"));
+    QVERIFY(!m_assembler);
+    QTRY_COMPARE(segmentFiles(), QStringList());
+    QCOMPARE(QDir(m_out->path()).entryList(QDir::Files), QStringList());
+}
+
+void TestAVRecorder::longPauseLeavesNoEmptySegment()
+{
+    auto rec = recorder(1000, QRect(0, 0, 64, 48));
+    QVERIFY(rec->start().ok());
+    QTest::qWait(1500);
+    rec->setPaused(true);
+    // Two swaps pass while paused: their segments have no frame and are deleted.
+    QTest::qWait(2500);
+    for (const AVUnitSptr &unit : rec->units().units())
+        QVERIFY(unit->duration > 0);
+    QVERIFY(segmentFiles().size() <= 6);
+    rec->setPaused(false);
+    QTest::qWait(1200);
+    const QString out = m_out->filePath(QStringLiteral("paused.avi"));
+    QSignalSpy stopped(rec.get(), &AVRecorder::stopped);
+    rec->stop(bc_ret(), std::make_shared<AssemblyCmd>(AssemblyCmd{out, 1000}));
+    QVERIFY(stopped.wait(5000));
+    QVERIFY(waitForAssembly().ok());
+    QVERIFY(probeVideo(out, 0).ok);
+    QTRY_COMPARE(segmentFiles(), QStringList());
+}
+
+void TestAVRecorder::stopBeforeStart()
+{
+    auto rec = recorder(1000, QRect(0, 0, 64, 48));
+    QSignalSpy stopped(rec.get(), &AVRecorder::stopped);
+    rec->stop(bc_ret(QStringLiteral("never started")), nullptr);
+    QCOMPARE(stopped.size(), 1);
+    QCOMPARE(stopped.first().first().value<bc_ret>().messages(QString()), QStringLiteral("never started"));
+}
+
+void TestAVRecorder::soundFailureGoesOnWithoutSound()
+{
+    auto rec = recorder(10000, QRect(0, 0, 64, 48));
+    QVERIFY(rec->start().ok());
+    QTest::qWait(1000);
+    m_pulse.kill();
+    QTRY_VERIFY_WITH_TIMEOUT(rec->units().isVideoOnly(), 5000);
+    QTest::qWait(1500);
+    QCOMPARE(rec->state(), AVRecorder::Running);
+    const QString out = m_out->filePath(QStringLiteral("silent.avi"));
+    QSignalSpy stopped(rec.get(), &AVRecorder::stopped);
+    rec->stop(bc_ret(), std::make_shared<AssemblyCmd>(AssemblyCmd{out, 10000}));
+    QVERIFY(stopped.wait(5000));
+    QVERIFY(stopped.first().first().value<bc_ret>().ok());
+    QVERIFY(waitForAssembly().ok());
+    const VideoProbe video = probeVideo(out, 0);
+    QVERIFY2(qAbs((video.pts.last() + 1) * 100 - 2500) <= 300, qPrintable(QString::number(video.pts.last())));
+    QVERIFY(!probeAudio(out).ok);
+    QTRY_COMPARE(segmentFiles(), QStringList());
+}
+
+QTEST_MAIN(TestAVRecorder)
+#include "tst_avrecorder.moc"
