@@ -1,0 +1,59 @@
+#include "FrameDecoder.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+// Runs the command-line recorder against the display and sound server that
+// scripts/test provides.
+class TestRecordTool : public QObject
+{
+    Q_OBJECT
+private slots:
+    void savesWhileRecordingAndOnStop();
+    void refusesWhatCannotBeRecorded();
+};
+
+void TestRecordTool::savesWhileRecordingAndOnStop()
+{
+    QTemporaryDir out;
+    QProcess tool;
+    tool.start(QStringLiteral(RECORD_TOOL), {QStringLiteral("--region"), QStringLiteral("0,0,64,48"), QStringLiteral("--keep"),
+                                             QStringLiteral("2"), QStringLiteral("--duration"), QStringLiteral("3"),
+                                             QStringLiteral("--save-at"), QStringLiteral("1"), QStringLiteral("--save-on-stop"),
+                                             QStringLiteral("--out"), out.path()});
+    QVERIFY(tool.waitForFinished(30000));
+    QCOMPARE(tool.exitCode(), 0);
+    const QStringList lines = QString::fromLocal8Bit(tool.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 2);
+    QList<qint64> durations;
+    for (const QString &line : lines) {
+        QVERIFY(line.startsWith(QStringLiteral("saved ")));
+        bc_ret result;
+        durations.append(probeDuration(line.mid(6), result));
+        QVERIFY(result.ok());
+    }
+    // Saved at 1 s: the first second; at the stop: the last two seconds kept.
+    QVERIFY2(qAbs(durations.at(0) - 1000) <= 300, qPrintable(QString::number(durations.at(0))));
+    QVERIFY2(qAbs(durations.at(1) - 2000) <= 300, qPrintable(QString::number(durations.at(1))));
+    QCOMPARE(QDir(out.filePath(QStringLiteral("tmp"))).entryList(QDir::Files), QStringList());
+}
+
+void TestRecordTool::refusesWhatCannotBeRecorded()
+{
+    QProcess tool;
+    tool.start(QStringLiteral(RECORD_TOOL), {QStringLiteral("--window"), QStringLiteral("0x7ffffff0"),
+                                             QStringLiteral("--duration"), QStringLiteral("1")});
+    QVERIFY(tool.waitForFinished(10000));
+    QCOMPARE(tool.exitCode(), 1);
+    QVERIFY(tool.readAllStandardError().contains("window 0x7ffffff0 cannot be recorded"));
+
+    tool.start(QStringLiteral(RECORD_TOOL), {QStringLiteral("--duration"), QStringLiteral("1")});
+    QVERIFY(tool.waitForFinished(10000));
+    QCOMPARE(tool.exitCode(), 1);
+    QVERIFY(tool.readAllStandardError().contains("give exactly one of --window, --region and --monitor"));
+}
+
+QTEST_GUILESS_MAIN(TestRecordTool)
+#include "tst_recordtool.moc"
