@@ -1,0 +1,54 @@
+#pragma once
+
+#include "AVAssembler.h"
+#include "RecorderControls.h"
+#include "Target.h"
+#include "VideoRecorder.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+
+// The small always-on-top tool window from which the user picks something to
+// record by hand and reopens the main window. It owns the long-lived pieces of
+// recording: the assembling queue and the video worker.
+class RecorderManager : public QFrame
+{
+    Q_OBJECT
+public:
+    static constexpr int kRightMargin = 179;
+    static constexpr int kTopMargin = 100;
+
+    explicit RecorderManager(QWidget *parent = nullptr);
+    ~RecorderManager() override;
+
+    // Moves to the setting toolWindowPosition / stores pos() into it.
+    void restorePosition();
+    void savePosition();
+    // At exit: the video worker and the assembling queue stop.
+    void stopAll();
+    void raiseAll();
+
+    AVAssembleQueue &assembleQueue() { return m_assembleQueue; }
+    VideoRecorderWorker &videoWorker() { return m_videoWorker; }
+
+public slots:
+    void goToTop();
+    void shift(const QPoint &diff);
+
+private:
+    QPushButton *sniperButton(const QString &name, const QString &toolTip, QWidget *parent);
+
+    AVAssembleQueue m_assembleQueue;
+    VideoRecorderWorker m_videoWorker;
+    QFrame *m_frmRecorderManager;
+    DraggableFrame *m_frmTitle;
+    QLabel *m_lblRecorderLogo;
+    DraggableButton *m_btnDrag;
+    QPushButton *m_btnMax;
+    QPushButton *m_btnClose;
+    QFrame *m_frmSnipers;
+    QPushButton *m_btnWindowSniper;
+    QPushButton *m_btnRegionSniper;
+    QPushButton *m_btnMonitorSniper;
+};
