@@ -37,6 +37,12 @@ AudioBuffer *AudioGrabber::freeBuffer()
 
 void AudioGrabber::run()
 {
+    capture();
+    m_recorder->notifyGrabberEnded();
+}
+
+void AudioGrabber::capture()
+{
     bool keepRunning = true;
     ThreadMessage message;
     while (keepRunning) {
@@ -246,11 +252,12 @@ void AudioRecorder::notifySwapped(StreamSwap *swap)
     QMetaObject::invokeMethod(
             this,
             [this, swap] {
-                if (swap->isFinal()) {
-                    m_grabber.post(ThreadMessage{AudioGrabber::Stop, nullptr, 0});
-                    m_grabber.wait(kWaitMs);
-                }
-                swap->audioDone();
+                // A final swap is done once capture has ended too; the wait (up to
+                // one block) must not hold up this thread, which serves other recordings.
+                if (swap->isFinal() && m_grabber.post(ThreadMessage{AudioGrabber::Stop, nullptr, 0}))
+                    m_waitingForGrabber.append(swap);
+                else
+                    swap->audioDone();
             },
             Qt::QueuedConnection);
 }
@@ -266,6 +273,20 @@ void AudioRecorder::notifyGrabFailed()
 {
     QMetaObject::invokeMethod(
             this, [this] { emit error(bc_ret(QStringLiteral("AudioRecorder"), -1, QStringLiteral("Error grabbing audio data"))); },
+            Qt::QueuedConnection);
+}
+
+void AudioRecorder::notifyGrabberEnded()
+{
+    QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_grabber.wait(kWaitMs);
+                const QList<StreamSwap *> waiting = std::move(m_waitingForGrabber);
+                m_waitingForGrabber.clear();
+                for (StreamSwap *swap : waiting)
+                    swap->audioDone();
+            },
             Qt::QueuedConnection);
 }
 

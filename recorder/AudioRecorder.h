@@ -46,6 +46,7 @@ protected:
     void handle(const ThreadMessage &message, bool &keepRunning) override;
 
 private:
+    void capture();
     bc_ret startCapture();
     void stopCapture();
     AudioBuffer *freeBuffer();
@@ -118,6 +119,7 @@ public:
     void notifyWriteFailed();
     void notifyGrabFailed();
     void notifyLevel(int level);
+    void notifyGrabberEnded();
 
 signals:
     void error(const bc_ret &errors);
@@ -127,4 +129,6 @@ private:
     AudioRecParamsSptr m_params;
     AudioWriter m_writer;
     AudioGrabber m_grabber;
+    // Final swaps whose audio half is done once the grabber has ended.
+    QList<StreamSwap *> m_waitingForGrabber;
 };

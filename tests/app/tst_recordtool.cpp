@@ -13,6 +13,7 @@ class TestRecordTool : public QObject
 private slots:
     void savesWhileRecordingAndOnStop();
     void refusesWhatCannotBeRecorded();
+    void fullDiskStopsTheRecording();
 };
 
 void TestRecordTool::savesWhileRecordingAndOnStop()
@@ -53,6 +54,32 @@ void TestRecordTool::refusesWhatCannotBeRecorded()
     QVERIFY(tool.waitForFinished(10000));
     QCOMPARE(tool.exitCode(), 1);
     QVERIFY(tool.readAllStandardError().contains("give exactly one of --window, --region and --monitor"));
+}
+
+void TestRecordTool::fullDiskStopsTheRecording()
+{
+    // A table whose picture changes all the time, so frames are large.
+    QProcess table;
+    table.start(QStringLiteral(X_TEST_WINDOW), {QStringLiteral("busy table"), QStringLiteral("300"), QStringLiteral("300"),
+                                                QStringLiteral("320"), QStringLiteral("240"), QStringLiteral("204060"),
+                                                QStringLiteral("animate")});
+    QVERIFY(table.waitForReadyRead(15000));
+    QTemporaryDir out;
+    // Files may not grow past 200 KiB, as on a disk that is full.
+    QProcess tool;
+    tool.start(QStringLiteral("/bin/bash"),
+               {QStringLiteral("-c"), QStringLiteral("trap '' XFSZ; ulimit -f 200; exec \"$0\" \"$@\""),
+                QStringLiteral(RECORD_TOOL), QStringLiteral("--region"), QStringLiteral("300,300,320,240"),
+                QStringLiteral("--duration"), QStringLiteral("20"), QStringLiteral("--save-on-stop"),
+                QStringLiteral("--out"), out.path()});
+    QVERIFY(tool.waitForFinished(30000));
+    table.write("quit\n");
+    table.waitForFinished(3000);
+    const QString errors = QString::fromLocal8Bit(tool.readAllStandardError());
+    // It stops long before its 20 s, with the reason, and saves nothing.
+    QCOMPARE(tool.exitCode(), 1);
+    QVERIFY2(errors.contains(QStringLiteral("Error writing frame")), qPrintable(errors));
+    QVERIFY(tool.readAllStandardOutput().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestRecordTool)
