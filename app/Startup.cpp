@@ -6,12 +6,14 @@
 #include "MediaOperations.h"
 #include "MyApplication.h"
 #include "Paths.h"
+#include "Resources.h"
 #include "SingleApplication.h"
 #include "TerminationWatcher.h"
 #include "User.h"
 #include "WindowConfig.h"
 
 #include <QDir>
+#include <QIcon>
 #include <QMessageBox>
 
 namespace {
@@ -57,7 +59,8 @@ int runStartup(MyApplication &app, const QStringList &arguments)
     // Stage: update check at start-up; it may leave an exit command (install an update).
     if (exitRequested())
         return 0;
-    // Stage: application style sheets and window icon.
+    app.setStyleSheet(applicationStyleSheet());
+    app.setWindowIcon(QIcon(QStringLiteral(":/images/favicon_soft.png")));
     // Stage: login; ending without a logged-in user leaves a do-nothing exit command.
     if (exitRequested())
         return 0;

@@ -94,3 +94,8 @@ c.circle(12, 12, 6.5, RED)
 for i, h in enumerate([6, 11, 16, 9, 13, 7]):
     c.rect(24 + i * 6, 19 - h, 27 + i * 6, 19, GREEN)
 c.save('RecorderGui/logo_tool.png')
+# The program's window icon.
+c = Canvas(32, 32)
+c.shape(lambda x, y: (x - 16) ** 2 + (y - 16) ** 2 <= 15 ** 2, (30, 34, 40, 255))
+c.circle(16, 16, 8, RED)
+c.save('images/favicon_soft.png')
