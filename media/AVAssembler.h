@@ -46,11 +46,17 @@ private:
     QList<AVUnitSptr> m_units;
 };
 
-// What to make of a saved recording: the finished file and how much to keep.
+// The poker-room program record of a detected table (defined with table detection).
+struct Detection;
+using ConstDetectionSptr = std::shared_ptr<const Detection>;
+
+// What to make of a saved recording: the finished file and how much to keep; the
+// detection tells the recorded page the video's room (empty for targets chosen by hand).
 struct AssemblyCmd
 {
     QString outputFile;
     int maxDuration = 0; // milliseconds
+    ConstDetectionSptr detection = nullptr;
 };
 using AssemblyCmdSptr = std::shared_ptr<AssemblyCmd>;
 

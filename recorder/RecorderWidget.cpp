@@ -103,6 +103,7 @@ AssemblyCmdSptr RecorderWidget::assemblyCommand() const
     if (user)
         cmd->outputFile = user->paths().recorded.filePath(newFileName() + QStringLiteral(".avi"));
     cmd->maxDuration = settings ? settings->maxRecordedDuration() : WindowConfig::kMaxRecordedDuration;
+    cmd->detection = m_detection;
     return cmd;
 }
 

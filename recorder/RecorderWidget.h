@@ -9,10 +9,6 @@
 
 #include <memory>
 
-// Stands for the detection of the recorded table until table detection exists.
-struct Detection;
-using ConstDetectionSptr = std::shared_ptr<const Detection>;
-
 // The controls of one floating recorder: record, pause, save the last minutes,
 // microphone with level meter, elapsed time. Drives one recording session.
 class RecorderWidget : public QFrame
