@@ -169,9 +169,25 @@ QByteArray XmlRootElement::toBytes() const
 
 bc_ret XmlRootElement::writeToFile(const QString &path) const
 {
+    return writeFile(path, std::nullopt);
+}
+
+bc_ret XmlRootElement::writeToFile(const QString &path, QFileDevice::Permissions permissions) const
+{
+    return writeFile(path, permissions);
+}
+
+bc_ret XmlRootElement::writeFile(const QString &path, std::optional<QFileDevice::Permissions> permissions) const
+{
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
         return bc_ret(QString(), 0, QStringLiteral("Error opening file '%1'").arg(path, 0, QLatin1Char(' ')));
+    // Set on the new file before anything is written to it.
+    if (permissions && !file.setPermissions(*permissions)) {
+        file.cancelWriting();
+        return bc_ret(QStringLiteral("QSaveFile::setPermissions"), qint64(file.error()), file.errorString())
+                .add(QStringLiteral("Error writing file '%1'").arg(path, 0, QLatin1Char(' ')));
+    }
     const QString writeError = QStringLiteral("Error writing file '%1'").arg(path, 0, QLatin1Char(' '));
     // A short write (disk full, size limit) reports no error by itself: keep writing
     // until all is written or the system gives its reason, and never commit a partial file.

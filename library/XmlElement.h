@@ -5,10 +5,12 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QDomElement>
+#include <QFileDevice>
 #include <QList>
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class QDomDocument;
 class QIODevice;
@@ -72,10 +74,14 @@ public:
     bc_ret readFromFile(const QString &path);
     // Replaces the file atomically: the old file stays whole until the new one is complete.
     bc_ret writeToFile(const QString &path) const;
+    // The same, the file getting exactly these permissions before it takes the old one's place.
+    bc_ret writeToFile(const QString &path, QFileDevice::Permissions permissions) const;
 
     // The document as written to a file.
     QByteArray toBytes() const;
 
 private:
+    bc_ret writeFile(const QString &path, std::optional<QFileDevice::Permissions> permissions) const;
+
     std::unique_ptr<QDomDocument> m_ownedDocument;
 };

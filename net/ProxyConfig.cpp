@@ -1,0 +1,160 @@
+#include "ProxyConfig.h"
+
+#include "Log.h"
+#include "Paths.h"
+#include "XmlElement.h"
+
+#include <QButtonGroup>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QNetworkAccessManager>
+#include <QNetworkProxyFactory>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+ProxyConfigSptr loadProxyConfig()
+{
+    auto config = std::make_shared<ProxyConfig>();
+    XmlRootElement root;
+    if (root.readFromFile(netConfPath()).failed())
+        return config;
+    const int option = root.childInt(QStringLiteral("option"), 0);
+    config->option = option == 1 || option == 2 ? option : 0;
+    config->host = root.childString(QStringLiteral("host"));
+    config->port = root.childInt(QStringLiteral("port"), 0);
+    config->user = root.childString(QStringLiteral("user"));
+    config->password = root.childString(QStringLiteral("password"));
+    if (config->option == ProxyConfig::ManualProxy && config->host.isEmpty())
+        config->option = ProxyConfig::NoProxy;
+    return config;
+}
+
+bc_ret saveProxyConfig(const ProxyConfig &config)
+{
+    XmlRootElement root;
+    if (config.option == ProxyConfig::ManualProxy && config.host.isEmpty()) {
+        root.addChild(QStringLiteral("option"), 0);
+    } else {
+        root.addChild(QStringLiteral("option"), config.option);
+        root.addChild(QStringLiteral("host"), config.host);
+        root.addChild(QStringLiteral("port"), config.port);
+        root.addChild(QStringLiteral("user"), config.user);
+        root.addChild(QStringLiteral("password"), config.password);
+    }
+    return root.writeToFile(netConfPath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+void applyProxy(QNetworkAccessManager *manager, const ProxyConfigSptr &config)
+{
+    if (config->option == ProxyConfig::SystemProxy) {
+        const QList<QNetworkProxy> proxies = QNetworkProxyFactory::systemProxyForQuery(
+                QNetworkProxyQuery(QUrl(serviceUrl()), QNetworkProxyQuery::UrlRequest));
+        if (!proxies.isEmpty() && proxies.first().type() != QNetworkProxy::NoProxy) {
+            manager->setProxy(proxies.first());
+            logInfo(QStringLiteral("Automatically detected proxy: %1:%2").arg(proxies.first().hostName()).arg(proxies.first().port()));
+        }
+    } else if (config->option == ProxyConfig::ManualProxy) {
+        QNetworkProxy proxy(QNetworkProxy::HttpProxy, config->host);
+        if (config->port > 0)
+            proxy.setPort(quint16(config->port));
+        if (!config->user.isEmpty())
+            proxy.setUser(config->user);
+        if (!config->password.isEmpty())
+            proxy.setPassword(config->password);
+        manager->setProxy(proxy);
+    }
+}
+
+NetOptionsDialog::NetOptionsDialog(QWidget *parent)
+    : QDialog(parent)
+{
+    setWindowTitle(tr("Network Options"));
+    auto *layout = new QVBoxLayout(this);
+
+    auto *grpProxyConfigs = new QGroupBox(this);
+    grpProxyConfigs->setObjectName(QStringLiteral("grpProxyConfigs"));
+    auto *choices = new QVBoxLayout(grpProxyConfigs);
+    m_bgpProxyConfigs = new QButtonGroup(this);
+    m_bgpProxyConfigs->setObjectName(QStringLiteral("bgpProxyConfigs"));
+    m_rdbNoProxy = new QRadioButton(tr("Do not use proxy"), grpProxyConfigs);
+    m_rdbNoProxy->setObjectName(QStringLiteral("rdbNoProxy"));
+    m_rdbAutoProxy = new QRadioButton(tr("Detect proxy automatically"), grpProxyConfigs);
+    m_rdbAutoProxy->setObjectName(QStringLiteral("rdbAutoProxy"));
+    m_rdbManualProxy = new QRadioButton(tr("Configure the proxy manually"), grpProxyConfigs);
+    m_rdbManualProxy->setObjectName(QStringLiteral("rdbManualProxy"));
+    for (QRadioButton *button : {m_rdbNoProxy, m_rdbAutoProxy, m_rdbManualProxy}) {
+        m_bgpProxyConfigs->addButton(button);
+        choices->addWidget(button);
+    }
+    layout->addWidget(grpProxyConfigs);
+
+    m_grpManualProxy = new QGroupBox(this);
+    m_grpManualProxy->setObjectName(QStringLiteral("grpManualProxy"));
+    auto *form = new QFormLayout(m_grpManualProxy);
+    auto field = [this, form](const char *labelName, const QString &label, const char *editName) {
+        auto *text = new QLabel(label, m_grpManualProxy);
+        text->setObjectName(QLatin1String(labelName));
+        auto *edit = new QLineEdit(m_grpManualProxy);
+        edit->setObjectName(QLatin1String(editName));
+        form->addRow(text, edit);
+        return edit;
+    };
+    m_txtProxyHost = field("lblProxyHost", tr("Host"), "txtProxyHost");
+    m_txtProxyPort = field("lblProxyPort", tr("Port"), "txtProxyPort");
+    m_txtProxyUser = field("lblProxyUser", tr("User"), "txtProxyUser");
+    m_txtProxyPassword = field("lblProxyPassword", tr("Password"), "txtProxyPassword");
+    m_txtProxyPassword->setEchoMode(QLineEdit::Password);
+    layout->addWidget(m_grpManualProxy);
+
+    auto *lblNote = new QLabel(this);
+    lblNote->setObjectName(QStringLiteral("lblNote"));
+    lblNote->setText(tr("<p style=\"font-family: Arial;font-size:9pt\"><span style=\" font-weight:600;\">Note</span>"
+                        "<span>: Changes are taken into the account only from the next start.</span></p>"));
+    layout->addWidget(lblNote);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    auto *btnOK = new QPushButton(tr("OK"), this);
+    btnOK->setObjectName(QStringLiteral("btnOK"));
+    btnOK->setDefault(true);
+    auto *btnCancel = new QPushButton(tr("Cancel"), this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    buttons->addWidget(btnOK);
+    buttons->addWidget(btnCancel);
+    layout->addLayout(buttons);
+
+    m_grpManualProxy->setEnabled(false);
+    const ProxyConfigSptr config = loadProxyConfig();
+    (config->option == ProxyConfig::SystemProxy   ? m_rdbAutoProxy
+     : config->option == ProxyConfig::ManualProxy ? m_rdbManualProxy
+                                                  : m_rdbNoProxy)
+            ->setChecked(true);
+    m_grpManualProxy->setEnabled(config->option == ProxyConfig::ManualProxy);
+    m_txtProxyHost->setText(config->host);
+    m_txtProxyPort->setText(QString::number(config->port));
+    m_txtProxyUser->setText(config->user);
+    m_txtProxyPassword->setText(config->password);
+    connect(m_rdbManualProxy, &QAbstractButton::toggled, m_grpManualProxy, &QWidget::setEnabled);
+    connect(btnOK, &QAbstractButton::clicked, this, &NetOptionsDialog::accept);
+    connect(btnCancel, &QAbstractButton::clicked, this, &QDialog::reject);
+}
+
+void NetOptionsDialog::accept()
+{
+    ProxyConfig config;
+    config.option = m_rdbNoProxy->isChecked()     ? ProxyConfig::NoProxy
+                    : m_rdbAutoProxy->isChecked() ? ProxyConfig::SystemProxy
+                                                  : ProxyConfig::ManualProxy;
+    config.host = m_txtProxyHost->text();
+    config.port = m_txtProxyPort->text().toInt();
+    config.user = m_txtProxyUser->text();
+    config.password = m_txtProxyPassword->text();
+    const bc_ret ret = saveProxyConfig(config);
+    if (ret.failed())
+        logWarn(ret.details(QStringLiteral(": ")));
+    QDialog::accept();
+}
