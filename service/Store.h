@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+struct sqlite3;
+
+// The service's data: users, sessions, rooms, uploaded videos and reports, in SQLite.
+class Store
+{
+public:
+    struct User
+    {
+        QString email;
+        QString name;
+        QString language;
+    };
+
+    ~Store();
+    bool open(const QString &path, QString &error);
+
+    bool isEmpty();
+    // passwordDigest: the lower-case MD5 hex digest the program sends.
+    bool addUser(const QString &email, const QString &passwordDigest, const QString &name, const QString &language);
+    std::optional<User> checkLogin(const QString &email, const QString &passwordDigest);
+    void setRooms(const QString &email, const QList<int> &rooms);
+    QList<int> rooms(const QString &email);
+
+    QString newSession(const QString &email);
+    std::optional<QString> sessionUser(const QString &token);
+    void endSession(const QString &token);
+
+    QString addVideo(const QString &email, const QString &title, int room, const QString &uuid, const QString &path,
+                     qint64 size);
+    std::optional<QString> videoTitle(const QString &key);
+    void addReport(const QString &kind, const QString &email, const QString &body);
+
+private:
+    bool exec(const char *sql);
+
+    sqlite3 *m_db = nullptr;
+};
