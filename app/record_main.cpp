@@ -153,7 +153,7 @@ int main(int argc, char **argv)
         QTimer::singleShot(int(at.toDouble() * 1000), &app, [&] {
             const bc_ret ret = recorder.save(command());
             if (ret.failed())
-                fail(ret.messages(QStringLiteral(": ")));
+                exitCode = fail(ret.messages(QStringLiteral(": ")));
         });
     }
     if (args.isSet(QStringLiteral("duration")))

@@ -72,6 +72,9 @@ bc_ret AVAssembler::run()
     emit buildStarted();
     const QString outputFile = m_cmd->outputFile;
     bc_ret result = m_units.isVideoOnly() ? assembleVideoOnly(outputFile) : assembleAudioVideo(outputFile);
+    // Stopped half-way (the program is closing): what was written is not the recording.
+    if (result.ok() && isAborted())
+        result.add(QString(), 0, QStringLiteral("Assembling was interrupted"));
     if (result.failed()) {
         result.add(QStringLiteral("AVAssembler::run"), -1,
                    QStringLiteral("Error assembling at stage(%1/%2)").arg(m_stage).arg(m_stageCount));

@@ -163,13 +163,14 @@ bc_ret MediaJoiner::join(const QString &outputFile, const QStringList &inputFile
     // Each input goes on where the previous one's last packet ended.
     qint64 offset = 0;
     qint64 bytesDone = 0;
+    bool writeFailed = false;
     Packet packet;
     for (AVFormatContext *input : inputs) {
-        if (aborted(m_listener))
+        if (aborted(m_listener) || writeFailed)
             break;
         const AVRational inputBase = input->streams[0]->time_base;
         qint64 lastEnd = 0;
-        while (!aborted(m_listener) && av_read_frame(input, packet.p) >= 0) {
+        while (!aborted(m_listener) && !writeFailed && av_read_frame(input, packet.p) >= 0) {
             if (packet.p->stream_index == 0) {
                 av_packet_rescale_ts(packet.p, inputBase, stream->time_base);
                 const qint64 pts = packet.p->pts != AV_NOPTS_VALUE ? packet.p->pts : packet.p->dts;
@@ -182,7 +183,8 @@ bc_ret MediaJoiner::join(const QString &outputFile, const QStringList &inputFile
                         packet.p->dts += offset;
                     packet.p->stream_index = 0;
                     packet.p->pos = -1;
-                    av_write_frame(output, packet.p);
+                    // A full disk must not give a cut-off file that passes for whole.
+                    writeFailed = av_write_frame(output, packet.p) < 0;
                 }
                 report(m_listener, bytesDone, totalBytes);
             }
@@ -190,10 +192,12 @@ bc_ret MediaJoiner::join(const QString &outputFile, const QStringList &inputFile
         }
         offset += lastEnd;
     }
-    av_write_trailer(output);
+    writeFailed = av_write_trailer(output) < 0 || writeFailed;
     if (actualMs)
         *actualMs = av_rescale(offset, qint64(stream->time_base.num) * 1000, stream->time_base.den);
     closeAll();
+    if (writeFailed)
+        return failure(QStringLiteral("Error writing '%1'").arg(outputFile));
     return bc_ret();
 }
 
@@ -354,8 +358,10 @@ bc_ret MediaCutter::cut(const QString &inputFile, const QString &outputFile, Med
         }
         av_packet_unref(packet.p);
     }
-    av_write_trailer(output);
+    const bool trailerFailed = av_write_trailer(output) < 0;
     closeAll();
+    if (trailerFailed)
+        return failure(QStringLiteral("Error writing '%1'").arg(outputFile));
     return bc_ret();
 }
 
@@ -408,6 +414,7 @@ bc_ret MediaMuxer::mux(const QString &videoFile, const QString &audioFile, const
     const qint64 totalBytes = fileSize(videoFile) + fileSize(audioFile);
     qint64 bytesDone = 0;
     double videoTime = 0, audioTime = 0;
+    bool writeFailed = false;
     Packet packet;
     auto copy = [&](AVFormatContext *input, AVStream *out, double &time) {
         if (av_read_frame(input, packet.p) < 0)
@@ -423,7 +430,7 @@ bc_ret MediaMuxer::mux(const QString &videoFile, const QString &audioFile, const
                 packet.p->stream_index = out->index;
                 packet.p->pos = -1;
                 av_packet_rescale_ts(packet.p, base, out->time_base);
-                av_interleaved_write_frame(output, packet.p);
+                writeFailed = av_interleaved_write_frame(output, packet.p) < 0 || writeFailed;
             }
             report(m_listener, bytesDone, totalBytes);
         }
@@ -434,15 +441,17 @@ bc_ret MediaMuxer::mux(const QString &videoFile, const QString &audioFile, const
     // the end of the video is left out.
     bool videoLeft = true;
     bool audioLeft = true;
-    while (!aborted(m_listener) && videoLeft && audioLeft) {
+    while (!aborted(m_listener) && !writeFailed && videoLeft && audioLeft) {
         if (videoTime <= audioTime)
             videoLeft = copy(video, videoOut, videoTime);
         else
             audioLeft = copy(audio, audioOut, audioTime);
     }
-    while (!aborted(m_listener) && videoLeft)
+    while (!aborted(m_listener) && !writeFailed && videoLeft)
         videoLeft = copy(video, videoOut, videoTime);
-    av_write_trailer(output);
+    writeFailed = av_write_trailer(output) < 0 || writeFailed;
     closeAll();
+    if (writeFailed)
+        return failure(QStringLiteral("Error writing '%1'").arg(outputFile));
     return bc_ret();
 }

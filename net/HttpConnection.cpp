@@ -7,11 +7,13 @@
 #include <QCoreApplication>
 #include <QUrl>
 
-QNetworkReply *MemPostRequest::send(QNetworkAccessManager *manager, bc_ret &)
+QNetworkReply *MemPostRequest::send(QNetworkAccessManager *manager, bc_ret &errors)
 {
     QNetworkRequest request;
     QByteArray body;
-    prepare(request, body);
+    errors = prepare(request, body);
+    if (errors.failed())
+        return nullptr;
     return manager->post(request, body);
 }
 

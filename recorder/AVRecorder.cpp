@@ -56,12 +56,19 @@ bc_ret AVRecorder::start()
     m_state = Running;
     m_swapTimer.start();
     bc_ret ret = m_audio.start();
-    if (ret.failed())
-        return ret;
-    ret = m_video.start();
-    if (ret.failed())
-        return ret;
-    return swapStreams(nullptr);
+    if (ret.ok())
+        ret = m_video.start();
+    if (ret.ok())
+        ret = swapStreams(nullptr);
+    if (ret.failed()) {
+        // Nothing keeps running after a failed start: no timer, no microphone, no worker.
+        m_swapTimer.stop();
+        m_audio.stop();
+        if (VideoRecorderWorker *worker = VideoRecorderWorker::instance())
+            worker->detach(&m_video.recorder());
+        m_state = Created;
+    }
+    return ret;
 }
 
 bc_ret AVRecorder::swapStreams(const AssemblyCmdSptr &cmd)
@@ -123,6 +130,9 @@ void AVRecorder::stop(const bc_ret &result, const AssemblyCmdSptr &cmd)
 void AVRecorder::abort()
 {
     m_swapTimer.stop();
+    // The worker must no longer write into the encoder that is closed below.
+    if (VideoRecorderWorker *worker = VideoRecorderWorker::instance())
+        worker->detach(&m_video.recorder());
     const AudioStreamSptr audio = m_audio.stop();
     finishSegment(audio, m_video.currentStream());
     cleanQueued(m_units);

@@ -196,11 +196,12 @@ AudioRecorder::AudioRecorder(const AudioRecParamsSptr &params, QObject *parent)
 
 AudioRecorder::~AudioRecorder()
 {
-    // Both threads end before their objects go.
+    // Both threads must have ended before their objects (buffers, the sound
+    // stream) go, even if a slow disk keeps the writer busy for a while.
     m_writer.post(ThreadMessage{AudioWriter::Quit, nullptr, 0});
-    m_writer.wait(kWaitMs);
     m_grabber.post(ThreadMessage{AudioGrabber::Stop, nullptr, 0});
-    m_grabber.wait(kWaitMs);
+    m_writer.join();
+    m_grabber.join();
 }
 
 bc_ret AudioRecorder::start()

@@ -55,6 +55,12 @@ bool NativeThread::wait(int ms)
     return true;
 }
 
+void NativeThread::join()
+{
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
 bool NativeThread::isRunning() const
 {
     std::lock_guard lock(m_mutex);

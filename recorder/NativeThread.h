@@ -30,6 +30,8 @@ public:
     bool post(const ThreadMessage &message);
     // Waits at most ms for the thread to end; false on time-out.
     bool wait(int ms);
+    // Waits for the thread to end, however long it takes.
+    void join();
     bool isRunning() const;
 
 protected:

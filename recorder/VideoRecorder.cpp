@@ -223,6 +223,9 @@ void VideoRecorder::swapStream(StreamSwap *swap)
         m_stream = swap->newVideo();
     }
     const qint64 now = m_clock();
+    // A grab that failed in the old segment (the window was closed or changed under
+    // us) does not end the frames of the new one.
+    m_errors = bc_ret();
     m_startTime = alignedToTicks(now, now, true);
     m_elapsed = 0;
     m_lastFrame = -1;

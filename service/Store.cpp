@@ -129,8 +129,9 @@ QList<int> Store::rooms(const QString &email)
 QString Store::newSession(const QString &email)
 {
     const QString token = randomHex(32);
-    Statement(m_db, "INSERT INTO sessions VALUES (?, ?, ?)").bind(token).bind(email).bind(QDateTime::currentSecsSinceEpoch()).run();
-    return token;
+    const bool stored =
+            Statement(m_db, "INSERT INTO sessions VALUES (?, ?, ?)").bind(token).bind(email).bind(QDateTime::currentSecsSinceEpoch()).run();
+    return stored ? token : QString();
 }
 
 std::optional<QString> Store::sessionUser(const QString &token)
@@ -153,7 +154,7 @@ QString Store::addVideo(const QString &email, const QString &title, int room, co
                         qint64 size)
 {
     const QString key = randomHex(8);
-    Statement(m_db, "INSERT INTO videos VALUES (?, ?, ?, ?, ?, ?, ?, ?)")
+    const bool stored = Statement(m_db, "INSERT INTO videos VALUES (?, ?, ?, ?, ?, ?, ?, ?)")
             .bind(key)
             .bind(email)
             .bind(title)
@@ -163,7 +164,7 @@ QString Store::addVideo(const QString &email, const QString &title, int room, co
             .bind(size)
             .bind(QDateTime::currentSecsSinceEpoch())
             .run();
-    return key;
+    return stored ? key : QString();
 }
 
 std::optional<QString> Store::videoTitle(const QString &key)

@@ -28,10 +28,12 @@ public:
     void setRooms(const QString &email, const QList<int> &rooms);
     QList<int> rooms(const QString &email);
 
+    // Empty when it could not be stored.
     QString newSession(const QString &email);
     std::optional<QString> sessionUser(const QString &token);
     void endSession(const QString &token);
 
+    // The new video's key; empty when it could not be stored.
     QString addVideo(const QString &email, const QString &title, int room, const QString &uuid, const QString &path,
                      qint64 size);
     std::optional<QString> videoTitle(const QString &key);

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QRegularExpression>
 #include <QUrl>
 #include <QUuid>
 
@@ -117,7 +118,14 @@ int main(int argc, char **argv)
     server.set_payload_max_length(maxUpload + kFormLimit);
     // Only uploads may be large; everything else is a small form.
     server.set_pre_routing_handler([&](const httplib::Request &req, httplib::Response &res) {
-        if (req.path != "/video/upload" && QString::fromStdString(req.get_header_value("Content-Length")).toULongLong() > kFormLimit) {
+        if (req.path == "/video/upload")
+            return httplib::Server::HandlerResponse::Unhandled;
+        // Forms are small and say their size: a chunked body could be of any size.
+        if (req.has_header("Transfer-Encoding")) {
+            res.status = 411;
+            return httplib::Server::HandlerResponse::Handled;
+        }
+        if (QString::fromStdString(req.get_header_value("Content-Length")).toULongLong() > kFormLimit) {
             res.status = 413;
             return httplib::Server::HandlerResponse::Handled;
         }
@@ -135,6 +143,9 @@ int main(int argc, char **argv)
         }
         if (!user) {
             res.set_header("Set-Cookie", "errors=" + cookieValue(QStringLiteral("Wrong e-mail or password")) + "; Path=/");
+        } else if (token.isEmpty()) {
+            res.status = 500;
+            return;
         } else {
             res.set_header("Set-Cookie", "session=" + token.toStdString() + "; Path=/; HttpOnly");
             res.set_header("Set-Cookie", "username=" + cookieValue(user->name) + "; Path=/");
@@ -159,7 +170,8 @@ int main(int argc, char **argv)
         res.set_content(reply, "application/json");
     });
     if (!installer.isEmpty()) {
-        const std::string path = "/files/" + QFileInfo(installer).fileName().toStdString();
+        // Escaped: the route is a pattern, the file name may hold its special characters.
+        const std::string path = "/files/" + QRegularExpression::escape(QFileInfo(installer).fileName()).toStdString();
         server.Get(path, [installer](const httplib::Request &, httplib::Response &res) {
             auto file = std::make_shared<std::ifstream>(installer.toStdString(), std::ios::binary);
             const auto size = size_t(QFileInfo(installer).size());
@@ -168,6 +180,9 @@ int main(int argc, char **argv)
                                          std::vector<char> buffer(std::min<size_t>(length, 65536));
                                          file->seekg(std::streamoff(offset));
                                          file->read(buffer.data(), std::streamsize(buffer.size()));
+                                         // A file that cannot be read (any more) ends the answer.
+                                         if (file->gcount() <= 0)
+                                             return false;
                                          return sink.write(buffer.data(), size_t(file->gcount()));
                                      });
         });
@@ -188,7 +203,11 @@ int main(int argc, char **argv)
         server.Post(kind, [&, kind](const httplib::Request &req, httplib::Response &res) {
             std::lock_guard lock(g_storeMutex);
             const std::optional<QString> email = store.sessionUser(sessionToken(req));
-            store.addReport(QString::fromLatin1(kind), email.value_or(QString()), QString::fromStdString(req.body));
+            if (!email) {
+                res.status = 403;
+                return;
+            }
+            store.addReport(QString::fromLatin1(kind), *email, QString::fromStdString(req.body));
             res.set_content("ok", "text/plain");
         });
     }
@@ -200,7 +219,9 @@ int main(int argc, char **argv)
             std::lock_guard lock(g_storeMutex);
             email = store.sessionUser(sessionToken(req));
         }
-        auto reply = [&res](const std::string &key, const QString &value) {
+        // Refusals are answered like successes, as JSON with an "error": the program
+        // shows that text (an HTTP error status would only tell it "Content error.").
+        auto reply = [&res](int, const std::string &key, const QString &value) {
             res.set_content("{\"" + key + "\": \"" + value.toStdString() + "\"}", "application/json");
         };
         if (!email || !req.is_multipart_form_data()) {
@@ -209,7 +230,10 @@ int main(int argc, char **argv)
                 reader([](const httplib::MultipartFormData &) { return true; }, [](const char *, size_t) { return true; });
             else
                 reader([](const char *, size_t) { return true; });
-            reply("error", email ? QStringLiteral("Not a multipart upload") : QStringLiteral("Please log in first"));
+            if (email)
+                reply(400, "error", QStringLiteral("Not a multipart upload"));
+            else
+                reply(401, "error", QStringLiteral("Please log in first"));
             return;
         }
         const QString path = QDir(dataDir).filePath(QStringLiteral("uploads/%1.flv").arg(QUuid::createUuid().toString(QUuid::WithoutBraces)));
@@ -217,36 +241,58 @@ int main(int argc, char **argv)
         std::map<std::string, std::string> fields;
         std::string current;
         qint64 size = 0;
-        bool tooLong = false;
-        reader(
+        int files = 0;
+        QString refused; // why the upload is not taken, when it is not
+        const bool complete = reader(
                 [&](const httplib::MultipartFormData &part) {
                     current = part.name;
-                    if (current == "sfile")
+                    if (current == "sfile") {
+                        if (++files > 1) {
+                            refused = QStringLiteral("One video per upload");
+                            return false;
+                        }
                         file.open(path.toStdString(), std::ios::binary);
+                    } else if (fields.size() >= 16 && !fields.count(current)) {
+                        refused = QStringLiteral("Too many fields");
+                        return false;
+                    }
                     return true;
                 },
                 [&](const char *data, size_t length) {
                     if (current == "sfile") {
                         file.write(data, std::streamsize(length));
                         size += qint64(length);
-                    } else if (fields[current].size() + length <= 4096) {
-                        fields[current].append(data, length);
-                    } else {
-                        tooLong = true;
+                        return file.good();
                     }
-                    return file.good() || current != "sfile";
+                    std::string &value = fields[current];
+                    if (value.size() + length > 4096) {
+                        refused = QStringLiteral("A field is too long");
+                        return false;
+                    }
+                    value.append(data, length);
+                    return true;
                 });
         file.close();
-        if (tooLong || size == 0) {
+        if (!complete || !file || size == 0 || !refused.isEmpty()) {
             QFile::remove(path);
-            reply("error", size == 0 ? QStringLiteral("No video in the upload") : QStringLiteral("A field is too long"));
+            if (!refused.isEmpty())
+                reply(413, "error", refused);
+            else if (size == 0 && complete)
+                reply(400, "error", QStringLiteral("No video in the upload"));
+            else
+                reply(507, "error", QStringLiteral("The video could not be stored"));
             return;
         }
         std::lock_guard lock(g_storeMutex);
         const QString key = store.addVideo(*email, QString::fromStdString(fields["title"]),
                                            QString::fromStdString(fields["id_table"]).toInt(),
                                            QString::fromStdString(fields["uuid"]), path, size);
-        reply("key", key);
+        if (key.isEmpty()) {
+            QFile::remove(path);
+            reply(500, "error", QStringLiteral("The video could not be stored"));
+            return;
+        }
+        reply(200, "key", key);
     });
 
     auto page = [&](const char *path, const std::string &title, const std::string &body) {
