@@ -81,7 +81,12 @@ QList<AsyncTaskSptr> TaskQueue::stop()
     QList<AsyncTaskSptr> unfinished = std::move(m_pending);
     m_pending.clear();
     m_thread.quit();
-    m_thread.wait(5000);
+    if (!m_thread.wait(5000)) {
+        // The running task has not stopped yet: its files and the runner are still
+        // in use, so nothing may be touched or deleted before it has.
+        logWarn(QStringLiteral("A background task does not stop; waiting for it"));
+        m_thread.wait();
+    }
     // The runner's report for the aborted task can no longer be delivered.
     m_current.reset();
     if (running)
