@@ -149,21 +149,22 @@ int main(int argc, char **argv)
 
     TerminationWatcher termination;
     QObject::connect(&termination, &TerminationWatcher::terminationRequested, &app, stop);
+    const bc_ret started = recorder.start();
+    if (started.failed()) {
+        recorder.abort();
+        return fail(started.messages(QStringLiteral(": ")));
+    }
+    // Counted from here: connecting to the sound server in start() can take a while,
+    // and a save "at 1 s" must hold the first second of the recording.
     for (const QString &at : args.values(QStringLiteral("save-at"))) {
-        QTimer::singleShot(int(at.toDouble() * 1000), &app, [&] {
+        QTimer::singleShot(int(at.toDouble() * 1000), Qt::PreciseTimer, &app, [&] {
             const bc_ret ret = recorder.save(command());
             if (ret.failed())
                 exitCode = fail(ret.messages(QStringLiteral(": ")));
         });
     }
     if (args.isSet(QStringLiteral("duration")))
-        QTimer::singleShot(int(args.value(QStringLiteral("duration")).toDouble() * 1000), &app, stop);
-
-    const bc_ret started = recorder.start();
-    if (started.failed()) {
-        recorder.abort();
-        return fail(started.messages(QStringLiteral(": ")));
-    }
+        QTimer::singleShot(int(args.value(QStringLiteral("duration")).toDouble() * 1000), Qt::PreciseTimer, &app, stop);
     const int result = app.exec();
     worker.stop();
     queue.shutdown();

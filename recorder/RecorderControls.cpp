@@ -17,7 +17,7 @@ TimeWatcher::TimeWatcher(QWidget *parent)
 
 void TimeWatcher::reset()
 {
-    m_startTime = steadyMilliseconds();
+    m_startTime = m_clock();
     m_accumulated = 0;
     setText(QStringLiteral("00:00:00"));
 }
@@ -26,7 +26,7 @@ void TimeWatcher::start()
 {
     if (m_timer.isActive())
         return;
-    m_startTime = steadyMilliseconds() - m_accumulated;
+    m_startTime = m_clock() - m_accumulated;
     m_timer.start();
 }
 
@@ -34,17 +34,17 @@ void TimeWatcher::updateTime()
 {
     // While paused the time stands still.
     if (m_timer.isActive())
-        m_accumulated = steadyMilliseconds() - m_startTime;
+        m_accumulated = m_clock() - m_startTime;
     setText(QTime(0, 0).addMSecs(int(m_accumulated)).toString(QStringLiteral("hh:mm:ss")));
 }
 
 void TimeWatcher::setPaused(bool isPaused)
 {
     if (isPaused && m_timer.isActive()) {
-        m_accumulated = steadyMilliseconds() - m_startTime;
+        m_accumulated = m_clock() - m_startTime;
         m_timer.stop();
     } else if (!isPaused && !m_timer.isActive()) {
-        m_startTime = steadyMilliseconds() - m_accumulated;
+        m_startTime = m_clock() - m_accumulated;
         m_timer.start();
     }
 }

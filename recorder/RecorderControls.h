@@ -1,5 +1,7 @@
 #pragma once
 
+#include "MillisecondClock.h"
+
 #include <QCheckBox>
 #include <QFrame>
 #include <QLabel>
@@ -16,12 +18,15 @@ public:
     void start();
     void reset();
     bool isRunning() const { return m_timer.isActive(); }
+    // Tests drive the time by hand.
+    void setClock(const MillisecondClock &clock) { m_clock = clock; }
 
 public slots:
     void updateTime();
     void setPaused(bool isPaused);
 
 private:
+    MillisecondClock m_clock = steadyMilliseconds;
     QTimer m_timer;
     qint64 m_startTime = 0;
     qint64 m_accumulated = 0;

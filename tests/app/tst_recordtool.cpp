@@ -35,9 +35,11 @@ void TestRecordTool::savesWhileRecordingAndOnStop()
         durations.append(probeDuration(line.mid(6), result));
         QVERIFY(result.ok());
     }
-    // Saved at 1 s: the first second; at the stop: the last two seconds kept.
-    QVERIFY2(qAbs(durations.at(0) - 1000) <= 300, qPrintable(QString::number(durations.at(0))));
-    QVERIFY2(qAbs(durations.at(1) - 2000) <= 300, qPrintable(QString::number(durations.at(1))));
+    // Saved at 1 s into the recording: all of that second, less at most the frame
+    // being written (later, not earlier, on a busy machine).
+    QVERIFY2(durations.at(0) >= 900 && durations.at(0) <= 1400, qPrintable(QString::number(durations.at(0))));
+    // At the stop, 3 s into it: exactly the two seconds kept.
+    QVERIFY2(qAbs(durations.at(1) - 2000) <= 150, qPrintable(QString::number(durations.at(1))));
     QCOMPARE(QDir(out.filePath(QStringLiteral("tmp"))).entryList(QDir::Files), QStringList());
 }
 

@@ -5,6 +5,8 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -128,11 +130,15 @@ void TestAVRecorder::keepsTheLastMinutes()
     QVERIFY(rec->start().ok());
     QCOMPARE(rec->state(), AVRecorder::Running);
 
-    // Segments are cut every 3 s; once the second is done the first is deleted,
-    // leaving the second and the current one.
-    QTest::qWait(6800);
-    QTRY_COMPARE(segmentFiles().size(), 4);
-    QTest::qWait(200);
+    // Record until the first segment has expired: the kept 3 s then lie in later ones.
+    const QStringList first = segmentFiles();
+    QCOMPARE(first.size(), 2);
+    QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(m_tmp->filePath(first.first())) && rec->units().count() >= 1, 30000);
+    // On disk: the kept segments and the one being written, nothing else.
+    QTRY_COMPARE(segmentFiles().size(), (rec->units().count() + 1) * 2);
+    // No segment is kept that the kept minutes do not need.
+    const AVUnitList &units = rec->units();
+    QVERIFY(units.count() == 1 || units.totalDuration() - units.units().first()->duration < 3000);
 
     const QString out = m_out->filePath(QStringLiteral("saved.avi"));
     rec->stop(bc_ret(), std::make_shared<AssemblyCmd>(AssemblyCmd{out, 3000}));
@@ -151,9 +157,10 @@ void TestAVRecorder::keepsTheLastMinutes()
     const qint64 audioMs = audio.samples.size() * 1000 / 44100;
     QVERIFY2(qAbs(videoMs - 3000) <= 200, qPrintable(QString::number(videoMs)));
     QVERIFY2(qAbs(audioMs - videoMs) <= 200, qPrintable(QStringLiteral("%1 / %2").arg(audioMs).arg(videoMs)));
-    // It ends with the last picture recorded.
+    // It ends with the last picture recorded, not with one from the start of the kept
+    // 3 s (30 steps); a worker held up on a busy machine grabs its last one a little early.
     const int endStep = stepOf(video.frames.last().pixel(80, 60));
-    QVERIFY2(endStep <= lastStep && endStep >= lastStep - 3, qPrintable(QStringLiteral("%1 of %2").arg(endStep).arg(lastStep)));
+    QVERIFY2(endStep <= lastStep && endStep >= lastStep - 10, qPrintable(QStringLiteral("%1 of %2").arg(endStep).arg(lastStep)));
     // Every segment file is gone once the queue has cleaned.
     QTRY_COMPARE(segmentFiles(), QStringList());
 }
@@ -161,14 +168,18 @@ void TestAVRecorder::keepsTheLastMinutes()
 void TestAVRecorder::saveWhileRecording()
 {
     auto rec = recorder(10000, QRect(0, 0, 64, 48));
+    QElapsedTimer clock;
+    clock.start();
     QVERIFY(rec->start().ok());
     QTest::qWait(2000);
     const QString out = m_out->filePath(QStringLiteral("early.avi"));
     QVERIFY(rec->save(std::make_shared<AssemblyCmd>(AssemblyCmd{out, 10000})).ok());
     QVERIFY(waitForAssembly().ok());
+    const qint64 elapsed = clock.elapsed();
     QCOMPARE(rec->state(), AVRecorder::Running);
-    const VideoProbe video = probeVideo(out, 0);
-    QVERIFY2(qAbs((video.pts.last() + 1) * 100 - 2000) <= 300, qPrintable(QString::number(video.pts.last())));
+    // All that was recorded until the save, and no more than the time that passed.
+    const qint64 savedMs = (probeVideo(out, 0).pts.last() + 1) * 100;
+    QVERIFY2(savedMs >= 1500 && savedMs <= elapsed + 100, qPrintable(QStringLiteral("%1 of %2").arg(savedMs).arg(elapsed)));
 
     QSignalSpy stopped(rec.get(), &AVRecorder::stopped);
     rec->stop(bc_ret(), nullptr);
@@ -196,15 +207,19 @@ void TestAVRecorder::stopWithoutSaving()
 void TestAVRecorder::longPauseLeavesNoEmptySegment()
 {
     auto rec = recorder(1000, QRect(0, 0, 64, 48));
+    QElapsedTimer clock;
+    clock.start();
     QVERIFY(rec->start().ok());
     QTest::qWait(1500);
     rec->setPaused(true);
-    // Two swaps pass while paused: their segments have no frame and are deleted.
+    const qint64 recordedMs = clock.elapsed();
+    // Swaps pass while paused: their segments have no frame and are deleted.
     QTest::qWait(2500);
-    // Only the 1.5 s recorded before the pause is in the kept segments.
-    QVERIFY2(rec->units().totalDuration() <= 1600, qPrintable(QString::number(rec->units().totalDuration())));
+    // Only what was recorded before the pause is in the kept segments.
+    QVERIFY2(rec->units().totalDuration() <= recordedMs + 100,
+             qPrintable(QStringLiteral("%1 of %2").arg(rec->units().totalDuration()).arg(recordedMs)));
     // On disk: the kept segments and the current one; the empty ones are gone.
-    QCOMPARE(segmentFiles().size(), (rec->units().count() + 1) * 2);
+    QTRY_COMPARE(segmentFiles().size(), (rec->units().count() + 1) * 2);
     rec->setPaused(false);
     QTest::qWait(1200);
     const QString out = m_out->filePath(QStringLiteral("paused.avi"));
@@ -228,10 +243,13 @@ void TestAVRecorder::stopBeforeStart()
 void TestAVRecorder::soundFailureGoesOnWithoutSound()
 {
     auto rec = recorder(10000, QRect(0, 0, 64, 48));
+    QElapsedTimer clock;
+    clock.start();
     QVERIFY(rec->start().ok());
     QTest::qWait(1000);
     m_pulse.kill();
-    QTRY_VERIFY_WITH_TIMEOUT(rec->units().isVideoOnly(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(rec->units().isVideoOnly(), 10000);
+    const qint64 failedAt = clock.elapsed();
     QTest::qWait(1500);
     QCOMPARE(rec->state(), AVRecorder::Running);
     const QString out = m_out->filePath(QStringLiteral("silent.avi"));
@@ -240,8 +258,10 @@ void TestAVRecorder::soundFailureGoesOnWithoutSound()
     QVERIFY(stopped.wait(5000));
     QVERIFY(stopped.first().first().value<bc_ret>().ok());
     QVERIFY(waitForAssembly().ok());
-    const VideoProbe video = probeVideo(out, 0);
-    QVERIFY2(qAbs((video.pts.last() + 1) * 100 - 2500) <= 300, qPrintable(QString::number(video.pts.last())));
+    // The picture goes on well past the failure of the sound.
+    const qint64 savedMs = (probeVideo(out, 0).pts.last() + 1) * 100;
+    QVERIFY2(savedMs >= failedAt + 1000 && savedMs <= clock.elapsed() + 100,
+             qPrintable(QStringLiteral("%1, sound failed at %2").arg(savedMs).arg(failedAt)));
     QVERIFY(!probeAudio(out).ok);
     QTRY_COMPARE(segmentFiles(), QStringList());
 }

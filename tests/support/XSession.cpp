@@ -36,19 +36,16 @@ xcb_window_t rootOf(xcb_connection_t *c)
     return xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
 }
 
-// True when a window manager or compositor owns the selection.
-bool selectionOwned(const char *selection)
+// The window owning a selection (a window manager's WM_S0, a compositor's
+// _NET_WM_CM_S0), or none.
+xcb_window_t selectionOwner(xcb_connection_t *c, const char *selection)
 {
-    xcb_connection_t *c = xcb_connect(nullptr, nullptr);
-    if (xcb_connection_has_error(c)) {
-        xcb_disconnect(c);
-        return false;
-    }
+    if (!c || xcb_connection_has_error(c))
+        return XCB_WINDOW_NONE;
     auto *reply = xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, internAtom(c, selection)), nullptr);
-    const bool owned = reply && reply->owner != XCB_WINDOW_NONE;
+    const xcb_window_t owner = reply ? reply->owner : xcb_window_t(XCB_WINDOW_NONE);
     free(reply);
-    xcb_disconnect(c);
-    return owned;
+    return owner;
 }
 
 void stopProcess(std::unique_ptr<QProcess> &process)
@@ -69,60 +66,101 @@ XSession::~XSession()
 {
     stopProcess(m_compositor);
     stopProcess(m_windowManager);
+    if (m_connection)
+        xcb_disconnect(m_connection);
     stopProcess(m_server);
+}
+
+bool XSession::selectionOwned(const char *selection) const
+{
+    return selectionOwner(m_connection, selection) != XCB_WINDOW_NONE;
+}
+
+bool XSession::waitForSelection(const char *selection, bool owned, int ms) const
+{
+    return waitFor([&] { return selectionOwned(selection) == owned; }, ms);
+}
+
+bool XSession::startServer()
+{
+    // -displayfd: the server picks a free display itself and names it only once it
+    // accepts clients. -noreset: otherwise the server resets, reloading its keymap,
+    // each time its last client leaves, and drops a client that connects meanwhile.
+    auto server = std::make_unique<QProcess>();
+    server->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    server->start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-noreset"),
+                                           QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("1280x1024x24"),
+                                           QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+    if (!server->waitForStarted(5000)) {
+        qWarning("Xvfb could not be started: %s", qPrintable(server->errorString()));
+        return false;
+    }
+    QByteArray reported;
+    QDeadlineTimer deadline(30000);
+    while (!reported.contains('\n')) {
+        if (server->state() != QProcess::Running || deadline.hasExpired()) {
+            qWarning("Xvfb did not report its display (%s, exit code %d)",
+                     server->state() == QProcess::Running ? "still running" : "exited", server->exitCode());
+            return false;
+        }
+        server->waitForReadyRead(int(qMax<qint64>(1, deadline.remainingTime())));
+        reported += server->readAllStandardOutput();
+    }
+    m_server = std::move(server);
+    m_display = QStringLiteral(":%1").arg(reported.trimmed().toInt());
+    qputenv("DISPLAY", m_display.toLocal8Bit());
+    m_connection = xcb_connect(m_display.toLocal8Bit().constData(), nullptr);
+    if (xcb_connection_has_error(m_connection)) {
+        qWarning("Cannot connect to the private X server %s", qPrintable(m_display));
+        return false;
+    }
+    return true;
+}
+
+// What the window manager did, for a failure message.
+QString XSession::windowManagerReport()
+{
+    if (!m_windowManager)
+        return QStringLiteral("not started");
+    const bool running = m_windowManager->state() == QProcess::Running;
+    const QString output = QString::fromLocal8Bit(m_windowManager->readAll()).trimmed();
+    return QStringLiteral("openbox %1, WM_S0 owner 0x%2, server %3, output: \"%4\"")
+            .arg(running ? QStringLiteral("running") : QStringLiteral("exited with code %1").arg(m_windowManager->exitCode()))
+            .arg(selectionOwner(m_connection, "WM_S0"), 0, 16)
+            .arg(m_server && m_server->state() == QProcess::Running ? QStringLiteral("running") : QStringLiteral("gone"))
+            .arg(output);
+}
+
+bool XSession::startWindowManager()
+{
+    // A second start is only a fallback; the report says what went wrong first.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        stopProcess(m_windowManager);
+        m_windowManager = std::make_unique<QProcess>();
+        m_windowManager->setProcessChannelMode(QProcess::MergedChannels);
+        m_windowManager->start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
+        if (m_windowManager->waitForStarted(5000) && waitForSelection("WM_S0", true, 15000))
+            return true;
+        qWarning("openbox did not take the display %s: %s", qPrintable(m_display), qPrintable(windowManagerReport()));
+    }
+    return false;
 }
 
 bool XSession::start(bool windowManager)
 {
-    // A display number nobody uses; another test may race us for it, so try on.
-    for (int n = 100 + int(getpid() % 300); n < 1000; ++n) {
-        if (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)) || QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)))
-            continue;
-        auto server = std::make_unique<QProcess>();
-        server->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        server->setStandardOutputFile(QProcess::nullDevice());
-        server->start(QStringLiteral("Xvfb"), {QStringLiteral(":%1").arg(n), QStringLiteral("-screen"), QStringLiteral("0"),
-                                               QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
-                                               QStringLiteral("tcp")});
-        if (!server->waitForStarted(5000))
-            return false;
-        const QString socket = QStringLiteral("/tmp/.X11-unix/X%1").arg(n);
-        if (!waitFor([&] { return QFile::exists(socket) || server->state() != QProcess::Running; }, 10000)
-            || server->state() != QProcess::Running)
-            continue;
-        m_server = std::move(server);
-        m_display = QStringLiteral(":%1").arg(n);
-        qputenv("DISPLAY", m_display.toLocal8Bit());
-        break;
-    }
-    if (!m_server) {
-        qWarning("No X server could be started");
+    if (!startServer())
         return false;
-    }
     if (!windowManager)
         return true;
-    // openbox now and then never takes a display when several start at once; a
-    // second start gets it going.
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        stopProcess(m_windowManager);
-        m_windowManager = std::make_unique<QProcess>();
-        m_windowManager->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_windowManager->setStandardOutputFile(QProcess::nullDevice());
-        m_windowManager->start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
-        if (m_windowManager->waitForStarted(5000) && waitFor([] { return selectionOwned("WM_S0"); }, 8000))
-            break;
-        qWarning("openbox did not take the display %s", qPrintable(m_display));
-    }
-    if (!selectionOwned("WM_S0"))
+    if (!startWindowManager())
         return false;
     // The window manager owns its selection before it is ready to manage windows
-    // (a window mapped in between is lost): settle, then wait until it frames one.
+    // (a window mapped in between is lost): wait until it frames one.
     for (int attempt = 0; attempt < 5; ++attempt) {
-        QThread::msleep(300);
         TestWindow probe(QStringLiteral("probe"), QRect(0, 0, 10, 10), 0);
-        if (probe.waitShown(3000))
+        if (probe.waitShown(5000))
             return true;
-        qWarning("openbox on %s does not show windows yet", qPrintable(m_display));
+        qWarning("openbox on %s does not show windows yet: %s", qPrintable(m_display), qPrintable(windowManagerReport()));
     }
     return false;
 }
@@ -132,13 +170,13 @@ bool XSession::startCompositor()
     m_compositor = std::make_unique<QProcess>();
     m_compositor->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_compositor->start(QStringLiteral("xcompmgr"), {});
-    return m_compositor->waitForStarted(5000) && waitFor([] { return selectionOwned("_NET_WM_CM_S0"); }, 10000);
+    return m_compositor->waitForStarted(5000) && waitForSelection("_NET_WM_CM_S0", true, 15000);
 }
 
 void XSession::stopCompositor()
 {
     stopProcess(m_compositor);
-    waitFor([] { return !selectionOwned("_NET_WM_CM_S0"); }, 5000);
+    waitForSelection("_NET_WM_CM_S0", false, 5000);
 }
 
 struct TestWindow::Private
@@ -194,7 +232,7 @@ void TestWindow::sync()
 bool TestWindow::waitShown(int timeoutMs)
 {
     const xcb_atom_t extents = internAtom(d->c, "_NET_FRAME_EXTENTS");
-    const bool managed = selectionOwned("WM_S0");
+    const bool managed = selectionOwner(d->c, "WM_S0") != XCB_WINDOW_NONE;
     return waitFor(
             [&] {
                 auto *attributes = xcb_get_window_attributes_reply(d->c, xcb_get_window_attributes(d->c, m_window), nullptr);

@@ -10,6 +10,8 @@
 
 #include <memory>
 
+struct xcb_connection_t;
+
 class XSession
 {
 public:
@@ -22,7 +24,16 @@ public:
     QString display() const { return m_display; }
 
 private:
+    bool startServer();
+    bool startWindowManager();
+    bool selectionOwned(const char *selection) const;
+    bool waitForSelection(const char *selection, bool owned, int ms) const;
+    QString windowManagerReport();
+
     std::unique_ptr<QProcess> m_server;
+    // Kept open for the session's life: every check goes over it, so the server
+    // never sees its last client leave between checks.
+    xcb_connection_t *m_connection = nullptr;
     std::unique_ptr<QProcess> m_windowManager;
     std::unique_ptr<QProcess> m_compositor;
     QString m_display;
