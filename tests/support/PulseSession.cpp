@@ -27,9 +27,7 @@ bool PulseSession::start()
     m_daemon->setStandardErrorFile(QProcess::nullDevice());
     m_daemon->start(QStringLiteral("pulseaudio"),
                     {QStringLiteral("-n"), QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"),
-                     QStringLiteral("--disallow-exit"), QStringLiteral("-L"), QStringLiteral("module-native-protocol-unix"),
-                     QStringLiteral("-L"), QStringLiteral("module-null-sink"), QStringLiteral("-L"),
-                     QStringLiteral("module-sine-source rate=22050 frequency=440")});
+                     QStringLiteral("--disallow-exit"), QStringLiteral("-F"), QStringLiteral(BC_TEST_SOUND_SERVER_SCRIPT)});
     if (!m_daemon->waitForStarted(5000))
         return false;
     const QString socket = m_runtime.filePath(QStringLiteral("pulse/native"));

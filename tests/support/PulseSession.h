@@ -1,8 +1,9 @@
 #pragma once
 
-// Test support: a private PulseAudio daemon with a null sink (whose monitor
-// source hears what is played into it) and a 440 Hz sine source (the default
-// source). This process's clients are pointed at it through PULSE_SERVER.
+// Test support: a private PulseAudio daemon (test-sound-server.pa) with a null sink
+// (whose monitor source hears what is played into it), a 440 Hz sine source, and a
+// default source that hears that tone the way a microphone delivers sound. This
+// process's clients are pointed at it through PULSE_SERVER.
 
 #include <QProcess>
 #include <QString>
@@ -20,6 +21,7 @@ public:
 
     static constexpr char kSineSource[] = "sine_input";
     static constexpr char kNullMonitor[] = "null.monitor";
+    static constexpr char kMicrophone[] = "mic.monitor";
 
     // Plays a tone into the null sink in real time, in the background, for seconds.
     bool playTone(double frequency, double seconds, qint16 amplitude = 12000);
