@@ -171,7 +171,9 @@ int main(int argc, char **argv)
 
     // Only uploads may be large; everything else is a small form.
     server.set_pre_routing_handler([&](const httplib::Request &req, httplib::Response &res) {
-        if (req.path == "/video/upload" || (req.method != "POST" && req.method != "PUT" && req.method != "PATCH"))
+        // The library reads a body for every other method, DELETE included.
+        const bool bodiless = req.method == "GET" || req.method == "HEAD" || req.method == "OPTIONS";
+        if (req.path == "/video/upload" || bodiless)
             return httplib::Server::HandlerResponse::Unhandled;
         // Forms are small and say their size. A chunked body could be of any size, and the
         // library reads one without a length to the end of the connection, with no limit.
