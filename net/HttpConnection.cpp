@@ -44,7 +44,17 @@ bool QUpFile::open(OpenMode)
     if (!m_file->open(QIODevice::ReadOnly))
         return false;
     m_pos = 0;
-    return QIODevice::open(QIODevice::ReadOnly);
+    // Unbuffered: every read comes from readData at m_pos, so a seek needs no buffer bookkeeping.
+    return QIODevice::open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+}
+
+bool QUpFile::seek(qint64 pos)
+{
+    if (pos < 0 || pos > size() || !QIODevice::seek(pos))
+        return false;
+    m_pos = pos;
+    // The file's own position follows in readData.
+    return true;
 }
 
 void QUpFile::close()
@@ -73,6 +83,8 @@ qint64 QUpFile::readData(char *data, qint64 maxSize)
         m_pos += n;
     }
     if (m_pos >= headSize && m_pos < headSize + fileSize && copied < maxSize) {
+        if (m_file->pos() != m_pos - headSize && !m_file->seek(m_pos - headSize))
+            return copied > 0 ? copied : -1;
         const qint64 n = m_file->read(data + copied, qMin(headSize + fileSize - m_pos, maxSize - copied));
         if (n < 0)
             return copied > 0 ? copied : -1;
@@ -98,6 +110,8 @@ void setCommonHeaders(QNetworkRequest &request, const QString &url)
     request.setRawHeader("Accept", "text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8");
     request.setRawHeader("Accept-Charset", "windows-1251,utf-8;q=0.7,*;q=0.7");
     request.setRawHeader("Connection", "close");
+    // Qt 6 follows redirects by default; the requests were made for one that did not.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
 }
 
 QByteArray formBody(const QList<QPair<QString, QString>> &fields)
@@ -112,10 +126,12 @@ QByteArray formBody(const QList<QPair<QString, QString>> &fields)
     return text.toUtf8().toPercentEncoding("&=");
 }
 
-RequestRunner::RequestRunner(HttpPostRequest *request, QNetworkAccessManager *manager)
-    : m_request(request)
+RequestRunner::RequestRunner(HttpPostRequest *request, QNetworkAccessManager *manager, QObject *parent)
+    : QObject(parent)
+    , m_request(request)
     , m_manager(manager)
 {
+    m_request->setParent(this);
     m_timeoutTimer.setSingleShot(true);
     m_retryTimer.setSingleShot(true);
     m_retryTimer.setInterval(1000);
@@ -191,6 +207,14 @@ void RequestRunner::abort()
     finish(errors);
 }
 
+void RequestRunner::close()
+{
+    if (m_finished)
+        return;
+    finish(bc_ret(QStringLiteral("RequestRunner::close"), -1,
+                  QCoreApplication::translate("RequestRunner", "The connection was closed.")));
+}
+
 void RequestRunner::finish(const bc_ret &errors)
 {
     m_finished = true;
@@ -202,7 +226,7 @@ void RequestRunner::finish(const bc_ret &errors)
         m_reply->abort();
     }
     m_request->onFinished(m_reply, errors);
-    m_request->deleteLater();
+    // The request is a child: it goes with this runner.
     if (m_reply) {
         m_reply->deleteLater();
         m_reply = nullptr;
@@ -225,8 +249,15 @@ HttpConnection::HttpConnection(QObject *parent)
 
 HttpConnection::~HttpConnection()
 {
+    // First, so that a request posted from a result handler below fails at once.
     if (s_instance == this)
         s_instance = nullptr;
+    // Every running request ends now, while its reply and the manager still exist;
+    // nothing is left to call back once the connection is gone.
+    const QList<RequestRunner *> runners = findChildren<RequestRunner *>(Qt::FindDirectChildrenOnly);
+    for (RequestRunner *runner : runners)
+        runner->close();
+    qDeleteAll(runners);
 }
 
 HttpConnection *HttpConnection::instance()
@@ -242,7 +273,7 @@ void HttpConnection::post(HttpPostRequest *request, int retries, int timeoutSeco
         request->deleteLater();
         return;
     }
-    auto *runner = new RequestRunner(request, connection->manager());
+    auto *runner = new RequestRunner(request, connection->manager(), connection);
     connect(connection, &HttpConnection::abortEach, runner, &RequestRunner::abort);
     runner->run(retries, timeoutSeconds);
 }

@@ -16,7 +16,8 @@
 #include <QTimer>
 
 // One request to the web service: fills the network request and reads the reply.
-// Handed to HttpConnection::post, which owns it from then on and deletes it.
+// Handed to HttpConnection::post, which owns it from then on and deletes it (at the
+// latest with the connection).
 class HttpPostRequest : public QObject
 {
     Q_OBJECT
@@ -61,7 +62,8 @@ protected:
 };
 
 // Head bytes, a file's contents and tail bytes as one read-only stream, without
-// loading the file into memory (multipart uploads).
+// loading the file into memory (multipart uploads). Seekable: a request sent again
+// (after a dropped connection, say) rewinds it and sends it whole from the head.
 class QUpFile : public QIODevice
 {
     Q_OBJECT
@@ -71,6 +73,7 @@ public:
     void close() override;
     qint64 size() const override;
     bool isSequential() const override { return false; }
+    bool seek(qint64 pos) override;
     QString errorText() const { return m_file->errorString(); }
 
 protected:
@@ -84,20 +87,24 @@ private:
     qint64 m_pos = 0;
 };
 
-// The fixed headers of every request, with its address.
+// The fixed headers of every request, with its address. Redirects are not followed:
+// a 3xx reaches the request, which decides what it means.
 void setCommonHeaders(QNetworkRequest &request, const QString &url);
 // name=value pairs joined by "&" as UTF-8, then percent-encoded except "&" and "=".
 QByteArray formBody(const QList<QPair<QString, QString>> &fields);
 
 // Runs one request: posts it, posts it again after network failures while the
 // retry budget lasts (1000 ms apart), enforces the overall time-out, then hands
-// the outcome to the request and deletes everything.
+// the outcome to the request and deletes everything. A child of the connection,
+// owning the request: both go when the connection goes.
 class RequestRunner : public QObject
 {
     Q_OBJECT
 public:
-    RequestRunner(HttpPostRequest *request, QNetworkAccessManager *manager);
+    RequestRunner(HttpPostRequest *request, QNetworkAccessManager *manager, QObject *parent);
     void run(int retries, int timeoutSeconds);
+    // Ends the request now because its connection goes away.
+    void close();
 
 public slots:
     void abort();
@@ -129,7 +136,8 @@ public:
     QNetworkAccessManager *manager() { return &m_manager; }
 
     // Starts request (the framework owns it from now on). retries: extra attempts
-    // after network failures; timeoutSeconds > 0: an overall limit.
+    // after network failures; timeoutSeconds > 0: an overall limit. Requests still
+    // running when the connection is destroyed end then, with an error.
     static void post(HttpPostRequest *request, int retries, int timeoutSeconds);
 
 signals:

@@ -8,6 +8,7 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QNetworkAccessManager>
@@ -31,6 +32,14 @@ ProxyConfigSptr loadProxyConfig()
     config->password = root.childString(QStringLiteral("password"));
     if (config->option == ProxyConfig::ManualProxy && config->host.isEmpty())
         config->option = ProxyConfig::NoProxy;
+    // Not wrapped into some other port: a proxy that cannot be the one meant is none.
+    if (!ProxyConfig::isPort(config->port)) {
+        if (config->option == ProxyConfig::ManualProxy) {
+            logWarn(QStringLiteral("The proxy port %1 in %2 is not a port: no proxy used.").arg(config->port).arg(netConfPath()));
+            config->option = ProxyConfig::NoProxy;
+        }
+        config->port = 0;
+    }
     return config;
 }
 
@@ -109,6 +118,11 @@ NetOptionsDialog::NetOptionsDialog(QWidget *parent)
     m_txtProxyUser = field("lblProxyUser", tr("User"), "txtProxyUser");
     m_txtProxyPassword = field("lblProxyPassword", tr("Password"), "txtProxyPassword");
     m_txtProxyPassword->setEchoMode(QLineEdit::Password);
+    m_txtProxyPort->setValidator(new QIntValidator(0, 65535, m_txtProxyPort));
+    m_lblPortError = new QLabel(tr("The port is a number up to 65535."), m_grpManualProxy);
+    m_lblPortError->setObjectName(QStringLiteral("lblPortError"));
+    m_lblPortError->setVisible(false);
+    form->addRow(m_lblPortError);
     layout->addWidget(m_grpManualProxy);
 
     auto *lblNote = new QLabel(this);
@@ -150,6 +164,13 @@ void NetOptionsDialog::accept()
                     : m_rdbAutoProxy->isChecked() ? ProxyConfig::SystemProxy
                                                   : ProxyConfig::ManualProxy;
     config.host = m_txtProxyHost->text();
+    // Empty is no port; anything else must be one (the validator cannot stop "70000" as typed).
+    if (config.option == ProxyConfig::ManualProxy && !m_txtProxyPort->text().isEmpty()
+        && !m_txtProxyPort->hasAcceptableInput()) {
+        m_lblPortError->setVisible(true);
+        m_txtProxyPort->setFocus();
+        return;
+    }
     config.port = m_txtProxyPort->text().toInt();
     config.user = m_txtProxyUser->text();
     config.password = m_txtProxyPassword->text();

@@ -72,7 +72,9 @@ bool Store::open(const QString &path, QString &error)
     const bool ok = exec("PRAGMA journal_mode=WAL")
                     && exec("CREATE TABLE IF NOT EXISTS users (email TEXT PRIMARY KEY, name TEXT, language TEXT,"
                             " salt TEXT, hash TEXT)")
-                    && exec("CREATE TABLE IF NOT EXISTS sessions (token TEXT PRIMARY KEY, email TEXT, created INTEGER)")
+                    && exec("CREATE TABLE IF NOT EXISTS sessions (token TEXT PRIMARY KEY, email TEXT, created INTEGER,"
+                            " used INTEGER)")
+                    && addLastUse()
                     && exec("CREATE TABLE IF NOT EXISTS rooms (email TEXT, room INTEGER)")
                     && exec("CREATE TABLE IF NOT EXISTS videos (key TEXT PRIMARY KEY, email TEXT, title TEXT, room INTEGER,"
                             " uuid TEXT, path TEXT, size INTEGER, created INTEGER)")
@@ -80,6 +82,16 @@ bool Store::open(const QString &path, QString &error)
     if (!ok)
         error = QString::fromUtf8(sqlite3_errmsg(m_db));
     return ok;
+}
+
+// Databases from before sessions expired have no last use: count it from their creation.
+bool Store::addLastUse()
+{
+    Statement columns(m_db, "SELECT COUNT(*) FROM pragma_table_info('sessions') WHERE name = 'used'");
+    if (!columns.step())
+        return false;
+    return columns.number(0) > 0
+           || (exec("ALTER TABLE sessions ADD COLUMN used INTEGER") && exec("UPDATE sessions SET used = created"));
 }
 
 bool Store::isEmpty()
@@ -129,8 +141,13 @@ QList<int> Store::rooms(const QString &email)
 QString Store::newSession(const QString &email)
 {
     const QString token = randomHex(32);
-    const bool stored =
-            Statement(m_db, "INSERT INTO sessions VALUES (?, ?, ?)").bind(token).bind(email).bind(QDateTime::currentSecsSinceEpoch()).run();
+    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    const bool stored = Statement(m_db, "INSERT INTO sessions (token, email, created, used) VALUES (?, ?, ?, ?)")
+                                .bind(token)
+                                .bind(email)
+                                .bind(now)
+                                .bind(now)
+                                .run();
     return stored ? token : QString();
 }
 
@@ -138,11 +155,19 @@ std::optional<QString> Store::sessionUser(const QString &token)
 {
     if (token.isEmpty())
         return std::nullopt;
-    Statement query(m_db, "SELECT email FROM sessions WHERE token = ?");
-    query.bind(token);
-    if (!query.step())
-        return std::nullopt;
-    return query.text(0);
+    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    // Expired sessions go as soon as anyone looks: a stolen old cookie is worth nothing.
+    Statement(m_db, "DELETE FROM sessions WHERE used < ?").bind(now - kSessionIdleSeconds).run();
+    std::optional<QString> email;
+    {
+        Statement query(m_db, "SELECT email FROM sessions WHERE token = ?");
+        query.bind(token);
+        if (!query.step())
+            return std::nullopt;
+        email = query.text(0);
+    }
+    Statement(m_db, "UPDATE sessions SET used = ? WHERE token = ?").bind(now).bind(token).run();
+    return email;
 }
 
 void Store::endSession(const QString &token)

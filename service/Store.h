@@ -28,8 +28,11 @@ public:
     void setRooms(const QString &email, const QList<int> &rooms);
     QList<int> rooms(const QString &email);
 
+    // Sessions end at logout or after this long without use.
+    static constexpr qint64 kSessionIdleSeconds = 30 * 24 * 3600;
     // Empty when it could not be stored.
     QString newSession(const QString &email);
+    // The session's user, none when unknown or expired; a use keeps it alive.
     std::optional<QString> sessionUser(const QString &token);
     void endSession(const QString &token);
 
@@ -41,6 +44,7 @@ public:
 
 private:
     bool exec(const char *sql);
+    bool addLastUse();
 
     sqlite3 *m_db = nullptr;
 };

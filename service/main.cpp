@@ -10,6 +10,9 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QStandardPaths>
 #include <QRegularExpression>
 #include <QUrl>
@@ -19,10 +22,27 @@
 #include <fstream>
 #include <mutex>
 
+#include <sys/socket.h>
+#include <sys/stat.h>
+
 namespace {
 
 constexpr size_t kFormLimit = 64 * 1024;
+// What a refused upload may still send before the answer: reading that much lets the
+// answer reach a small request whole, instead of being cut by a reset.
+constexpr size_t kDrainLimit = 1024 * 1024;
 std::mutex g_storeMutex;
+
+std::string json(const QJsonDocument &document)
+{
+    return document.toJson(QJsonDocument::Compact).toStdString();
+}
+
+// Owner-only, also for what an earlier version created more open.
+bool makeOwnerOnly(const QString &path, QFile::Permissions permissions)
+{
+    return !QFileInfo::exists(path) || QFile::setPermissions(path, permissions);
+}
 
 std::string html(const std::string &title, const std::string &body)
 {
@@ -69,7 +89,8 @@ int main(int argc, char **argv)
     args.setApplicationDescription(QStringLiteral("The Brindlecast web service, for running the program on one machine."));
     args.addHelpOption();
     args.addOptions({
-            {QStringLiteral("port"), QStringLiteral("Port to listen on (default 8470)."), QStringLiteral("PORT"), QStringLiteral("8470")},
+            {QStringLiteral("port"), QStringLiteral("Port to listen on (default 8470; 0: any free port)."), QStringLiteral("PORT"),
+             QStringLiteral("8470")},
             {QStringLiteral("data"), QStringLiteral("Directory for the database and uploads."), QStringLiteral("DIR")},
             {QStringLiteral("add-user"), QStringLiteral("Add a user (EMAIL PASSWORD NAME as arguments) and exit.")},
             {QStringLiteral("installer"), QStringLiteral("Announce this file as an update to install (check code 2)."), QStringLiteral("FILE")},
@@ -78,11 +99,27 @@ int main(int argc, char **argv)
     });
     args.process(app);
 
+    bool portIsNumber = false;
+    const int port = args.value(QStringLiteral("port")).toInt(&portIsNumber);
+    if (!portIsNumber || port < 0 || port > 65535) {
+        std::fprintf(stderr, "brindlecast-service: --port takes a number from 0 to 65535, not \"%s\"\n",
+                     qPrintable(args.value(QStringLiteral("port"))));
+        return 1;
+    }
+    // The database holds password hashes and sessions, the uploads are private videos.
+    umask(077);
     const QString dataDir = args.isSet(QStringLiteral("data"))
                                     ? args.value(QStringLiteral("data"))
                                     : QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    if (!QDir().mkpath(QDir(dataDir).filePath(QStringLiteral("uploads")))) {
-        std::fprintf(stderr, "brindlecast-service: cannot use %s\n", qPrintable(dataDir));
+    const QFile::Permissions ownerDir = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+    const QFile::Permissions ownerFile = QFile::ReadOwner | QFile::WriteOwner;
+    const QDir data(dataDir);
+    if (!QDir().mkpath(data.filePath(QStringLiteral("uploads"))) || !makeOwnerOnly(dataDir, ownerDir)
+        || !makeOwnerOnly(data.filePath(QStringLiteral("uploads")), ownerDir)
+        || !makeOwnerOnly(data.filePath(QStringLiteral("service.db")), ownerFile)
+        || !makeOwnerOnly(data.filePath(QStringLiteral("service.db-wal")), ownerFile)
+        || !makeOwnerOnly(data.filePath(QStringLiteral("service.db-shm")), ownerFile)) {
+        std::fprintf(stderr, "brindlecast-service: cannot use %s owner-only\n", qPrintable(dataDir));
         return 1;
     }
     Store store;
@@ -108,20 +145,39 @@ int main(int argc, char **argv)
         store.setRooms(QStringLiteral("demo@brindlecast.local"), {12, 45});
         std::printf("demo user: demo@brindlecast.local, password demo\n");
     }
-    const int port = args.value(QStringLiteral("port")).toInt();
-    const std::string base = "http://127.0.0.1:" + std::to_string(port);
     const QString installer = args.value(QStringLiteral("installer"));
     const QString newVersionPage = args.value(QStringLiteral("new-version-page"));
     const size_t maxUpload = size_t(qBound(1, args.value(QStringLiteral("max-upload-mb")).toInt(), 1 << 20)) << 20;
 
     httplib::Server server;
     server.set_payload_max_length(maxUpload + kFormLimit);
+    // The library ignores a reply's "Connection: close": one request per connection is
+    // what closes a connection whose body was left unread (refusals) after the answer.
+    server.set_keep_alive_max_count(1);
+    // Not the library's SO_REUSEPORT, which lets a second service share a taken port silently.
+    server.set_socket_options([](socket_t sock) {
+        int yes = 1;
+        setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
+    // How scripts/run tells this service from another program on the port.
+    server.set_default_headers({{"Server", "brindlecast-service"}});
+    const int boundPort = port == 0 ? server.bind_to_any_port("127.0.0.1")
+                                    : (server.bind_to_port("127.0.0.1", port) ? port : -1);
+    if (boundPort <= 0) {
+        std::fprintf(stderr, "brindlecast-service: cannot listen on 127.0.0.1:%d (is the port taken?)\n", port);
+        return 1;
+    }
+    const std::string base = "http://127.0.0.1:" + std::to_string(boundPort);
+
     // Only uploads may be large; everything else is a small form.
     server.set_pre_routing_handler([&](const httplib::Request &req, httplib::Response &res) {
-        if (req.path == "/video/upload")
+        // The library reads a body for every other method, DELETE included.
+        const bool bodiless = req.method == "GET" || req.method == "HEAD" || req.method == "OPTIONS";
+        if (req.path == "/video/upload" || bodiless)
             return httplib::Server::HandlerResponse::Unhandled;
-        // Forms are small and say their size: a chunked body could be of any size.
-        if (req.has_header("Transfer-Encoding")) {
+        // Forms are small and say their size. A chunked body could be of any size, and the
+        // library reads one without a length to the end of the connection, with no limit.
+        if (req.has_header("Transfer-Encoding") || !req.has_header("Content-Length")) {
             res.status = 411;
             return httplib::Server::HandlerResponse::Handled;
         }
@@ -160,14 +216,15 @@ int main(int argc, char **argv)
         res.set_content("ok", "text/plain");
     });
     server.Post("/soft/check", [&](const httplib::Request &, httplib::Response &res) {
-        std::string reply;
+        const QString here = QString::fromStdString(base);
+        QJsonObject reply;
         if (!installer.isEmpty())
-            reply = "{\"code\": 2, \"url\": \"" + base + "/files/" + QFileInfo(installer).fileName().toStdString() + "\"}";
+            reply = {{QStringLiteral("code"), 2}, {QStringLiteral("url"), here + QStringLiteral("/files/") + QFileInfo(installer).fileName()}};
         else if (!newVersionPage.isEmpty())
-            reply = "{\"code\": 3, \"url\": \"" + newVersionPage.toStdString() + "\"}";
+            reply = {{QStringLiteral("code"), 3}, {QStringLiteral("url"), newVersionPage}};
         else
-            reply = "{\"code\": 1, \"url\": \"" + base + "/soft\"}";
-        res.set_content(reply, "application/json");
+            reply = {{QStringLiteral("code"), 1}, {QStringLiteral("url"), here + QStringLiteral("/soft")}};
+        res.set_content(json(QJsonDocument(reply)), "application/json");
     });
     if (!installer.isEmpty()) {
         // Escaped: the route is a pattern, the file name may hold its special characters.
@@ -194,10 +251,10 @@ int main(int argc, char **argv)
             res.status = 403;
             return;
         }
-        QStringList rooms;
+        QJsonArray rooms;
         for (int room : store.rooms(*email))
-            rooms.append(QString::number(room));
-        res.set_content(("[" + rooms.join(QLatin1Char(',')) + "]").toStdString(), "text/plain");
+            rooms.append(room);
+        res.set_content(json(QJsonDocument(rooms)), "text/plain");
     });
     for (const char *kind : {"/soft/params", "/soft/activity"}) {
         server.Post(kind, [&, kind](const httplib::Request &req, httplib::Response &res) {
@@ -221,53 +278,73 @@ int main(int argc, char **argv)
         }
         // Refusals are answered like successes, as JSON with an "error": the program
         // shows that text (an HTTP error status would only tell it "Content error.").
-        auto reply = [&res](int, const std::string &key, const QString &value) {
-            res.set_content("{\"" + key + "\": \"" + value.toStdString() + "\"}", "application/json");
+        // The status is set again because a body cut short leaves the library's 400 in it.
+        auto reply = [&res](const QJsonObject &answer) {
+            res.status = 200;
+            res.set_content(json(QJsonDocument(answer)), "application/json");
         };
-        if (!email || !req.is_multipart_form_data()) {
-            // The body is read and dropped, so that the client gets the answer, not a reset.
-            if (req.is_multipart_form_data())
-                reader([](const httplib::MultipartFormData &) { return true; }, [](const char *, size_t) { return true; });
-            else
-                reader([](const char *, size_t) { return true; });
-            if (email)
-                reply(400, "error", QStringLiteral("Not a multipart upload"));
-            else
-                reply(401, "error", QStringLiteral("Please log in first"));
+        auto refuse = [&reply](const QString &why) { reply({{QStringLiteral("error"), why}}); };
+        // After a refusal the rest of the body is read and dropped up to kDrainLimit; past
+        // that the connection is closed after the answer (one request per connection).
+        size_t drained = 0;
+        auto drain = [&drained](size_t length) {
+            drained += length;
+            return drained <= kDrainLimit;
+        };
+        const QString tooLarge = QStringLiteral("The video is larger than %1 MB").arg(maxUpload >> 20);
+        const bool multipart = req.is_multipart_form_data();
+        if (!email || !multipart || req.get_header_value<uint64_t>("Content-Length") > maxUpload + kFormLimit) {
+            if (req.get_header_value<uint64_t>("Content-Length") <= kDrainLimit) {
+                if (multipart)
+                    reader([&](const httplib::MultipartFormData &) { return drained <= kDrainLimit; },
+                           [&](const char *, size_t length) { return drain(length); });
+                else
+                    reader([&](const char *, size_t length) { return drain(length); });
+            }
+            refuse(!email ? QStringLiteral("Please log in first")
+                   : !multipart ? QStringLiteral("Not a multipart upload")
+                                : tooLarge);
             return;
         }
         const QString path = QDir(dataDir).filePath(QStringLiteral("uploads/%1.flv").arg(QUuid::createUuid().toString(QUuid::WithoutBraces)));
         std::ofstream file;
         std::map<std::string, std::string> fields;
         std::string current;
-        qint64 size = 0;
+        size_t size = 0;
         int files = 0;
         QString refused; // why the upload is not taken, when it is not
         const bool complete = reader(
                 [&](const httplib::MultipartFormData &part) {
+                    if (!refused.isEmpty())
+                        return drained <= kDrainLimit;
                     current = part.name;
                     if (current == "sfile") {
-                        if (++files > 1) {
+                        if (++files > 1)
                             refused = QStringLiteral("One video per upload");
-                            return false;
-                        }
-                        file.open(path.toStdString(), std::ios::binary);
+                        else
+                            file.open(path.toStdString(), std::ios::binary);
                     } else if (fields.size() >= 16 && !fields.count(current)) {
                         refused = QStringLiteral("Too many fields");
-                        return false;
                     }
                     return true;
                 },
                 [&](const char *data, size_t length) {
+                    if (!refused.isEmpty())
+                        return drain(length);
                     if (current == "sfile") {
+                        // Checked as it streams: a chunked or length-less body says no size up front.
+                        if (size + length > maxUpload) {
+                            refused = tooLarge;
+                            return drain(length);
+                        }
                         file.write(data, std::streamsize(length));
-                        size += qint64(length);
+                        size += length;
                         return file.good();
                     }
                     std::string &value = fields[current];
                     if (value.size() + length > 4096) {
                         refused = QStringLiteral("A field is too long");
-                        return false;
+                        return drain(length);
                     }
                     value.append(data, length);
                     return true;
@@ -276,23 +353,24 @@ int main(int argc, char **argv)
         if (!complete || !file || size == 0 || !refused.isEmpty()) {
             QFile::remove(path);
             if (!refused.isEmpty())
-                reply(413, "error", refused);
+                refuse(refused);
             else if (size == 0 && complete)
-                reply(400, "error", QStringLiteral("No video in the upload"));
+                refuse(QStringLiteral("No video in the upload"));
             else
-                reply(507, "error", QStringLiteral("The video could not be stored"));
+                refuse(QStringLiteral("The video could not be stored"));
             return;
         }
         std::lock_guard lock(g_storeMutex);
-        const QString key = store.addVideo(*email, QString::fromStdString(fields["title"]),
-                                           QString::fromStdString(fields["id_table"]).toInt(),
-                                           QString::fromStdString(fields["uuid"]), path, size);
+        const QString title = QString::fromStdString(fields["title"]);
+        const QString key = store.addVideo(*email, title, QString::fromStdString(fields["id_table"]).toInt(),
+                                           QString::fromStdString(fields["uuid"]), path, qint64(size));
         if (key.isEmpty()) {
             QFile::remove(path);
-            reply(500, "error", QStringLiteral("The video could not be stored"));
+            refuse(QStringLiteral("The video could not be stored"));
             return;
         }
-        reply(200, "key", key);
+        // The title as stored, so the program can show what the service took.
+        reply({{QStringLiteral("key"), key}, {QStringLiteral("title"), title}});
     });
 
     auto page = [&](const char *path, const std::string &title, const std::string &body) {
@@ -322,11 +400,8 @@ int main(int argc, char **argv)
         res.set_content(html("Edit your hand", "<p>Video " + req.matches[1].str() + "</p>"), "text/html; charset=utf-8");
     });
 
+    // Bound already: whoever waits for this line may connect at once.
     std::printf("Brindlecast service on %s (data in %s)\n", base.c_str(), qPrintable(dataDir));
     std::fflush(stdout);
-    if (!server.listen("127.0.0.1", port)) {
-        std::fprintf(stderr, "brindlecast-service: cannot listen on port %d\n", port);
-        return 1;
-    }
-    return 0;
+    return server.listen_after_bind() ? 0 : 1;
 }
