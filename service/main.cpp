@@ -79,12 +79,19 @@ std::string cookieValue(const QString &text)
     return QString::fromLatin1(QUrl::toPercentEncoding(text, " ")).replace(QLatin1Char(' '), QLatin1Char('+')).toStdString();
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+struct Options
 {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("brindlecast-service"));
+    int port = 8470;
+    QString dataDir;
+    QString installer;      // announced as an update to install, when set
+    QString newVersionPage; // announced as a new version, when set
+    size_t maxUpload = 0;   // bytes
+    bool addUser = false;
+    QStringList positional;
+};
+
+std::optional<Options> parseOptions(const QCoreApplication &app)
+{
     QCommandLineParser args;
     args.setApplicationDescription(QStringLiteral("The Brindlecast web service, for running the program on one machine."));
     args.addHelpOption();
@@ -99,58 +106,56 @@ int main(int argc, char **argv)
     });
     args.process(app);
 
+    Options options;
     bool portIsNumber = false;
-    const int port = args.value(QStringLiteral("port")).toInt(&portIsNumber);
-    if (!portIsNumber || port < 0 || port > 65535) {
+    options.port = args.value(QStringLiteral("port")).toInt(&portIsNumber);
+    if (!portIsNumber || options.port < 0 || options.port > 65535) {
         std::fprintf(stderr, "brindlecast-service: --port takes a number from 0 to 65535, not \"%s\"\n",
                      qPrintable(args.value(QStringLiteral("port"))));
-        return 1;
+        return std::nullopt;
     }
-    // The database holds password hashes and sessions, the uploads are private videos.
+    options.dataDir = args.isSet(QStringLiteral("data")) ? args.value(QStringLiteral("data"))
+                                                         : QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    options.installer = args.value(QStringLiteral("installer"));
+    options.newVersionPage = args.value(QStringLiteral("new-version-page"));
+    options.maxUpload = size_t(qBound(1, args.value(QStringLiteral("max-upload-mb")).toInt(), 1 << 20)) << 20;
+    options.addUser = args.isSet(QStringLiteral("add-user"));
+    options.positional = args.positionalArguments();
+    return options;
+}
+
+// The database holds password hashes and sessions, the uploads are private videos.
+bool prepareDataDir(const QString &dataDir)
+{
     umask(077);
-    const QString dataDir = args.isSet(QStringLiteral("data"))
-                                    ? args.value(QStringLiteral("data"))
-                                    : QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     const QFile::Permissions ownerDir = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
     const QFile::Permissions ownerFile = QFile::ReadOwner | QFile::WriteOwner;
     const QDir data(dataDir);
-    if (!QDir().mkpath(data.filePath(QStringLiteral("uploads"))) || !makeOwnerOnly(dataDir, ownerDir)
-        || !makeOwnerOnly(data.filePath(QStringLiteral("uploads")), ownerDir)
-        || !makeOwnerOnly(data.filePath(QStringLiteral("service.db")), ownerFile)
-        || !makeOwnerOnly(data.filePath(QStringLiteral("service.db-wal")), ownerFile)
-        || !makeOwnerOnly(data.filePath(QStringLiteral("service.db-shm")), ownerFile)) {
-        std::fprintf(stderr, "brindlecast-service: cannot use %s owner-only\n", qPrintable(dataDir));
-        return 1;
-    }
-    Store store;
-    QString error;
-    if (!store.open(QDir(dataDir).filePath(QStringLiteral("service.db")), error)) {
-        std::fprintf(stderr, "brindlecast-service: %s\n", qPrintable(error));
-        return 1;
-    }
-    auto digest = [](const QString &password) {
-        return QString::fromLatin1(QCryptographicHash::hash(password.toUtf8(), QCryptographicHash::Md5).toHex());
-    };
-    if (args.isSet(QStringLiteral("add-user"))) {
-        const QStringList values = args.positionalArguments();
-        if (values.size() != 3) {
-            std::fprintf(stderr, "brindlecast-service: --add-user EMAIL PASSWORD NAME\n");
-            return 1;
-        }
-        return store.addUser(values.at(0), digest(values.at(1)), values.at(2), QStringLiteral("en")) ? 0 : 1;
-    }
-    if (store.isEmpty()) {
-        store.addUser(QStringLiteral("demo@brindlecast.local"), digest(QStringLiteral("demo")), QStringLiteral("demo"),
-                      QStringLiteral("en"));
-        store.setRooms(QStringLiteral("demo@brindlecast.local"), {12, 45});
-        std::printf("demo user: demo@brindlecast.local, password demo\n");
-    }
-    const QString installer = args.value(QStringLiteral("installer"));
-    const QString newVersionPage = args.value(QStringLiteral("new-version-page"));
-    const size_t maxUpload = size_t(qBound(1, args.value(QStringLiteral("max-upload-mb")).toInt(), 1 << 20)) << 20;
+    return QDir().mkpath(data.filePath(QStringLiteral("uploads"))) && makeOwnerOnly(dataDir, ownerDir)
+           && makeOwnerOnly(data.filePath(QStringLiteral("uploads")), ownerDir)
+           && makeOwnerOnly(data.filePath(QStringLiteral("service.db")), ownerFile)
+           && makeOwnerOnly(data.filePath(QStringLiteral("service.db-wal")), ownerFile)
+           && makeOwnerOnly(data.filePath(QStringLiteral("service.db-shm")), ownerFile);
+}
 
-    httplib::Server server;
-    server.set_payload_max_length(maxUpload + kFormLimit);
+// The lower-case MD5 hex digest the program sends for a password.
+QString digest(const QString &password)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(password.toUtf8(), QCryptographicHash::Md5).toHex());
+}
+
+// What the route handlers share.
+struct Service
+{
+    Store &store;
+    const Options &options;
+    std::string base; // this service's own address, with the bound port
+};
+
+// The port bound, or -1.
+int bindServer(httplib::Server &server, const Options &options)
+{
+    server.set_payload_max_length(options.maxUpload + kFormLimit);
     // The library ignores a reply's "Connection: close": one request per connection is
     // what closes a connection whose body was left unread (refusals) after the answer.
     server.set_keep_alive_max_count(1);
@@ -161,22 +166,21 @@ int main(int argc, char **argv)
     });
     // How scripts/run tells this service from another program on the port.
     server.set_default_headers({{"Server", "brindlecast-service"}});
-    const int boundPort = port == 0 ? server.bind_to_any_port("127.0.0.1")
-                                    : (server.bind_to_port("127.0.0.1", port) ? port : -1);
-    if (boundPort <= 0) {
-        std::fprintf(stderr, "brindlecast-service: cannot listen on 127.0.0.1:%d (is the port taken?)\n", port);
-        return 1;
-    }
-    const std::string base = "http://127.0.0.1:" + std::to_string(boundPort);
+    if (options.port == 0)
+        return server.bind_to_any_port("127.0.0.1");
+    return server.bind_to_port("127.0.0.1", options.port) ? options.port : -1;
+}
 
-    // Only uploads may be large; everything else is a small form.
-    server.set_pre_routing_handler([&](const httplib::Request &req, httplib::Response &res) {
+// Only uploads may be large; everything else is a small form that says its size.
+void guardFormBodies(httplib::Server &server)
+{
+    server.set_pre_routing_handler([](const httplib::Request &req, httplib::Response &res) {
         // The library reads a body for every other method, DELETE included.
         const bool bodiless = req.method == "GET" || req.method == "HEAD" || req.method == "OPTIONS";
         if (req.path == "/video/upload" || bodiless)
             return httplib::Server::HandlerResponse::Unhandled;
-        // Forms are small and say their size. A chunked body could be of any size, and the
-        // library reads one without a length to the end of the connection, with no limit.
+        // A chunked body could be of any size, and the library reads one without a
+        // length to the end of the connection, with no limit.
         if (req.has_header("Transfer-Encoding") || !req.has_header("Content-Length")) {
             res.status = 411;
             return httplib::Server::HandlerResponse::Handled;
@@ -187,15 +191,18 @@ int main(int argc, char **argv)
         }
         return httplib::Server::HandlerResponse::Unhandled;
     });
+}
 
-    server.Post("/auth/login", [&](const httplib::Request &req, httplib::Response &res) {
+void addAccountRoutes(httplib::Server &server, Service &service)
+{
+    server.Post("/auth/login", [&service](const httplib::Request &req, httplib::Response &res) {
         std::optional<Store::User> user;
         QString token;
         {
             std::lock_guard lock(g_storeMutex);
-            user = store.checkLogin(param(req, "login"), param(req, "password"));
+            user = service.store.checkLogin(param(req, "login"), param(req, "password"));
             if (user)
-                token = store.newSession(user->email);
+                token = service.store.newSession(user->email);
         }
         if (!user) {
             res.set_header("Set-Cookie", "errors=" + cookieValue(QStringLiteral("Wrong e-mail or password")) + "; Path=/");
@@ -209,171 +216,228 @@ int main(int argc, char **argv)
         }
         res.set_content("ok", "text/plain");
     });
-    server.Post("/auth/logout", [&](const httplib::Request &req, httplib::Response &res) {
+    server.Post("/auth/logout", [&service](const httplib::Request &req, httplib::Response &res) {
         std::lock_guard lock(g_storeMutex);
-        store.endSession(sessionToken(req));
+        service.store.endSession(sessionToken(req));
         res.set_header("Set-Cookie", "session=; Path=/; Max-Age=0");
         res.set_content("ok", "text/plain");
     });
-    server.Post("/soft/check", [&](const httplib::Request &, httplib::Response &res) {
-        const QString here = QString::fromStdString(base);
+}
+
+// The announced installer, streamed from disk.
+void addInstallerRoute(httplib::Server &server, const QString &installer)
+{
+    // Escaped: the route is a pattern, the file name may hold its special characters.
+    const std::string path = "/files/" + QRegularExpression::escape(QFileInfo(installer).fileName()).toStdString();
+    server.Get(path, [installer](const httplib::Request &, httplib::Response &res) {
+        auto file = std::make_shared<std::ifstream>(installer.toStdString(), std::ios::binary);
+        const auto size = size_t(QFileInfo(installer).size());
+        res.set_content_provider(size, "application/octet-stream",
+                                 [file](size_t offset, size_t length, httplib::DataSink &sink) {
+                                     std::vector<char> buffer(std::min<size_t>(length, 65536));
+                                     file->seekg(std::streamoff(offset));
+                                     file->read(buffer.data(), std::streamsize(buffer.size()));
+                                     // A file that cannot be read (any more) ends the answer.
+                                     if (file->gcount() <= 0)
+                                         return false;
+                                     return sink.write(buffer.data(), size_t(file->gcount()));
+                                 });
+    });
+}
+
+// Update check, rooms and reports.
+void addProgramRoutes(httplib::Server &server, Service &service)
+{
+    server.Post("/soft/check", [&service](const httplib::Request &, httplib::Response &res) {
+        const QString here = QString::fromStdString(service.base);
+        const Options &options = service.options;
         QJsonObject reply;
-        if (!installer.isEmpty())
-            reply = {{QStringLiteral("code"), 2}, {QStringLiteral("url"), here + QStringLiteral("/files/") + QFileInfo(installer).fileName()}};
-        else if (!newVersionPage.isEmpty())
-            reply = {{QStringLiteral("code"), 3}, {QStringLiteral("url"), newVersionPage}};
+        if (!options.installer.isEmpty())
+            reply = {{QStringLiteral("code"), 2},
+                     {QStringLiteral("url"), here + QStringLiteral("/files/") + QFileInfo(options.installer).fileName()}};
+        else if (!options.newVersionPage.isEmpty())
+            reply = {{QStringLiteral("code"), 3}, {QStringLiteral("url"), options.newVersionPage}};
         else
             reply = {{QStringLiteral("code"), 1}, {QStringLiteral("url"), here + QStringLiteral("/soft")}};
         res.set_content(json(QJsonDocument(reply)), "application/json");
     });
-    if (!installer.isEmpty()) {
-        // Escaped: the route is a pattern, the file name may hold its special characters.
-        const std::string path = "/files/" + QRegularExpression::escape(QFileInfo(installer).fileName()).toStdString();
-        server.Get(path, [installer](const httplib::Request &, httplib::Response &res) {
-            auto file = std::make_shared<std::ifstream>(installer.toStdString(), std::ios::binary);
-            const auto size = size_t(QFileInfo(installer).size());
-            res.set_content_provider(size, "application/octet-stream",
-                                     [file](size_t offset, size_t length, httplib::DataSink &sink) {
-                                         std::vector<char> buffer(std::min<size_t>(length, 65536));
-                                         file->seekg(std::streamoff(offset));
-                                         file->read(buffer.data(), std::streamsize(buffer.size()));
-                                         // A file that cannot be read (any more) ends the answer.
-                                         if (file->gcount() <= 0)
-                                             return false;
-                                         return sink.write(buffer.data(), size_t(file->gcount()));
-                                     });
-        });
-    }
-    server.Post("/soft/listtablesuser", [&](const httplib::Request &req, httplib::Response &res) {
+    if (!service.options.installer.isEmpty())
+        addInstallerRoute(server, service.options.installer);
+    server.Post("/soft/listtablesuser", [&service](const httplib::Request &req, httplib::Response &res) {
         std::lock_guard lock(g_storeMutex);
-        const std::optional<QString> email = store.sessionUser(sessionToken(req));
+        const std::optional<QString> email = service.store.sessionUser(sessionToken(req));
         if (!email) {
             res.status = 403;
             return;
         }
         QJsonArray rooms;
-        for (int room : store.rooms(*email))
+        for (int room : service.store.rooms(*email))
             rooms.append(room);
         res.set_content(json(QJsonDocument(rooms)), "text/plain");
     });
     for (const char *kind : {"/soft/params", "/soft/activity"}) {
-        server.Post(kind, [&, kind](const httplib::Request &req, httplib::Response &res) {
+        server.Post(kind, [&service, kind](const httplib::Request &req, httplib::Response &res) {
             std::lock_guard lock(g_storeMutex);
-            const std::optional<QString> email = store.sessionUser(sessionToken(req));
+            const std::optional<QString> email = service.store.sessionUser(sessionToken(req));
             if (!email) {
                 res.status = 403;
                 return;
             }
-            store.addReport(QString::fromLatin1(kind), *email, QString::fromStdString(req.body));
+            service.store.addReport(QString::fromLatin1(kind), *email, QString::fromStdString(req.body));
             res.set_content("ok", "text/plain");
         });
     }
-    // The file part is streamed to disk as it arrives; only the small fields are kept.
-    server.Post("/video/upload", [&](const httplib::Request &req, httplib::Response &res,
-                                     const httplib::ContentReader &reader) {
-        std::optional<QString> email;
-        {
-            std::lock_guard lock(g_storeMutex);
-            email = store.sessionUser(sessionToken(req));
-        }
-        // Refusals are answered like successes, as JSON with an "error": the program
-        // shows that text (an HTTP error status would only tell it "Content error.").
-        // The status is set again because a body cut short leaves the library's 400 in it.
-        auto reply = [&res](const QJsonObject &answer) {
-            res.status = 200;
-            res.set_content(json(QJsonDocument(answer)), "application/json");
-        };
-        auto refuse = [&reply](const QString &why) { reply({{QStringLiteral("error"), why}}); };
-        // After a refusal the rest of the body is read and dropped up to kDrainLimit; past
-        // that the connection is closed after the answer (one request per connection).
-        size_t drained = 0;
-        auto drain = [&drained](size_t length) {
-            drained += length;
-            return drained <= kDrainLimit;
-        };
-        const QString tooLarge = QStringLiteral("The video is larger than %1 MB").arg(maxUpload >> 20);
-        const bool multipart = req.is_multipart_form_data();
-        if (!email || !multipart || req.get_header_value<uint64_t>("Content-Length") > maxUpload + kFormLimit) {
-            if (req.get_header_value<uint64_t>("Content-Length") <= kDrainLimit) {
-                if (multipart)
-                    reader([&](const httplib::MultipartFormData &) { return drained <= kDrainLimit; },
-                           [&](const char *, size_t length) { return drain(length); });
-                else
-                    reader([&](const char *, size_t length) { return drain(length); });
-            }
-            refuse(!email ? QStringLiteral("Please log in first")
-                   : !multipart ? QStringLiteral("Not a multipart upload")
-                                : tooLarge);
-            return;
-        }
-        const QString path = QDir(dataDir).filePath(QStringLiteral("uploads/%1.flv").arg(QUuid::createUuid().toString(QUuid::WithoutBraces)));
-        std::ofstream file;
-        std::map<std::string, std::string> fields;
-        std::string current;
-        size_t size = 0;
-        int files = 0;
-        QString refused; // why the upload is not taken, when it is not
-        const bool complete = reader(
-                [&](const httplib::MultipartFormData &part) {
-                    if (!refused.isEmpty())
-                        return drained <= kDrainLimit;
-                    current = part.name;
-                    if (current == "sfile") {
-                        if (++files > 1)
-                            refused = QStringLiteral("One video per upload");
-                        else
-                            file.open(path.toStdString(), std::ios::binary);
-                    } else if (fields.size() >= 16 && !fields.count(current)) {
-                        refused = QStringLiteral("Too many fields");
-                    }
-                    return true;
-                },
-                [&](const char *data, size_t length) {
-                    if (!refused.isEmpty())
-                        return drain(length);
-                    if (current == "sfile") {
-                        // Checked as it streams: a chunked or length-less body says no size up front.
-                        if (size + length > maxUpload) {
-                            refused = tooLarge;
-                            return drain(length);
-                        }
-                        file.write(data, std::streamsize(length));
-                        size += length;
-                        return file.good();
-                    }
-                    std::string &value = fields[current];
-                    if (value.size() + length > 4096) {
-                        refused = QStringLiteral("A field is too long");
-                        return drain(length);
-                    }
-                    value.append(data, length);
-                    return true;
-                });
-        file.close();
-        if (!complete || !file || size == 0 || !refused.isEmpty()) {
-            QFile::remove(path);
-            if (!refused.isEmpty())
-                refuse(refused);
-            else if (size == 0 && complete)
-                refuse(QStringLiteral("No video in the upload"));
-            else
-                refuse(QStringLiteral("The video could not be stored"));
-            return;
-        }
-        std::lock_guard lock(g_storeMutex);
-        const QString title = QString::fromStdString(fields["title"]);
-        const QString key = store.addVideo(*email, title, QString::fromStdString(fields["id_table"]).toInt(),
-                                           QString::fromStdString(fields["uuid"]), path, qint64(size));
-        if (key.isEmpty()) {
-            QFile::remove(path);
-            refuse(QStringLiteral("The video could not be stored"));
-            return;
-        }
-        // The title as stored, so the program can show what the service took.
-        reply({{QStringLiteral("key"), key}, {QStringLiteral("title"), title}});
-    });
+}
 
-    auto page = [&](const char *path, const std::string &title, const std::string &body) {
+// One upload as it streams in: the file part goes to disk, the small fields are kept.
+// After a refusal the rest of the body is read and dropped up to kDrainLimit; past
+// that the connection is closed after the answer (one request per connection).
+class UploadReceiver
+{
+public:
+    UploadReceiver(QString path, size_t maxUpload)
+        : m_path(std::move(path))
+        , m_maxUpload(maxUpload)
+    {
+    }
+
+    static QString tooLarge(size_t maxUpload) { return QStringLiteral("The video is larger than %1 MB").arg(maxUpload >> 20); }
+
+    bool drain(size_t length)
+    {
+        m_drained += length;
+        return m_drained <= kDrainLimit;
+    }
+
+    bool part(const httplib::MultipartFormData &part)
+    {
+        if (!m_refused.isEmpty())
+            return m_drained <= kDrainLimit;
+        m_current = part.name;
+        if (m_current == "sfile") {
+            if (++m_files > 1)
+                m_refused = QStringLiteral("One video per upload");
+            else
+                m_file.open(m_path.toStdString(), std::ios::binary);
+        } else if (m_fields.size() >= 16 && !m_fields.count(m_current)) {
+            m_refused = QStringLiteral("Too many fields");
+        }
+        return true;
+    }
+
+    bool data(const char *data, size_t length)
+    {
+        if (!m_refused.isEmpty())
+            return drain(length);
+        if (m_current == "sfile") {
+            // Checked as it streams: a chunked or length-less body says no size up front.
+            if (m_size + length > m_maxUpload) {
+                m_refused = tooLarge(m_maxUpload);
+                return drain(length);
+            }
+            m_file.write(data, std::streamsize(length));
+            m_size += length;
+            return m_file.good();
+        }
+        std::string &value = m_fields[m_current];
+        if (value.size() + length > 4096) {
+            m_refused = QStringLiteral("A field is too long");
+            return drain(length);
+        }
+        value.append(data, length);
+        return true;
+    }
+
+    // Why the upload is not taken (the partial file then removed); empty when it is.
+    QString finish(bool complete)
+    {
+        m_file.close();
+        QString why = m_refused;
+        if (why.isEmpty() && complete && m_size == 0)
+            why = QStringLiteral("No video in the upload");
+        else if (why.isEmpty() && (!complete || !m_file))
+            why = QStringLiteral("The video could not be stored");
+        if (!why.isEmpty())
+            QFile::remove(m_path);
+        return why;
+    }
+
+    QString field(const char *name) const
+    {
+        const auto it = m_fields.find(name);
+        return it == m_fields.end() ? QString() : QString::fromStdString(it->second);
+    }
+    qint64 size() const { return qint64(m_size); }
+
+private:
+    QString m_path;
+    size_t m_maxUpload;
+    std::ofstream m_file;
+    std::map<std::string, std::string> m_fields;
+    std::string m_current;
+    size_t m_size = 0;
+    size_t m_drained = 0;
+    int m_files = 0;
+    QString m_refused;
+};
+
+void handleUpload(Service &service, const httplib::Request &req, httplib::Response &res, const httplib::ContentReader &reader)
+{
+    std::optional<QString> email;
+    {
+        std::lock_guard lock(g_storeMutex);
+        email = service.store.sessionUser(sessionToken(req));
+    }
+    // Refusals are answered like successes, as JSON with an "error": the program
+    // shows that text (an HTTP error status would only tell it "Content error.").
+    // The status is set again because a body cut short leaves the library's 400 in it.
+    auto reply = [&res](const QJsonObject &answer) {
+        res.status = 200;
+        res.set_content(json(QJsonDocument(answer)), "application/json");
+    };
+    auto refuse = [&reply](const QString &why) { reply({{QStringLiteral("error"), why}}); };
+
+    const size_t maxUpload = service.options.maxUpload;
+    const QString path = QDir(service.options.dataDir)
+                                 .filePath(QStringLiteral("uploads/%1.flv").arg(QUuid::createUuid().toString(QUuid::WithoutBraces)));
+    UploadReceiver upload(path, maxUpload);
+    const bool multipart = req.is_multipart_form_data();
+    const auto announced = req.get_header_value<uint64_t>("Content-Length");
+    if (!email || !multipart || announced > maxUpload + kFormLimit) {
+        if (announced <= kDrainLimit) {
+            if (multipart)
+                reader([&](const httplib::MultipartFormData &) { return upload.drain(0); },
+                       [&](const char *, size_t length) { return upload.drain(length); });
+            else
+                reader([&](const char *, size_t length) { return upload.drain(length); });
+        }
+        refuse(!email ? QStringLiteral("Please log in first")
+               : !multipart ? QStringLiteral("Not a multipart upload")
+                            : UploadReceiver::tooLarge(maxUpload));
+        return;
+    }
+    const bool complete = reader([&](const httplib::MultipartFormData &part) { return upload.part(part); },
+                                 [&](const char *data, size_t length) { return upload.data(data, length); });
+    if (const QString why = upload.finish(complete); !why.isEmpty()) {
+        refuse(why);
+        return;
+    }
+    std::lock_guard lock(g_storeMutex);
+    const QString title = upload.field("title");
+    const QString key = service.store.addVideo(*email, title, upload.field("id_table").toInt(), upload.field("uuid"), path,
+                                               upload.size());
+    if (key.isEmpty()) {
+        QFile::remove(path);
+        refuse(QStringLiteral("The video could not be stored"));
+        return;
+    }
+    // The title as stored, so the program can show what the service took.
+    reply({{QStringLiteral("key"), key}, {QStringLiteral("title"), title}});
+}
+
+void addPages(httplib::Server &server, Service &service)
+{
+    auto page = [&server](const char *path, const std::string &title, const std::string &body) {
         server.Get(path, [title, body](const httplib::Request &, httplib::Response &res) {
             res.set_content(html(title, body), "text/html; charset=utf-8");
         });
@@ -386,9 +450,9 @@ int main(int argc, char **argv)
     page("/account/info", "Your account", "<p>Your videos and settings live here.</p>");
     page("/signup", "Sign up", "<p>Ask the service's owner for an account (brindlecast-service --add-user).</p>");
     page("/auth/recovery", "Forgotten password", "<p>Ask the service's owner to set a new one.</p>");
-    server.Get(R"(/video/([0-9a-f]{1,32}))", [&](const httplib::Request &req, httplib::Response &res) {
+    server.Get(R"(/video/([0-9a-f]{1,32}))", [&service](const httplib::Request &req, httplib::Response &res) {
         std::lock_guard lock(g_storeMutex);
-        const std::optional<QString> title = store.videoTitle(QString::fromStdString(req.matches[1]));
+        const std::optional<QString> title = service.store.videoTitle(QString::fromStdString(req.matches[1]));
         if (!title) {
             res.status = 404;
             res.set_content(html("Not found", "<p>No such video.</p>"), "text/html; charset=utf-8");
@@ -396,12 +460,61 @@ int main(int argc, char **argv)
         }
         res.set_content(html(escapeHtml(*title), "<p>A hand shared with Brindlecast.</p>"), "text/html; charset=utf-8");
     });
-    server.Get(R"(/account/hands/edit/([0-9a-f]{1,32}))", [&](const httplib::Request &req, httplib::Response &res) {
+    server.Get(R"(/account/hands/edit/([0-9a-f]{1,32}))", [](const httplib::Request &req, httplib::Response &res) {
         res.set_content(html("Edit your hand", "<p>Video " + req.matches[1].str() + "</p>"), "text/html; charset=utf-8");
     });
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("brindlecast-service"));
+    const std::optional<Options> options = parseOptions(app);
+    if (!options)
+        return 1;
+    if (!prepareDataDir(options->dataDir)) {
+        std::fprintf(stderr, "brindlecast-service: cannot use %s owner-only\n", qPrintable(options->dataDir));
+        return 1;
+    }
+    Store store;
+    QString error;
+    if (!store.open(QDir(options->dataDir).filePath(QStringLiteral("service.db")), error)) {
+        std::fprintf(stderr, "brindlecast-service: %s\n", qPrintable(error));
+        return 1;
+    }
+    if (options->addUser) {
+        const QStringList &values = options->positional;
+        if (values.size() != 3) {
+            std::fprintf(stderr, "brindlecast-service: --add-user EMAIL PASSWORD NAME\n");
+            return 1;
+        }
+        return store.addUser(values.at(0), digest(values.at(1)), values.at(2), QStringLiteral("en")) ? 0 : 1;
+    }
+    if (store.isEmpty()) {
+        store.addUser(QStringLiteral("demo@brindlecast.local"), digest(QStringLiteral("demo")), QStringLiteral("demo"),
+                      QStringLiteral("en"));
+        store.setRooms(QStringLiteral("demo@brindlecast.local"), {12, 45});
+        std::printf("demo user: demo@brindlecast.local, password demo\n");
+    }
+
+    httplib::Server server;
+    const int port = bindServer(server, *options);
+    if (port <= 0) {
+        std::fprintf(stderr, "brindlecast-service: cannot listen on 127.0.0.1:%d (is the port taken?)\n", options->port);
+        return 1;
+    }
+    Service service{store, *options, "http://127.0.0.1:" + std::to_string(port)};
+    guardFormBodies(server);
+    addAccountRoutes(server, service);
+    addProgramRoutes(server, service);
+    server.Post("/video/upload", [&service](const httplib::Request &req, httplib::Response &res,
+                                            const httplib::ContentReader &reader) { handleUpload(service, req, res, reader); });
+    addPages(server, service);
 
     // Bound already: whoever waits for this line may connect at once.
-    std::printf("Brindlecast service on %s (data in %s)\n", base.c_str(), qPrintable(dataDir));
+    std::printf("Brindlecast service on %s (data in %s)\n", service.base.c_str(), qPrintable(options->dataDir));
     std::fflush(stdout);
     return server.listen_after_bind() ? 0 : 1;
 }
