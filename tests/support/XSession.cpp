@@ -154,14 +154,15 @@ bool XSession::start(bool windowManager)
         return true;
     if (!startWindowManager())
         return false;
-    // The window manager owns its selection before it is ready to manage windows
-    // (a window mapped in between is lost): wait until it frames one.
-    for (int attempt = 0; attempt < 5; ++attempt) {
+    // The window manager owns its selection before it is ready to manage windows, and
+    // a window mapped in between is never framed: probe with fresh windows until one is.
+    QDeadlineTimer deadline(30000);
+    while (!deadline.hasExpired()) {
         TestWindow probe(QStringLiteral("probe"), QRect(0, 0, 10, 10), 0);
-        if (probe.waitShown(5000))
+        if (probe.waitShown(1000))
             return true;
-        qWarning("openbox on %s does not show windows yet: %s", qPrintable(m_display), qPrintable(windowManagerReport()));
     }
+    qWarning("openbox on %s does not show windows: %s", qPrintable(m_display), qPrintable(windowManagerReport()));
     return false;
 }
 
