@@ -1,14 +1,15 @@
 #include "XSession.h"
 
 #include <QDeadlineTimer>
-#include <QFile>
 #include <QThread>
 
 #include <xcb/xcb.h>
 #include <xcb/xcb_icccm.h>
 #include <xcb/xtest.h>
 
-#include <unistd.h>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
 
 namespace {
 
