@@ -20,7 +20,7 @@ class TestCore : public QObject
     Q_OBJECT
 private slots:
     void resultTexts();
-    void resultConstructionAndAppend();
+    void resultAppendLeavesCopiesAlone();
     void resultFromErrno();
     void resultTravelsThroughQueuedSignal();
     void counterCountsAndSignals();
@@ -50,17 +50,8 @@ void TestCore::resultTexts()
     QCOMPARE(bc_ret().details(QStringLiteral(": ")), QString());
 }
 
-void TestCore::resultConstructionAndAppend()
+void TestCore::resultAppendLeavesCopiesAlone()
 {
-    const bc_ret textOnly(QStringLiteral("plain"));
-    QVERIFY(textOnly.failed());
-    QCOMPARE(textOnly.entries().size(), 1);
-    QCOMPARE(textOnly.entries().first(), (bc_ret::Entry{QString(), 0, QStringLiteral("plain")}));
-
-    // 64-bit codes survive, including negative ones.
-    const bc_ret big(QStringLiteral("ctx"), Q_INT64_C(-5000000000), QStringLiteral("t"));
-    QCOMPARE(big.details(QString()), QStringLiteral("{ctx; -5000000000; t}"));
-
     bc_ret inner(QStringLiteral("read"), 2, QStringLiteral("inner"));
     bc_ret outer;
     outer += inner;
@@ -82,7 +73,6 @@ void TestCore::resultFromErrno()
     QCOMPARE(r.entries().first().code, qint64(ENOENT));
     // The system's own text in the user's language, so not compared to English.
     QCOMPARE(r.entries().first().text, QString::fromLocal8Bit(strerror(ENOENT)));
-    QVERIFY(!r.entries().first().text.isEmpty());
 }
 
 void TestCore::resultTravelsThroughQueuedSignal()
@@ -130,8 +120,6 @@ void TestCore::serviceUrlOverride()
     const QString builtIn = serviceUrl();
     QVERIFY(builtIn.startsWith(QStringLiteral("http")));
     QVERIFY(!builtIn.endsWith(QLatin1Char('/')));
-    QCOMPARE(versionLine(),
-             QStringLiteral("Brindlecast_VERSION_STRING: 1.3.4; revision: 2936; server: %1;").arg(builtIn));
 
     qputenv("BRINDLECAST_SERVICE_URL", "http://127.0.0.1:9999/");
     QCOMPARE(serviceUrl(), QStringLiteral("http://127.0.0.1:9999"));

@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "TestFiles.h"
+
 namespace {
 
 // Records that it ran, so the tests can see which command was kept and how often it ran.
@@ -51,12 +53,9 @@ class TestExitCommands : public QObject
     Q_OBJECT
 private slots:
     void firstCommandWinsAndRunsOnce();
-    void doNothingCommand();
     void restartStartsTheCommandLine();
-    void restartOfMissingProgramReports();
-    void updateCommandText();
     void updateAsksForRightsWhenPossible();
-    void updateOfMissingProgramReports();
+    void missingProgramsAreReported();
 };
 
 void TestExitCommands::firstCommandWinsAndRunsOnce()
@@ -85,19 +84,6 @@ void TestExitCommands::firstCommandWinsAndRunsOnce()
     QCOMPARE(runs.size(), 1);
 }
 
-void TestExitCommands::doNothingCommand()
-{
-    AppExit appExit;
-    appExit.setCommand(std::make_shared<DoNopCmd>());
-    QVERIFY(appExit.hasCommand());
-    QCOMPARE(appExit.commandText(), QString());
-    bc_ret errors;
-    QString reason;
-    appExit.execute(errors, reason);
-    QVERIFY(errors.ok());
-    QVERIFY(reason.isEmpty());
-}
-
 void TestExitCommands::restartStartsTheCommandLine()
 {
     QTemporaryDir dir;
@@ -105,13 +91,10 @@ void TestExitCommands::restartStartsTheCommandLine()
     // A program whose path has a blank, writing the arguments it got one per line.
     const QString program = dir.filePath(QStringLiteral("my program.sh"));
     const QString output = dir.filePath(QStringLiteral("args.txt"));
-    QFile script(program);
-    QVERIFY(script.open(QIODevice::WriteOnly));
-    script.write(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$@\" > \"%1.part\" && mv \"%1.part\" \"%1\"\n")
-                         .arg(output)
-                         .toUtf8());
-    script.close();
-    QVERIFY(script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QVERIFY(writeAll(program, QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$@\" > \"%1.part\" && mv \"%1.part\" \"%1\"\n")
+                                      .arg(output)
+                                      .toUtf8()));
+    QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
 
     const QString commandLine = QStringLiteral("\"%1\" reLogin \"two words\"").arg(program);
     RestartCmd cmd(commandLine);
@@ -122,33 +105,7 @@ void TestExitCommands::restartStartsTheCommandLine()
     QVERIFY2(errors.ok(), qPrintable(errors.details(QStringLiteral(", "))));
     QCOMPARE(reason, QStringLiteral("Error while restarting."));
     QTRY_VERIFY(QFile::exists(output));
-    QFile file(output);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), QByteArray("reLogin\ntwo words\n"));
-}
-
-void TestExitCommands::restartOfMissingProgramReports()
-{
-    QTemporaryDir dir;
-    RestartCmd cmd(dir.filePath(QStringLiteral("gone/brindlecast")) + QStringLiteral(" reLogin"));
-    bc_ret errors;
-    QString reason;
-    cmd.execute(errors, reason);
-    QCOMPARE(errors.entries().size(), 1);
-    QCOMPARE(errors.entries().first().context, QStringLiteral("QProcess::startDetached"));
-    QVERIFY(!errors.entries().first().text.isEmpty());
-    QCOMPARE(reason, QStringLiteral("Error while restarting."));
-
-    RestartCmd empty(QStringLiteral("   "));
-    errors = bc_ret();
-    empty.execute(errors, reason);
-    QVERIFY(errors.failed());
-}
-
-void TestExitCommands::updateCommandText()
-{
-    UpdateCmd cmd(QStringLiteral("/opt/brindlecast/brindlecast"), QStringLiteral("updateMe \"/tmp/my update.run\""));
-    QCOMPARE(cmd.commandText(), QStringLiteral("/opt/brindlecast/brindlecast updateMe \"/tmp/my update.run\""));
+    QCOMPARE(readAll(output), QByteArray("reLogin\ntwo words\n"));
 }
 
 void TestExitCommands::updateAsksForRightsWhenPossible()
@@ -164,23 +121,29 @@ void TestExitCommands::updateAsksForRightsWhenPossible()
     }
     // An elevation helper on the path is put in front of the program.
     const QString helper = bin.filePath(QStringLiteral("pkexec"));
-    QFile file(helper);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("#!/bin/sh\nexit 0\n");
-    file.close();
-    QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QVERIFY(writeAll(helper, "#!/bin/sh\nexit 0\n"));
+    QVERIFY(QFile::setPermissions(helper, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     PathOverride path(bin.path().toLocal8Bit());
     QCOMPARE(cmd.launchCommand(), QStringList{helper} + plain);
 }
 
-void TestExitCommands::updateOfMissingProgramReports()
+void TestExitCommands::missingProgramsAreReported()
 {
     QTemporaryDir bin;
     PathOverride path(bin.path().toLocal8Bit());
-    UpdateCmd cmd(bin.filePath(QStringLiteral("missing-installer")), QStringLiteral("updateMe \"x\""));
     bc_ret errors;
     QString reason;
-    cmd.execute(errors, reason);
+    RestartCmd(bin.filePath(QStringLiteral("gone/brindlecast")) + QStringLiteral(" reLogin")).execute(errors, reason);
+    QCOMPARE(errors.entries().size(), 1);
+    QCOMPARE(errors.entries().first().context, QStringLiteral("QProcess::startDetached"));
+    QVERIFY(!errors.entries().first().text.isEmpty());
+    QCOMPARE(reason, QStringLiteral("Error while restarting."));
+    errors = bc_ret();
+    RestartCmd(QStringLiteral("   ")).execute(errors, reason);
+    QVERIFY(errors.failed());
+
+    errors = bc_ret();
+    UpdateCmd(bin.filePath(QStringLiteral("missing-installer")), QStringLiteral("updateMe \"x\"")).execute(errors, reason);
     QCOMPARE(errors.entries().size(), 1);
     QCOMPARE(errors.entries().first().context, QStringLiteral("QProcess::startDetached"));
     QCOMPARE(reason, QStringLiteral("Error while installing the update, please try again later or install the "

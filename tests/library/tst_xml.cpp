@@ -16,7 +16,6 @@ private slots:
     void initTestCase();
     void fileLayout();
     void roundTripOfNestedRecordsAndLists();
-    void emptyTextsAndEmptyEntries();
     void dateTimesDropSecondsWhateverTheLocale();
     void typedReadersFallBackToDefaults();
     void sameTagChildren();
@@ -97,28 +96,6 @@ void TestXml::roundTripOfNestedRecordsAndLists()
     }
     // Bytes are stored as lower-case hex.
     QVERIFY(readAll(m_dir.filePath(QStringLiteral("list.conf"))).contains("value=\"00ff10abcdef\""));
-}
-
-void TestXml::emptyTextsAndEmptyEntries()
-{
-    XmlRootElement root;
-    XmlElement item = root.addChild(QStringLiteral("item"), QString());
-    item.addChild(QStringLiteral("title"), QString());
-    item.addChild(QStringLiteral("key"), QString());
-    root.addChild(QStringLiteral("item"), QString());
-    const QString path = m_dir.filePath(QStringLiteral("empty.conf"));
-    QVERIFY(root.writeToFile(path).ok());
-    QVERIFY(!readAll(path).contains("value"));
-
-    XmlRootElement back;
-    QVERIFY(back.readFromFile(path).ok());
-    const QList<XmlElement> items = back.children(QStringLiteral("item"));
-    QCOMPARE(items.size(), 2);
-    QVERIFY(!items.at(0).isEmpty());
-    QVERIFY(items.at(1).isEmpty());
-    QCOMPARE(items.at(0).childString(QStringLiteral("title")), QString());
-    QVERIFY(items.at(0).children(QStringLiteral("title")).first().isEmpty());
-    QCOMPARE(items.at(0).childString(QStringLiteral("missing")), QString());
 }
 
 void TestXml::dateTimesDropSecondsWhateverTheLocale()

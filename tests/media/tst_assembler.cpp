@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "TestFiles.h"
+
 namespace {
 
 AVUnitSptr unit(const QString &video, const QString &audio, int duration)
@@ -182,14 +184,10 @@ void TestAssembler::failedCutKeepsTheWholeRecording()
     // encode: the first frame of a cut cannot be made.
     QStringList videos;
     for (int i = 1; i <= 2; ++i) {
-        QFile source(file(QStringLiteral("u%1_v.avi").arg(i)));
-        QVERIFY(source.open(QIODevice::ReadOnly));
-        QByteArray bytes = source.readAll();
+        QByteArray bytes = readAll(file(QStringLiteral("u%1_v.avi").arg(i)));
         QVERIFY(bytes.contains("MP42"));
-        bytes.replace("MP42", "MPG4");
         const QString patched = file(QStringLiteral("v1_%1_v.avi").arg(i));
-        QFile target(patched);
-        QVERIFY(target.open(QIODevice::WriteOnly) && target.write(bytes) == bytes.size());
+        QVERIFY(writeAll(patched, bytes.replace("MP42", "MPG4")));
         videos.append(patched);
     }
     m_inputs = QDir(m_dir.path()).entryList(QDir::Files);

@@ -16,6 +16,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "TestFiles.h"
+
 namespace {
 
 // A peer on loopback that behaves badly in one chosen way, counting connections.
@@ -214,9 +216,7 @@ void TestHttp::upFile()
     QByteArray content;
     for (int i = 0; i < 1000; ++i)
         content.append(char(i % 251));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-    file.close();
+    QVERIFY(writeAll(path, content));
 
     const QByteArray head("--boundary head\r\n"), tail("\r\n--boundary tail--\r\n");
     const QByteArray whole = head + content + tail;

@@ -123,9 +123,6 @@ void TestAudio::levelFormula()
     for (int i = 0; i < 4410; ++i)
         s[i] = (i / 10) % 2 ? 3277 : -3277; // a tenth of full scale: -20 dB
     QCOMPARE(VolumeReporter::levelOf(reinterpret_cast<const uchar *>(block.constData()), int(block.size())), -19);
-    for (int i = 0; i < 4410; ++i)
-        s[i] = (i / 10) % 2 ? 60 : -60; // quieter than the floor
-    QCOMPARE(VolumeReporter::levelOf(reinterpret_cast<const uchar *>(block.constData()), int(block.size())), -54);
 }
 
 void TestAudio::alignerHandsWholeBlocks()
