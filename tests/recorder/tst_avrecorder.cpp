@@ -156,7 +156,11 @@ void TestAVRecorder::keepsTheLastMinutes()
     const qint64 videoMs = (video.pts.last() + 1) * 100;
     const qint64 audioMs = audio.samples.size() * 1000 / 44100;
     QVERIFY2(qAbs(videoMs - 3000) <= 200, qPrintable(QString::number(videoMs)));
-    QVERIFY2(qAbs(audioMs - videoMs) <= 200, qPrintable(QStringLiteral("%1 / %2").arg(audioMs).arg(videoMs)));
+    // Sound goes to a segment by the time it arrives, so at each swap a segment can gain
+    // or lose what the sound server still held back: a block (186 ms) and, on a busy
+    // machine, whatever built up while the grabber waited for the processor. A lost or
+    // doubled segment of sound is seconds.
+    QVERIFY2(qAbs(audioMs - videoMs) <= 500, qPrintable(QStringLiteral("%1 / %2").arg(audioMs).arg(videoMs)));
     // It ends with the last picture recorded, not with one from the start of the kept
     // 3 s (30 steps); a worker held up on a busy machine grabs its last one a little early.
     const int endStep = stepOf(video.frames.last().pixel(80, 60));
