@@ -56,8 +56,12 @@ void AVAssembler::progress(qint64 done, qint64 total)
 {
     if (total <= 0 || m_stageCount <= 0)
         return;
-    const qint64 percent = ((qint64(m_stage) - 1) * 100 + done * 100 / total) / m_stageCount;
-    emit buildProgress(int(percent));
+    const int percent = int(((qint64(m_stage) - 1) * 100 + done * 100 / total) / m_stageCount);
+    // Called for every packet: only a new percentage is worth a queued signal.
+    if (percent == m_lastPercent)
+        return;
+    m_lastPercent = percent;
+    emit buildProgress(percent);
 }
 
 QString AVAssembler::temporaryBase() const
@@ -69,6 +73,7 @@ QString AVAssembler::temporaryBase() const
 
 bc_ret AVAssembler::run()
 {
+    m_lastPercent = -1;
     emit buildStarted();
     const QString outputFile = m_cmd->outputFile;
     bc_ret result = m_units.isVideoOnly() ? assembleVideoOnly(outputFile) : assembleAudioVideo(outputFile);

@@ -111,6 +111,7 @@ private:
     AssemblyCmdSptr m_cmd;
     int m_stage = 0;
     int m_stageCount = 0;
+    int m_lastPercent = -1;
     MediaJoiner m_joiner{this};
     MediaCutter m_cutter{this};
     MediaMuxer m_muxer{this};
