@@ -134,9 +134,9 @@ void RecorderWidget::start()
     connect(m_session, &AVRecorder::stopped, this, &RecorderWidget::onStopped);
     connect(m_session, &AVRecorder::volume, m_btnMic, &LevelBar::setLevel);
     connect(m_btnPause, &QAbstractButton::toggled, m_session, &AVRecorder::setPaused);
-    connect(m_btnPause, &QAbstractButton::toggled, m_lblTimeWatcher, &TimeWatcher::setPaused);
+    connect(m_btnPause, &QAbstractButton::toggled, m_lblTimeWatcher, &TimeWatcher::setPaused, Qt::UniqueConnection);
     connect(m_btnMic, &QAbstractButton::toggled, m_session, &AVRecorder::setMuted);
-    connect(m_btnSave, &QAbstractButton::clicked, this, &RecorderWidget::save);
+    connect(m_btnSave, &QAbstractButton::clicked, this, &RecorderWidget::save, Qt::UniqueConnection);
 
     const bc_ret ret = m_session->start();
     if (ret.ok()) {
@@ -161,6 +161,7 @@ void RecorderWidget::abort()
     if (!m_session)
         return;
     m_session->abort();
+    releaseSession();
     emit stopped();
 }
 
@@ -184,7 +185,19 @@ void RecorderWidget::onStopped(bc_ret res)
         showWarning(tr("Recording error"), res.messages(QStringLiteral("\n")));
     }
     m_lblTimeWatcher->setPaused(true);
+    releaseSession();
     emit stopped();
+}
+
+// A stopped session lets go of what it records at once: the window it kept redirected,
+// the shared memory of its frames, the microphone threads.
+void RecorderWidget::releaseSession()
+{
+    if (!m_session)
+        return;
+    // Later: this may run inside the session's own stopped() signal.
+    m_session->deleteLater();
+    m_session = nullptr;
 }
 
 void RecorderWidget::showWarning(const QString &title, const QString &text)

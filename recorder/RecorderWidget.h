@@ -44,6 +44,7 @@ public slots:
 private:
     AssemblyCmdSptr assemblyCommand() const;
     void showWarning(const QString &title, const QString &text);
+    void releaseSession();
 
     TargetSptr m_target;
     ConstDetectionSptr m_detection;

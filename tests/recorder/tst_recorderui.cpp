@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QMessageBox>
+#include <QPointer>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -172,8 +173,12 @@ void TestRecorderUi::recordSaveAndStop()
     const qint64 savedMs = probeDuration(finished.first(), probed);
     QVERIFY2(savedMs >= 1000 && savedMs <= clock.elapsed() + 100, qPrintable(QString::number(savedMs)));
 
+    QPointer<AVRecorder> session = widget.session();
     widget.stop(true);
     QVERIFY(stopped.wait(5000));
+    // The stopped session is gone, and with it its hold on what it recorded.
+    QVERIFY(!widget.session());
+    QTRY_VERIFY(session.isNull());
     QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 2, 10000);
     QVERIFY(!finished.last().isEmpty());
     QTRY_COMPARE(m_user->paths().tmp.entryList(QDir::Files), QStringList());
