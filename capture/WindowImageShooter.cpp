@@ -113,9 +113,9 @@ const uchar *WindowImageShooter::shoot(bc_ret &errors)
     const int dx = (m_width - rect.width()) / 2;
     const int dy = (m_height - rect.height()) / 2;
     // A closed window has an empty rectangle and a minimised one shows nothing:
-    // the frame stays black and the recording goes on.
+    // the frame stays black (marked like every other) and the recording goes on.
     if (rect.isEmpty() || !m_params->target->isShowing())
-        return frame.constBits();
+        return marked();
 
     FrameBuffer buffer{frame.bits(), m_width, m_height, int(frame.bytesPerLine())};
     bc_ret copyErrors;
@@ -123,7 +123,7 @@ const uchar *WindowImageShooter::shoot(bc_ret &errors)
                                                 ? m_grabber->copyScreen(rect, buffer, QPoint(dx, dy), copyErrors)
                                                 : m_grabber->copyWindow(m_source.window, rect, buffer, QPoint(dx, dy), copyErrors);
     if (result == FrameGrabber::Result::Unavailable)
-        return frame.constBits();
+        return marked();
     if (result == FrameGrabber::Result::Failed) {
         const qint64 code = copyErrors.entries().isEmpty() ? -1 : copyErrors.entries().last().code;
         errors += copyErrors;
@@ -132,6 +132,12 @@ const uchar *WindowImageShooter::shoot(bc_ret &errors)
     }
 
     drawCursor(dx, dy);
+    return marked();
+}
+
+const uchar *WindowImageShooter::marked()
+{
+    QImage &frame = m_frame.image();
     if (!m_watermark.isNull()) {
         const QImage &mark = m_watermark.image();
         blend(frame, QPoint(m_width - mark.width(), m_height - mark.height()),

@@ -58,6 +58,8 @@ public:
 
 private:
     void drawCursor(int dx, int dy);
+    // The frame with the watermark blended into its corner.
+    const uchar *marked();
 
     VideoRecParams *m_params;
     VideoRecParamsSptr m_paramsHolder;
