@@ -37,6 +37,9 @@ AVRecorder::AVRecorder(const AudioRecParamsSptr &audio, const VideoRecParamsSptr
     , m_units(recording->maxRecordedDuration, false)
 {
     m_swapTimer.setInterval(recording->maxRecordedDuration);
+    // Qt makes long intervals coarse (up to 5% early): a segment cut short of the kept
+    // length makes a whole extra segment kept and joined.
+    m_swapTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_swapTimer, &QTimer::timeout, this, &AVRecorder::timerSwap);
     connect(&m_audio, &AudioRecorder::error, this, &AVRecorder::onAudioRecorderError);
     connect(&m_audio, &AudioRecorder::volume, this, &AVRecorder::volume);
