@@ -2,7 +2,6 @@
 
 #include "LibraryItems.h"
 #include "Log.h"
-#include "User.h"
 
 #include <QDir>
 #include <QFile>
@@ -66,9 +65,9 @@ void AVAssembler::progress(qint64 done, qint64 total)
 
 QString AVAssembler::temporaryBase() const
 {
-    const User *user = User::current();
-    const QDir dir = user ? user->paths().recorded : QFileInfo(m_cmd->outputFile).absoluteDir();
-    return dir.filePath(newFileName());
+    // Beside the output, which the command's maker chose on its own thread: who is
+    // logged in is not this worker thread's to read.
+    return QFileInfo(m_cmd->outputFile).absoluteDir().filePath(newFileName());
 }
 
 bc_ret AVAssembler::run()

@@ -1,6 +1,7 @@
 #include "AVAssembler.h"
 #include "MediaInputs.h"
 #include "MediaProbe.h"
+#include "User.h"
 
 #include <QDir>
 #include <QSignalSpy>
@@ -136,6 +137,8 @@ void TestAssembler::longRecordingIsCutToTheKeptDuration()
         units.append(unit(file(QStringLiteral("u%1_v.avi").arg(i)), file(QStringLiteral("u%1_a.avi").arg(i)), i == 1 ? 6000 : 6500));
     QCOMPARE(units.totalDuration(), 19000);
     const QString out = file(QStringLiteral("kept.avi"));
+    // Temporary files go beside the output, whoever is logged in while the work runs.
+    const User elsewhere(std::make_shared<UserInfo>(), m_dir.filePath(QStringLiteral("no/such/user")));
     QList<int> progress;
     int stages = 0;
     const bc_ret result = assemble(units, out, 12000, &progress, &stages);
