@@ -1,5 +1,7 @@
 #include "FrameEncoder.h"
 
+#include <cstring>
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -125,9 +127,36 @@ void FrameEncoder::encode(const uchar *bits, qint64 frameNumber, bc_ret &errors)
     const int strides[] = {m_sourceStride};
     // Rows 0 to height: with an odd source height the last row is left out.
     sws_scale(m_converter, source, strides, 0, m_height, m_picture->data, m_picture->linesize);
-    m_picture->pts = frameNumber;
+    m_hasPicture = true;
+    send(frameNumber, errors);
+}
 
-    result = avcodec_send_frame(m_codec, m_picture);
+void FrameEncoder::repeat(qint64 frameNumber, bc_ret &errors)
+{
+    if (!m_open) {
+        errors.add(QStringLiteral("FrameEncoder::repeat"), -1, QStringLiteral("Error av_write_frame (-1)"));
+        return;
+    }
+    // A fresh buffer, if the encoder holds the picture, keeps its contents.
+    const int result = av_frame_make_writable(m_picture);
+    if (result < 0) {
+        errors.add(QStringLiteral("av_frame_make_writable"), result, QStringLiteral("Error init frame"));
+        return;
+    }
+    if (!m_hasPicture) {
+        // Black, in the video range of the encoder's YUV.
+        std::memset(m_picture->data[0], 16, size_t(m_picture->linesize[0]) * size_t(m_height));
+        std::memset(m_picture->data[1], 128, size_t(m_picture->linesize[1]) * size_t((m_height + 1) / 2));
+        std::memset(m_picture->data[2], 128, size_t(m_picture->linesize[2]) * size_t((m_height + 1) / 2));
+        m_hasPicture = true;
+    }
+    send(frameNumber, errors);
+}
+
+void FrameEncoder::send(qint64 frameNumber, bc_ret &errors)
+{
+    m_picture->pts = frameNumber;
+    const int result = avcodec_send_frame(m_codec, m_picture);
     if (result < 0) {
         errors.add(QStringLiteral("avcodec_send_frame"), result, QStringLiteral("Error avcodec_encode_video (%1)").arg(result));
         return;
@@ -182,5 +211,6 @@ int FrameEncoder::close()
     m_converter = nullptr;
     m_headerWritten = false;
     m_open = false;
+    m_hasPicture = false;
     return duration;
 }

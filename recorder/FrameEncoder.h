@@ -29,6 +29,9 @@ public:
     bc_ret open();
     // bits: a frame of the format's size, width * 4 bytes per row.
     void encode(const uchar *bits, qint64 frameNumber, bc_ret &errors);
+    // Encodes the last picture again as frameNumber (black when there was none), for a
+    // frame that could not be grabbed: the video keeps the length of its segment.
+    void repeat(qint64 frameNumber, bc_ret &errors);
     // Flushes, writes the trailer and frees everything; the length of video written
     // in ms (0 when nothing was written or nothing was open). Safe when not open.
     int close();
@@ -40,6 +43,7 @@ public:
     int height() const { return m_height; }
 
 private:
+    void send(qint64 frameNumber, bc_ret &errors);
     bc_ret writePackets();
 
     QString m_fileName;
@@ -56,5 +60,6 @@ private:
     int m_sourceStride = 0;
     bool m_headerWritten = false;
     bool m_open = false;
+    bool m_hasPicture = false;
 };
 using FrameEncoderSptr = std::shared_ptr<FrameEncoder>;

@@ -187,14 +187,19 @@ void VideoRecorder::loop()
     if (frame <= m_lastFrame)
         return;
 
-    const uchar *bits = m_shooter.shoot(m_errors);
-    if (!bits) {
-        // A frame that cannot be grabbed ends the video of this segment without a signal.
-        logError(QStringLiteral("Grabbing frame %1: %2").arg(frame).arg(m_errors.details(QStringLiteral(": "))));
-        m_lastFrame = frame;
-        return;
+    bc_ret grabErrors;
+    const uchar *bits = frame < m_failGrabsFrom ? m_shooter.shoot(grabErrors) : nullptr;
+    if (bits) {
+        m_stream->encode(bits, frame, m_errors);
+    } else {
+        // The picture must last as long as the sound of its segment: the last good
+        // picture stands in (a window resized between its geometry and its image).
+        if (!m_grabFailureLogged) {
+            logError(QStringLiteral("Grabbing frame %1: %2").arg(frame).arg(grabErrors.details(QStringLiteral(": "))));
+            m_grabFailureLogged = true;
+        }
+        m_stream->repeat(frame, m_errors);
     }
-    m_stream->encode(bits, frame, m_errors);
     if (m_errors.failed()) {
         m_errors.add(QStringLiteral("VideoRecorder::loop"), -1, QStringLiteral("Error writing frame %1").arg(frame));
         logError(m_errors.details(QStringLiteral(": ")));
@@ -223,9 +228,9 @@ void VideoRecorder::swapStream(StreamSwap *swap)
         m_stream = swap->newVideo();
     }
     const qint64 now = m_clock();
-    // A grab that failed in the old segment (the window was closed or changed under
-    // us) does not end the frames of the new one.
+    // A write that failed in the old segment does not end the frames of the new one.
     m_errors = bc_ret();
+    m_grabFailureLogged = false;
     m_startTime = alignedToTicks(now, now, true);
     m_elapsed = 0;
     m_lastFrame = -1;

@@ -11,6 +11,8 @@
 #include <QMutex>
 #include <QObject>
 
+#include <limits>
+
 class QTimer;
 class StreamSwap;
 class VideoRecorder;
@@ -76,6 +78,9 @@ public:
     // The number of the last frame handled in the current stream, -1 at a new stream.
     qint64 lastFrame() const;
     void setClock(const MillisecondClock &clock) { m_clock = clock; }
+    // Tests: every grab from this frame number on fails, as it does for a window
+    // that changes under the grab.
+    void failGrabsFrom(qint64 frame) { m_failGrabsFrom = frame; }
 
 signals:
     void error(const bc_ret &errors);
@@ -105,6 +110,8 @@ private:
     qint64 m_lastFrame = -1;
     QThread *m_homeThread;
     bc_ret m_errors;
+    bool m_grabFailureLogged = false; // once per segment
+    qint64 m_failGrabsFrom = std::numeric_limits<qint64>::max();
     bool m_paused = false;
     MillisecondClock m_clock = steadyMilliseconds;
 };

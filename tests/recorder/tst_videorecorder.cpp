@@ -51,6 +51,7 @@ private slots:
     void pauseCutsOutTheTime();
     void swapWithoutVideoStopsWriting();
     void writeErrorStopsFramesAndIsReportedOnce();
+    void failedGrabsKeepTheSegmentLength();
     void twoRecordersOnTheRealWorker();
 
 private:
@@ -144,6 +145,40 @@ void TestVideoRecorder::writeErrorStopsFramesAndIsReportedOnce()
         m.tickAt(t);
     QCOMPARE(m.recorder.lastFrame(), 0);
     QCOMPARE(errors.size(), 1);
+}
+
+void TestVideoRecorder::failedGrabsKeepTheSegmentLength()
+{
+    // Away from what other test programs show on the shared display.
+    TestWindow green(QStringLiteral("grabbed"), QRect(1700, 900, 64, 48), 0x20c020);
+    QVERIFY(green.waitShown());
+    const QRgb greenRgb = qRgb(0x20, 0xc0, 0x20);
+    auto closeTo = [](QRgb a, QRgb b) {
+        return qAbs(qRed(a) - qRed(b)) < 24 && qAbs(qGreen(a) - qGreen(b)) < 24 && qAbs(qBlue(a) - qBlue(b)) < 24;
+    };
+    for (const qint64 failFrom : {qint64(3), qint64(0)}) {
+        ManualRecorder m;
+        m.params->target = std::make_shared<RegionTarget>(desktop::windowClientRect(green.id()));
+        QVERIFY(m.recorder.prepare().ok());
+        QSignalSpy errors(&m.recorder, &VideoRecorder::error);
+        const QString path = m_dir.filePath(QStringLiteral("failing%1_v.avi").arg(failFrom));
+        auto encoder = std::make_shared<FrameEncoder>(path, m.params->format);
+        QVERIFY(encoder->open().ok());
+        m.swapTo(encoder);
+        m.recorder.failGrabsFrom(failFrom);
+        for (qint64 t = 0; t < 1000; t += 100)
+            m.tickAt(t);
+        // Every frame of the segment is there, without an error for the user.
+        QCOMPARE(m.recorder.lastFrame(), 9);
+        QCOMPARE(errors.size(), 0);
+        QCOMPARE(encoder->close(), 1000);
+        const VideoProbe probe = probeVideo(path, 10);
+        QCOMPARE(probe.pts, (QList<qint64>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+        // The last good picture stands in for the ones that failed; black when there was none.
+        const QRgb expected = failFrom > 0 ? greenRgb : qRgb(0, 0, 0);
+        for (int i = int(failFrom); i < probe.frames.size(); ++i)
+            QVERIFY2(closeTo(probe.frames.at(i).pixel(32, 24), expected), qPrintable(QString::number(i)));
+    }
 }
 
 void TestVideoRecorder::twoRecordersOnTheRealWorker()
