@@ -111,18 +111,26 @@ bc_ret FrameEncoder::open()
     return bc_ret();
 }
 
-void FrameEncoder::encode(const uchar *bits, qint64 frameNumber, bc_ret &errors)
+bool FrameEncoder::writablePicture(const char *context, bc_ret &errors)
 {
     if (!m_open) {
-        errors.add(QStringLiteral("FrameEncoder::encode"), -1, QStringLiteral("Error av_write_frame (-1)"));
-        return;
+        errors.add(QLatin1String(context), -1, QStringLiteral("Error av_write_frame (-1)"));
+        return false;
     }
-    // The encoder may still hold the last picture; then it gets a fresh buffer.
-    int result = av_frame_make_writable(m_picture);
+    // The encoder may still hold the last picture; then it gets a fresh buffer, with
+    // the picture's contents copied into it.
+    const int result = av_frame_make_writable(m_picture);
     if (result < 0) {
         errors.add(QStringLiteral("av_frame_make_writable"), result, QStringLiteral("Error init frame"));
-        return;
+        return false;
     }
+    return true;
+}
+
+void FrameEncoder::encode(const uchar *bits, qint64 frameNumber, bc_ret &errors)
+{
+    if (!writablePicture("FrameEncoder::encode", errors))
+        return;
     const uint8_t *source[] = {bits};
     const int strides[] = {m_sourceStride};
     // Rows 0 to height: with an odd source height the last row is left out.
@@ -133,16 +141,8 @@ void FrameEncoder::encode(const uchar *bits, qint64 frameNumber, bc_ret &errors)
 
 void FrameEncoder::repeat(qint64 frameNumber, bc_ret &errors)
 {
-    if (!m_open) {
-        errors.add(QStringLiteral("FrameEncoder::repeat"), -1, QStringLiteral("Error av_write_frame (-1)"));
+    if (!writablePicture("FrameEncoder::repeat", errors))
         return;
-    }
-    // A fresh buffer, if the encoder holds the picture, keeps its contents.
-    const int result = av_frame_make_writable(m_picture);
-    if (result < 0) {
-        errors.add(QStringLiteral("av_frame_make_writable"), result, QStringLiteral("Error init frame"));
-        return;
-    }
     if (!m_hasPicture) {
         // Black, in the video range of the encoder's YUV.
         std::memset(m_picture->data[0], 16, size_t(m_picture->linesize[0]) * size_t(m_height));

@@ -43,6 +43,7 @@ public:
     int height() const { return m_height; }
 
 private:
+    bool writablePicture(const char *context, bc_ret &errors);
     void send(qint64 frameNumber, bc_ret &errors);
     bc_ret writePackets();
 
