@@ -69,6 +69,15 @@ bc_ret AudioCapture::read(void *buffer, int size)
     return bc_ret();
 }
 
+qint64 AudioCapture::latencyUs()
+{
+    if (!d->stream)
+        return -1;
+    int error = 0;
+    const pa_usec_t latency = pa_simple_get_latency(d->stream, &error);
+    return latency == pa_usec_t(-1) ? -1 : qint64(latency);
+}
+
 void AudioCapture::close()
 {
     if (d->stream) {

@@ -21,6 +21,9 @@ public:
     // fragmentBytes; without it, it may hold back seconds of sound.
     bc_ret open(const QString &sourceName, int sampleRate, int channels, int fragmentBytes, const QString &streamName);
     bc_ret read(void *buffer, int size);
+    // How long ago the last sample read was captured (µs), as the server reports it
+    // for the stream; -1 when it cannot tell.
+    qint64 latencyUs();
     void close();
     bool isOpen() const;
     // The source actually recorded from (empty for the default).

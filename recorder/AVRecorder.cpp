@@ -44,6 +44,10 @@ AVRecorder::AVRecorder(const AudioRecParamsSptr &audio, const VideoRecParamsSptr
     connect(&m_audio, &AudioRecorder::error, this, &AVRecorder::onAudioRecorderError);
     connect(&m_audio, &AudioRecorder::volume, this, &AVRecorder::volume);
     connect(&m_video, &VideoRecorderThread::error, this, &AVRecorder::onVideoRecorderError);
+    // The video side decides the instants of swaps and pauses; the sound follows them.
+    connect(&m_video, &VideoRecorderThread::streamSwapped, this, [this](StreamSwap *swap) { m_audio.swapStream(swap); });
+    connect(&m_video, &VideoRecorderThread::pauseChanged, this,
+            [this](bool paused, qint64 atMs) { m_audio.setPaused(paused, atMs); });
     Counter::increment();
 }
 
@@ -97,8 +101,8 @@ bc_ret AVRecorder::swapStreams(const AssemblyCmdSptr &cmd)
 void AVRecorder::handOver(StreamSwap *swap)
 {
     connect(swap, &StreamSwap::swapped, this, &AVRecorder::onStreamSwapped);
+    m_audio.hold();
     m_video.swapStream(swap);
-    m_audio.swapStream(swap);
 }
 
 void AVRecorder::timerSwap()
@@ -137,7 +141,7 @@ void AVRecorder::abort()
     if (VideoRecorderWorker *worker = VideoRecorderWorker::instance())
         worker->detach(&m_video.recorder());
     const AudioStreamSptr audio = m_audio.stop();
-    finishSegment(audio, m_video.currentStream());
+    finishSegment(audio, m_video.currentStream(), 0);
     cleanQueued(m_units);
     m_units = AVUnitList(m_params->maxRecordedDuration, m_units.isVideoOnly());
     m_state = Created;
@@ -150,8 +154,8 @@ void AVRecorder::setMuted(bool muted)
 
 void AVRecorder::setPaused(bool paused)
 {
+    m_audio.hold();
     m_video.setPaused(paused);
-    m_audio.setPaused(paused);
 }
 
 void AVRecorder::onVideoRecorderError(const bc_ret &result)
@@ -165,7 +169,7 @@ void AVRecorder::onAudioRecorderError(const bc_ret &result)
     m_units = AVUnitList(m_units.keptDuration(), true, m_units.units());
 }
 
-void AVRecorder::finishSegment(const AudioStreamSptr &audio, const FrameEncoderSptr &video)
+void AVRecorder::finishSegment(const AudioStreamSptr &audio, const FrameEncoderSptr &video, int length)
 {
     int duration = 0;
     QString videoFile, audioFile;
@@ -183,7 +187,9 @@ void AVRecorder::finishSegment(const AudioStreamSptr &audio, const FrameEncoderS
             QFile::remove(videoFile);
             QFile::remove(audioFile);
         } else {
-            m_units.append(std::make_shared<AVUnit>(AVUnit{audioFile, videoFile, duration}));
+            // Joined by its recorded length: a segment whose picture or sound fell short
+            // cannot move the ones after it.
+            m_units.append(std::make_shared<AVUnit>(AVUnit{audioFile, videoFile, length > 0 ? length : duration}));
         }
     }
     cleanQueued(m_units.takeExpired());
@@ -191,7 +197,7 @@ void AVRecorder::finishSegment(const AudioStreamSptr &audio, const FrameEncoderS
 
 void AVRecorder::onStreamSwapped(StreamSwap *swap)
 {
-    finishSegment(swap->oldAudio(), swap->oldVideo());
+    finishSegment(swap->oldAudio(), swap->oldVideo(), swap->oldLength());
     if (swap->command())
         assembleQueued(m_units, swap->command());
     if (swap->isFinal()) {

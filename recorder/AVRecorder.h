@@ -59,7 +59,8 @@ public slots:
 private:
     bc_ret swapStreams(const AssemblyCmdSptr &cmd);
     void handOver(StreamSwap *swap);
-    void finishSegment(const AudioStreamSptr &audio, const FrameEncoderSptr &video);
+    // length: the segment's recorded length; 0 takes the video's own.
+    void finishSegment(const AudioStreamSptr &audio, const FrameEncoderSptr &video, int length);
 
     AudioRecParamsSptr m_audioParams;
     VideoRecParamsSptr m_videoParams;

@@ -6,6 +6,7 @@
 
 #include <QThread>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -38,6 +39,16 @@ AudioBuffer *AudioGrabber::freeBuffer()
 void AudioGrabber::run()
 {
     capture();
+    if (m_endHook)
+        m_endHook();
+    // What the writer still waits for will not come: its pending swaps happen now.
+    if (m_writer)
+        m_writer->post(ThreadMessage{AudioWriter::SourceEnded, nullptr, 0});
+}
+
+void AudioGrabber::ended()
+{
+    // Only now: a stop posted after this finds the thread gone instead of waiting on it.
     m_recorder->notifyGrabberEnded();
 }
 
@@ -64,12 +75,22 @@ void AudioGrabber::capture()
             return;
         }
         buffer->recorded = AudioBuffer::kSize;
+        buffer->captureUs = captureTime(buffer->recorded);
         m_received += buffer->recorded;
         if (m_writer && m_writer->post(ThreadMessage{AudioWriter::Write, buffer, 0}))
             m_handedOver += buffer->recorded;
         else
             m_pool.push_back(buffer); // nobody writes any more: keep it
     }
+}
+
+qint64 AudioGrabber::captureTime(int bytes)
+{
+    // The last sample read was captured `latency` ago; the first one a block before that.
+    const qint64 arrived = steadyMicroseconds();
+    const qint64 latency = std::max<qint64>(0, m_capture.latencyUs());
+    const AudioFormat &format = *m_params->format;
+    return arrived - latency - qint64(bytes) * 1000000 / format.bytesPerSecond();
 }
 
 void AudioGrabber::handle(const ThreadMessage &message, bool &keepRunning)
@@ -131,35 +152,69 @@ void AudioGrabber::stopCapture()
     m_capturing = false;
 }
 
-AudioWriter::AudioWriter(AudioRecorder *recorder)
+AudioWriter::AudioWriter(AudioRecorder *recorder, int sampleRate)
     : m_recorder(recorder)
+    , m_timeline(sampleRate, this)
 {
 }
 
 void AudioWriter::handle(const ThreadMessage &message, bool &keepRunning)
 {
     switch (message.type) {
+    case Hold:
+        ++m_holds;
+        break;
     case Swap: {
         auto *swap = static_cast<StreamSwap *>(message.pointer);
-        swap->setOldAudio(m_stream);
-        m_stream = swap->newAudio();
-        const bool final = swap->isFinal();
-        m_recorder->notifySwapped(swap);
-        if (final)
-            keepRunning = false;
+        const qint64 at = swap->startTime() >= 0 ? swap->startTime() * 1000 : steadyMicroseconds();
+        m_timeline.schedule(SoundTimeline::Event::Swap, at, swap);
+        m_holds = std::max(0, m_holds - 1);
         break;
     }
+    case Pause:
+    case Resume:
+        m_timeline.schedule(message.type == Pause ? SoundTimeline::Event::Pause : SoundTimeline::Event::Resume,
+                            message.value);
+        m_holds = std::max(0, m_holds - 1);
+        break;
+    case Release:
+        m_holds = std::max(0, m_holds - 1);
+        break;
     case Write:
-        write(static_cast<AudioBuffer *>(message.pointer));
+        m_waiting.push_back(static_cast<AudioBuffer *>(message.pointer));
+        break;
+    case SourceEnded:
+        m_sourceEnded = true;
+        m_holds = 0;
         break;
     case Quit:
         keepRunning = false;
-        break;
-    case Pause:
-        m_paused = message.value != 0;
-        break;
+        return;
     default:
         break;
+    }
+    writeWaiting();
+    if (m_sourceEnded)
+        m_timeline.flushEvents();
+    if (m_finalReached)
+        keepRunning = false;
+}
+
+void AudioWriter::writeWaiting()
+{
+    // A hold lasts until the video side has answered; should it never answer, the
+    // sound goes on after a few seconds rather than piling up.
+    constexpr size_t kLongestHold = 16; // about three seconds of blocks
+    if (m_holds > 0 && m_waiting.size() > kLongestHold) {
+        logWarn(QStringLiteral("No instant came for held sound: writing on"));
+        m_holds = 0;
+    }
+    while (m_holds == 0 && !m_waiting.empty()) {
+        AudioBuffer *buffer = m_waiting.front();
+        m_waiting.pop_front();
+        if (!m_finalReached)
+            write(buffer);
+        giveBack(buffer);
     }
 }
 
@@ -167,29 +222,47 @@ void AudioWriter::write(AudioBuffer *buffer)
 {
     if (const int delay = m_writeDelayMs.load(); delay > 0)
         QThread::msleep(ulong(delay));
-    // While paused the sound is dropped, so the paused time is not in the file.
-    if (!m_paused && m_stream && m_result.ok()) {
-        if (m_muted.load())
-            std::memset(buffer->data, 0, size_t(buffer->recorded));
-        const int level = m_stream->write(buffer->data, buffer->recorded, m_result);
-        if (level != m_lastLevel) {
-            m_lastLevel = level;
-            m_recorder->notifyLevel(level);
-        }
-        if (m_result.failed()) {
-            logWarn(QStringLiteral("Writing %1: %2").arg(m_stream->fileName(), m_result.details(QStringLiteral(": "))));
-            m_recorder->notifyWriteFailed();
-        }
-    }
+    if (m_muted.load())
+        std::memset(buffer->data, 0, size_t(buffer->recorded));
+    m_timeline.add(reinterpret_cast<const qint16 *>(buffer->data), buffer->recorded / 2, buffer->captureUs);
+}
+
+void AudioWriter::giveBack(AudioBuffer *buffer)
+{
     // When the grabber has ended the block simply stays with it and is freed with it.
     if (m_grabber)
         m_grabber->post(ThreadMessage{AudioGrabber::BufferReturned, buffer, 0});
 }
 
+void AudioWriter::writeSamples(const qint16 *samples, int count)
+{
+    if (!m_stream || m_result.failed() || count <= 0)
+        return;
+    const int level = m_stream->write(reinterpret_cast<const uchar *>(samples), count * 2, m_result);
+    if (level != m_lastLevel) {
+        m_lastLevel = level;
+        m_recorder->notifyLevel(level);
+    }
+    if (m_result.failed()) {
+        logWarn(QStringLiteral("Writing %1: %2").arg(m_stream->fileName(), m_result.details(QStringLiteral(": "))));
+        m_recorder->notifyWriteFailed();
+    }
+}
+
+void AudioWriter::swapped(void *pointer)
+{
+    auto *swap = static_cast<StreamSwap *>(pointer);
+    swap->setOldAudio(m_stream);
+    m_stream = swap->newAudio();
+    if (swap->isFinal())
+        m_finalReached = true;
+    m_recorder->notifySwapped(swap);
+}
+
 AudioRecorder::AudioRecorder(const AudioRecParamsSptr &params, QObject *parent)
     : QObject(parent)
     , m_params(params)
-    , m_writer(this)
+    , m_writer(this, params->format->sampleRate)
     , m_grabber(this, params)
 {
 }
@@ -229,6 +302,11 @@ AudioStreamSptr AudioRecorder::stop()
     return stream;
 }
 
+void AudioRecorder::hold()
+{
+    m_writer.post(ThreadMessage{AudioWriter::Hold, nullptr, 0});
+}
+
 void AudioRecorder::swapStream(StreamSwap *swap)
 {
     if (!m_writer.post(ThreadMessage{AudioWriter::Swap, swap, 0})) {
@@ -238,9 +316,12 @@ void AudioRecorder::swapStream(StreamSwap *swap)
     }
 }
 
-void AudioRecorder::setPaused(bool paused)
+void AudioRecorder::setPaused(bool paused, qint64 atMs)
 {
-    m_writer.post(ThreadMessage{AudioWriter::Pause, nullptr, paused ? 1 : 0});
+    if (atMs < 0)
+        m_writer.post(ThreadMessage{AudioWriter::Release, nullptr, 0});
+    else
+        m_writer.post(ThreadMessage{paused ? AudioWriter::Pause : AudioWriter::Resume, nullptr, atMs * 1000});
 }
 
 void AudioRecorder::setMuted(bool muted)
@@ -282,7 +363,7 @@ void AudioRecorder::notifyGrabberEnded()
     QMetaObject::invokeMethod(
             this,
             [this] {
-                m_grabber.wait(kWaitMs);
+                m_grabber.join();
                 const QList<StreamSwap *> waiting = std::move(m_waitingForGrabber);
                 m_waitingForGrabber.clear();
                 for (StreamSwap *swap : waiting)

@@ -4,12 +4,14 @@
 #include "AudioFormat.h"
 #include "AudioStream.h"
 #include "NativeThread.h"
+#include "SoundTimeline.h"
 #include "bc_ret.h"
 
 #include <QObject>
 
 #include <atomic>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -23,6 +25,7 @@ struct AudioBuffer
     static constexpr int kSize = 8192;
     uchar data[kSize];
     int recorded = 0;
+    qint64 captureUs = 0; // when its first sample was captured, as far as arrival and latency tell
 };
 
 // Captures the microphone on its own thread, one 8192-byte block at a time,
@@ -40,13 +43,17 @@ public:
     int bufferCount() const { return m_bufferCount.load(); }
     // Bytes handed to the writer so far.
     qint64 handedOver() const { return m_handedOver.load(); }
+    // Tests: runs on the grabber's thread once capture has ended, before anyone is told.
+    void setEndHook(const std::function<void()> &hook) { m_endHook = hook; }
 
 protected:
     void run() override;
+    void ended() override;
     void handle(const ThreadMessage &message, bool &keepRunning) override;
 
 private:
     void capture();
+    qint64 captureTime(int bytes);
     bc_ret startCapture();
     void stopCapture();
     AudioBuffer *freeBuffer();
@@ -62,15 +69,20 @@ private:
     qint64 m_startTime = 0;
     qint64 m_received = 0;
     bool m_capturing = false;
+    std::function<void()> m_endHook;
 };
 
-// Writes captured blocks into the current audio stream and measures their level.
-class AudioWriter : public NativeThread
+// Writes captured blocks into the current audio stream, placed on the recording's
+// clock, and measures their level. Swaps, pauses and resumes carry the instant the
+// video side chose; a Hold sent before asking the video side keeps every block
+// waiting until that instant is known, so no sample lands in the wrong segment.
+class AudioWriter : public NativeThread, private SoundTimeline::Output
 {
 public:
-    enum Message { Swap = 1, Write = 2, Quit = 3, Pause = 4 };
+    // value: the instant in steady microseconds (Swap takes it from the swap).
+    enum Message { Swap = 1, Write = 2, Quit = 3, Pause = 4, Resume = 5, Hold = 6, Release = 7, SourceEnded = 8 };
 
-    explicit AudioWriter(AudioRecorder *recorder);
+    AudioWriter(AudioRecorder *recorder, int sampleRate);
     void setGrabber(AudioGrabber *grabber) { m_grabber = grabber; }
     void setMuted(bool muted) { m_muted.store(muted); }
     // Test hook: every write waits this long, as a slow disk would.
@@ -82,13 +94,21 @@ protected:
     void handle(const ThreadMessage &message, bool &keepRunning) override;
 
 private:
+    void writeWaiting();
     void write(AudioBuffer *buffer);
+    void giveBack(AudioBuffer *buffer);
+    void writeSamples(const qint16 *samples, int count) override;
+    void swapped(void *swap) override;
 
     AudioRecorder *m_recorder;
+    SoundTimeline m_timeline;
     AudioStreamSptr m_stream;
     AudioGrabber *m_grabber = nullptr;
+    std::deque<AudioBuffer *> m_waiting;
+    int m_holds = 0;
+    bool m_sourceEnded = false;
+    bool m_finalReached = false;
     bc_ret m_result;
-    bool m_paused = false;
     int m_lastLevel = 0;
     std::atomic<bool> m_muted{false};
     std::atomic<int> m_writeDelayMs{0};
@@ -107,8 +127,11 @@ public:
     bc_ret start();
     // Ends both threads and hands back the stream being written; the caller closes it.
     AudioStreamSptr stop();
+    // Before asking the video side for a swap's or a pause's instant.
+    void hold();
     void swapStream(StreamSwap *swap);
-    void setPaused(bool paused);
+    // atMs: the instant on the steady clock; below 0 when nothing changed.
+    void setPaused(bool paused, qint64 atMs);
     void setMuted(bool muted);
 
     AudioWriter &writer() { return m_writer; }

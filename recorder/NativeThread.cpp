@@ -20,6 +20,7 @@ bool NativeThread::start()
     m_thread = std::thread([this] {
         run();
         finish();
+        ended();
     });
     return true;
 }

@@ -39,6 +39,8 @@ protected:
     virtual void handle(const ThreadMessage &message, bool &keepRunning) = 0;
     // The thread's loop: by default, wait for messages and handle them.
     virtual void run();
+    // On the thread, once it no longer takes messages (posting fails from then on).
+    virtual void ended() {}
     // The next message, waiting at most timeoutMs (-1: without limit); false when none came.
     bool takeMessage(ThreadMessage &message, int timeoutMs);
 

@@ -30,6 +30,13 @@ public:
     AudioStreamSptr oldAudio() const { return m_oldAudio; }
     FrameEncoderSptr oldVideo() const { return m_oldVideo; }
     bool isAudioDone() const { return m_audioDone; }
+    // When the new segment's first frame is taken (steady clock, ms; -1 until the
+    // video side has decided): its sound starts at that instant too.
+    qint64 startTime() const { return m_startTime; }
+    void setStartTime(qint64 ms) { m_startTime = ms; }
+    // The old segment's length on the recording's clock (ms; 0 when unknown).
+    int oldLength() const { return m_oldLength; }
+    void setOldLength(int ms) { m_oldLength = ms; }
     bool isVideoDone() const { return m_videoDone; }
 
     void setOldAudio(const AudioStreamSptr &stream) { m_oldAudio = stream; }
@@ -50,6 +57,8 @@ private:
     bc_ret m_errors;
     AudioStreamSptr m_oldAudio;
     FrameEncoderSptr m_oldVideo;
+    qint64 m_startTime = -1;
+    int m_oldLength = 0;
     bool m_audioDone = false;
     bool m_videoDone = false;
 };

@@ -6,6 +6,8 @@
 #include <QMutexLocker>
 #include <QTimer>
 
+#include <algorithm>
+
 VideoRecorderWorker *VideoRecorderWorker::s_instance = nullptr;
 
 VideoRecorderWorker::VideoRecorderWorker(QObject *parent)
@@ -210,29 +212,51 @@ void VideoRecorder::loop()
 
 void VideoRecorder::setPaused(bool paused)
 {
-    if (paused == m_paused)
+    if (paused == m_paused) {
+        emit pauseChanged(paused, -1);
         return;
+    }
     const qint64 now = m_clock();
-    if (paused)
-        m_elapsed = now - m_startTime;
-    else
+    const qint64 step = interval();
+    qint64 at = now;
+    if (paused) {
+        // The pause starts at the next frame's instant, so that a segment's length is
+        // always whole frames; no frame is taken before then.
+        const qint64 time = segmentTime(now);
+        const qint64 frame = (time >= 0 ? time / step : -((-time + step - 1) / step)) + 1;
+        m_elapsed = std::max<qint64>(0, frame) * step + step / 2;
+        at = m_startTime + m_elapsed;
+    } else {
         m_startTime = alignedToTicks(now - m_elapsed, now, false);
+        at = m_startTime + m_elapsed;
+    }
     m_paused = paused;
+    emit pauseChanged(paused, at);
 }
 
 void VideoRecorder::swapStream(StreamSwap *swap)
 {
+    const qint64 now = m_clock();
+    const qint64 start = alignedToTicks(now, now, true);
+    const qint64 step = interval();
     {
         QMutexLocker lock(&m_streamMutex);
         swap->setOldVideo(m_stream);
         m_stream = swap->newVideo();
     }
-    const qint64 now = m_clock();
+    // Where the old segment ends on the recording's clock: at the new one's first frame,
+    // or where it was paused.
+    if (swap->oldVideo()) {
+        const qint64 end = m_paused ? m_elapsed - step / 2 : segmentTime(start + step / 2);
+        swap->setOldLength(int(std::max<qint64>(0, end)));
+    }
+    swap->setStartTime(start + step / 2);
     // A write that failed in the old segment does not end the frames of the new one.
     m_errors = bc_ret();
     m_grabFailureLogged = false;
-    m_startTime = alignedToTicks(now, now, true);
-    m_elapsed = 0;
+    m_startTime = start;
+    // While paused the new segment waits at its time 0.
+    m_elapsed = m_paused ? step / 2 : 0;
     m_lastFrame = -1;
     if (swap->isFinal()) {
         if (VideoRecorderWorker *worker = VideoRecorderWorker::instance(); worker && worker->isAttached(this))
@@ -249,6 +273,7 @@ VideoRecorderThread::VideoRecorderThread(const VideoRecParamsSptr &params, QObje
     connect(this, &VideoRecorderThread::doSetPaused, &m_recorder, &VideoRecorder::setPaused);
     connect(&m_recorder, &VideoRecorder::streamSwapped, this, &VideoRecorderThread::onStreamSwapped, Qt::QueuedConnection);
     connect(&m_recorder, &VideoRecorder::error, this, &VideoRecorderThread::error, Qt::QueuedConnection);
+    connect(&m_recorder, &VideoRecorder::pauseChanged, this, &VideoRecorderThread::pauseChanged, Qt::QueuedConnection);
 }
 
 VideoRecorderThread::~VideoRecorderThread()
@@ -265,5 +290,6 @@ bc_ret VideoRecorderThread::start()
 
 void VideoRecorderThread::onStreamSwapped(StreamSwap *swap)
 {
+    emit streamSwapped(swap);
     swap->videoDone();
 }

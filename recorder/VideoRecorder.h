@@ -85,6 +85,9 @@ public:
 signals:
     void error(const bc_ret &errors);
     void streamSwapped(StreamSwap *swap);
+    // The instant (steady clock, ms) from which the recording is paused or runs again;
+    // -1 when the request changed nothing. The sound follows the same instants.
+    void pauseChanged(bool paused, qint64 atMs);
 
 public slots:
     void swapStream(StreamSwap *swap);
@@ -100,13 +103,17 @@ private:
     // mid-interval; unchanged when the recorder is not ticked by the worker.
     qint64 alignedToTicks(qint64 start, qint64 now, bool newStream);
 
+    // The segment's time at the current instant of the recording's clock (ms): frame
+    // k is taken at time k * interval.
+    qint64 segmentTime(qint64 instant) const { return instant - m_startTime - interval() / 2; }
+
     VideoRecParamsSptr m_params;
     VideoFormatSptr m_format;
     WindowImageShooter m_shooter;
     mutable QMutex m_streamMutex; // the stream is also read from the GUI thread
     FrameEncoderSptr m_stream;
     qint64 m_startTime = 0;
-    qint64 m_elapsed = 0;
+    qint64 m_elapsed = 0; // while paused: the segment's time at the pause plus half an interval
     qint64 m_lastFrame = -1;
     QThread *m_homeThread;
     bc_ret m_errors;
@@ -135,6 +142,9 @@ signals:
     void doSwapStream(StreamSwap *swap);
     void doSetPaused(bool paused);
     void error(const bc_ret &errors);
+    // The video side of a swap is done: its instants are in the swap.
+    void streamSwapped(StreamSwap *swap);
+    void pauseChanged(bool paused, qint64 atMs);
 
 public slots:
     void onStreamSwapped(StreamSwap *swap);
