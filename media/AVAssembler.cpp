@@ -103,10 +103,12 @@ bc_ret AVAssembler::assembleAudioVideo(const QString &outputFile)
         const int maxDuration = m_cmd->maxDuration;
         m_stageCount = estimated > maxDuration ? 5 : 3;
         QStringList videos, audios;
+        QList<qint64> lengths;
         while (!m_units.isEmpty()) {
             const AVUnitSptr unit = m_units.takeFirst();
             videos.append(unit->videoFile);
             audios.append(unit->audioFile);
+            lengths.append(unit->duration);
         }
         const QString base = temporaryBase();
         QString video = base + QStringLiteral("_v.avi");
@@ -114,11 +116,11 @@ bc_ret AVAssembler::assembleAudioVideo(const QString &outputFile)
 
         qint64 actual = 0;
         ++m_stage;
-        result = m_joiner.join(video, videos, MediaKind::Video, &actual);
+        result = m_joiner.join(video, videos, MediaKind::Video, &actual, lengths);
         if (result.ok()) {
             logDebug(QStringLiteral("Video joined length: estimated %1; actual %2;").arg(estimated).arg(actual));
             ++m_stage;
-            result = m_joiner.join(audio, audios, MediaKind::Audio);
+            result = m_joiner.join(audio, audios, MediaKind::Audio, nullptr, lengths);
         }
         if (result.ok() && maxDuration > 0 && actual > maxDuration) {
             const qint64 start = actual - maxDuration;
@@ -126,10 +128,12 @@ bc_ret AVAssembler::assembleAudioVideo(const QString &outputFile)
             const QString cutVideo = cutBase + QStringLiteral("_v.avi");
             const QString cutAudio = cutBase + QStringLiteral("_a.avi");
             ++m_stage;
-            bc_ret cut = m_cutter.cut(video, cutVideo, MediaKind::Video, start, MediaCutter::kToTheEnd);
+            // The sound starts where the picture's first kept frame does.
+            qint64 pictureStart = start;
+            bc_ret cut = m_cutter.cut(video, cutVideo, MediaKind::Video, start, MediaCutter::kToTheEnd, &pictureStart);
             if (cut.ok()) {
                 ++m_stage;
-                cut = m_cutter.cut(audio, cutAudio, MediaKind::Audio, start, MediaCutter::kToTheEnd);
+                cut = m_cutter.cut(audio, cutAudio, MediaKind::Audio, pictureStart, MediaCutter::kToTheEnd);
             }
             // A failed cut is not reported: the whole joined recording is kept instead.
             if (cut.ok()) {
@@ -170,12 +174,16 @@ bc_ret AVAssembler::assembleVideoOnly(const QString &outputFile)
         const int maxDuration = m_cmd->maxDuration;
         m_stageCount = m_units.totalDuration() > maxDuration ? 2 : 1;
         QStringList videos;
-        while (!m_units.isEmpty())
-            videos.append(m_units.takeFirst()->videoFile);
+        QList<qint64> lengths;
+        while (!m_units.isEmpty()) {
+            const AVUnitSptr unit = m_units.takeFirst();
+            videos.append(unit->videoFile);
+            lengths.append(unit->duration);
+        }
         const QString joined = temporaryBase() + QStringLiteral(".avi");
         qint64 actual = 0;
         ++m_stage;
-        result = m_joiner.join(joined, videos, MediaKind::Video, &actual);
+        result = m_joiner.join(joined, videos, MediaKind::Video, &actual, lengths);
         if (result.ok()) {
             if (actual > maxDuration) {
                 ++m_stage;

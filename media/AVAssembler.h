@@ -15,7 +15,9 @@ struct AVUnit
 {
     QString audioFile;
     QString videoFile;
-    int duration = 0; // milliseconds
+    // Its recorded length on the recording's clock (ms): the next segment starts that
+    // long after this one, whatever its files hold.
+    int duration = 0;
 };
 using AVUnitSptr = std::shared_ptr<AVUnit>;
 

@@ -5,6 +5,9 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+#include <cstring>
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -120,7 +123,119 @@ void closeOutput(AVFormatContext *&output)
     output = nullptr;
 }
 
-bc_ret MediaJoiner::join(const QString &outputFile, const QStringList &inputFiles, MediaKind kind, qint64 *actualMs)
+namespace {
+
+// Opens every input of a join, adding up their sizes for the progress.
+bc_ret openInputs(const QStringList &files, MediaKind kind, QList<AVFormatContext *> &inputs, qint64 &totalBytes)
+{
+    totalBytes = 0;
+    for (const QString &file : files) {
+        AVFormatContext *input = openInput(file, kind);
+        if (!input)
+            return failure(QStringLiteral("Error opening '%1'").arg(file));
+        inputs.append(input);
+        totalBytes += fileSize(file);
+    }
+    return inputs.isEmpty() ? failure(QStringLiteral("No file input")) : bc_ret();
+}
+
+// Copies packets into one output stream: each piece is moved to its place on the
+// output's time line, the progress is reported by bytes read.
+struct PacketCopy
+{
+    AVFormatContext *output;
+    AVStream *stream;
+    AsyncTask *listener;
+    qint64 totalBytes;
+    qint64 bytesDone = 0;
+    bool writeFailed = false;
+
+    bool stopped() const { return writeFailed || aborted(listener); }
+
+    void write(AVPacket *packet, qint64 pts)
+    {
+        packet->pts = packet->dts = pts;
+        packet->stream_index = 0;
+        packet->pos = -1;
+        // A full disk must not give a cut-off file that passes for whole.
+        writeFailed = av_write_frame(output, packet) < 0 || writeFailed;
+    }
+
+    // Reads the next packet of stream 0 in the output's time base; false at the end.
+    bool next(AVFormatContext *input, AVPacket *packet, qint64 &pts)
+    {
+        while (!stopped() && av_read_frame(input, packet) >= 0) {
+            if (packet->stream_index == 0) {
+                av_packet_rescale_ts(packet, input->streams[0]->time_base, stream->time_base);
+                pts = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+                bytesDone += packet->size;
+                report(listener, bytesDone, totalBytes);
+                return true;
+            }
+            av_packet_unref(packet);
+        }
+        return false;
+    }
+};
+
+// One piece of a join placed at offset; packets at or past limit (its length) are left
+// out. Returns where its last packet ended.
+qint64 copyPiece(PacketCopy &copy, AVFormatContext *input, qint64 offset, qint64 limit)
+{
+    Packet packet;
+    qint64 pts = 0;
+    qint64 lastEnd = 0;
+    while (copy.next(input, packet.p, pts)) {
+        if (pts < limit) {
+            lastEnd = qMax(lastEnd, pts + packet.p->duration);
+            if (packet.p->size > 0)
+                copy.write(packet.p, pts + offset);
+        }
+        av_packet_unref(packet.p);
+    }
+    return lastEnd;
+}
+
+// One piece of sound of exactly `samples` samples from position `at`: what is longer
+// is cut, what is shorter is filled with silence. Sound in an AVI file has no time
+// stamps, only its order, so only this keeps the pieces after it in place.
+// at and samples count samples.
+void copySoundPiece(PacketCopy &copy, AVFormatContext *input, qint64 at, qint64 samples)
+{
+    const int sampleBytes = qMax(1, input->streams[0]->codecpar->block_align);
+    const AVRational rate{1, qMax(1, input->streams[0]->codecpar->sample_rate)};
+    Packet packet;
+    qint64 pts = 0;
+    qint64 done = 0;
+    while (copy.next(input, packet.p, pts)) {
+        const qint64 take = qMin<qint64>(packet.p->size / sampleBytes, samples - done);
+        if (take > 0) {
+            av_shrink_packet(packet.p, int(take * sampleBytes));
+            copy.write(packet.p, av_rescale_q(at + done, rate, copy.stream->time_base));
+            done += take;
+        }
+        av_packet_unref(packet.p);
+    }
+    constexpr qint64 kSilenceChunk = 22050;
+    while (!copy.stopped() && done < samples) {
+        const qint64 n = qMin(kSilenceChunk, samples - done);
+        if (av_new_packet(packet.p, int(n * sampleBytes)) < 0) {
+            copy.writeFailed = true;
+            break;
+        }
+        std::memset(packet.p->data, 0, size_t(packet.p->size));
+        packet.p->flags |= AV_PKT_FLAG_KEY;
+        packet.p->duration = av_rescale_q(n, rate, copy.stream->time_base);
+        copy.write(packet.p, av_rescale_q(at + done, rate, copy.stream->time_base));
+        av_packet_unref(packet.p);
+        done += n;
+    }
+}
+
+} // namespace
+
+bc_ret MediaJoiner::join(const QString &outputFile, const QStringList &inputFiles, MediaKind kind, qint64 *actualMs,
+                         const QList<qint64> &lengthsMs)
 {
     AVFormatContext *output = openOutput(outputFile);
     if (!output)
@@ -132,18 +247,10 @@ bc_ret MediaJoiner::join(const QString &outputFile, const QStringList &inputFile
         closeOutput(output);
     };
     qint64 totalBytes = 0;
-    for (const QString &file : inputFiles) {
-        AVFormatContext *input = openInput(file, kind);
-        if (!input) {
-            closeAll();
-            return failure(QStringLiteral("Error opening '%1'").arg(file));
-        }
-        inputs.append(input);
-        totalBytes += fileSize(file);
-    }
-    if (inputs.isEmpty()) {
+    bc_ret opened = openInputs(inputFiles, kind, inputs, totalBytes);
+    if (opened.failed()) {
         closeAll();
-        return failure(QStringLiteral("No file input"));
+        return opened;
     }
     bool copied = false;
     AVStream *stream = copyStream(output, inputs.first()->streams[0], copied);
@@ -151,114 +258,80 @@ bc_ret MediaJoiner::join(const QString &outputFile, const QStringList &inputFile
         closeAll();
         return failure(QStringLiteral("Error allocating stream"));
     }
-    if (!copied) {
-        closeAll();
-        return failure(QStringLiteral("Error copy codec context"));
-    }
-    if (avformat_write_header(output, nullptr) < 0) {
+    if (!copied || avformat_write_header(output, nullptr) < 0) {
         closeAll();
         return failure(QStringLiteral("Error copy codec context"));
     }
 
-    // Each input goes on where the previous one's last packet ended.
+    // With lengths, each piece starts where the sum of the ones before ends, whatever
+    // its own content; without, where the previous one's last packet ended.
+    const bool placed = lengthsMs.size() == inputs.size()
+                        && std::all_of(lengthsMs.cbegin(), lengthsMs.cend(), [](qint64 ms) { return ms > 0; });
+    const AVRational base = stream->time_base;
+    const AVRational sampleBase{1, qMax(1, stream->codecpar->sample_rate)};
+    const bool sound = kind == MediaKind::Audio && placed;
+    auto at = [&](qint64 ms) { return av_rescale_q(ms, AVRational{1, 1000}, sound ? sampleBase : base); };
+    PacketCopy copy{output, stream, m_listener, totalBytes};
     qint64 offset = 0;
-    qint64 bytesDone = 0;
-    bool writeFailed = false;
-    Packet packet;
-    for (AVFormatContext *input : inputs) {
-        if (aborted(m_listener) || writeFailed)
-            break;
-        const AVRational inputBase = input->streams[0]->time_base;
-        qint64 lastEnd = 0;
-        while (!aborted(m_listener) && !writeFailed && av_read_frame(input, packet.p) >= 0) {
-            if (packet.p->stream_index == 0) {
-                av_packet_rescale_ts(packet.p, inputBase, stream->time_base);
-                const qint64 pts = packet.p->pts != AV_NOPTS_VALUE ? packet.p->pts : packet.p->dts;
-                lastEnd = qMax(lastEnd, pts + packet.p->duration);
-                bytesDone += packet.p->size;
-                if (packet.p->size > 0) {
-                    if (packet.p->pts != AV_NOPTS_VALUE)
-                        packet.p->pts += offset;
-                    if (packet.p->dts != AV_NOPTS_VALUE)
-                        packet.p->dts += offset;
-                    packet.p->stream_index = 0;
-                    packet.p->pos = -1;
-                    // A full disk must not give a cut-off file that passes for whole.
-                    writeFailed = av_write_frame(output, packet.p) < 0;
-                }
-                report(m_listener, bytesDone, totalBytes);
-            }
-            av_packet_unref(packet.p);
+    qint64 elapsedMs = 0;
+    for (int i = 0; i < inputs.size() && !copy.stopped(); ++i) {
+        if (!placed) {
+            offset += copyPiece(copy, inputs[i], offset, std::numeric_limits<qint64>::max());
+            continue;
         }
-        offset += lastEnd;
+        const qint64 from = at(elapsedMs);
+        elapsedMs += lengthsMs[i];
+        if (sound)
+            copySoundPiece(copy, inputs[i], from, at(elapsedMs) - from);
+        else
+            copyPiece(copy, inputs[i], from, at(elapsedMs) - from);
+        offset = at(elapsedMs);
     }
-    writeFailed = av_write_trailer(output) < 0 || writeFailed;
+    const bool writeFailed = av_write_trailer(output) < 0 || copy.writeFailed;
     if (actualMs)
-        *actualMs = av_rescale(offset, qint64(stream->time_base.num) * 1000, stream->time_base.den);
+        *actualMs = placed ? elapsedMs : av_rescale(offset, qint64(base.num) * 1000, base.den);
     closeAll();
     if (writeFailed)
         return failure(QStringLiteral("Error writing '%1'").arg(outputFile));
     return bc_ret();
 }
 
-bc_ret MediaCutter::cut(const QString &inputFile, const QString &outputFile, MediaKind kind, qint64 startMs, qint64 endMs)
+namespace {
+
+// What a cut decodes and encodes: a video's first kept picture is decoded and encoded
+// again as a key frame, so that the cut file starts with a whole picture.
+struct CutCodecs
 {
-    AVFormatContext *input = openInput(inputFile, kind);
-    if (!input)
-        return failure(QStringLiteral("Error open input '%1'").arg(inputFile));
-    AVStream *in = input->streams[0];
-    AVFormatContext *output = nullptr;
     AVCodecContext *decoder = nullptr;
     AVCodecContext *encoder = nullptr;
-    AVFrame *frame = nullptr;
-    auto closeAll = [&] {
+    AVFrame *frame = av_frame_alloc();
+    AVFrame *held = av_frame_alloc(); // the picture on screen at the start
+    qint64 heldPts = AV_NOPTS_VALUE;
+    qint64 heldEnd = AV_NOPTS_VALUE;
+
+    ~CutCodecs()
+    {
         av_frame_free(&frame);
+        av_frame_free(&held);
         avcodec_free_context(&decoder);
         avcodec_free_context(&encoder);
-        closeOutput(output);
-        closeInput(input);
-    };
-
-    const AVCodec *decoderCodec = avcodec_find_decoder(in->codecpar->codec_id);
-    const int codecId = int(in->codecpar->codec_id); // the stream goes with the input
-    if (!decoderCodec) {
-        closeAll();
-        return failure(QStringLiteral("Unknown decoder %1").arg(codecId));
-    }
-    decoder = avcodec_alloc_context3(decoderCodec);
-    if (!decoder || avcodec_parameters_to_context(decoder, in->codecpar) < 0
-        || avcodec_open2(decoder, decoderCodec, nullptr) < 0) {
-        closeAll();
-        return failure(QStringLiteral("Error open decoder"));
-    }
-    frame = av_frame_alloc();
-    if (!frame) {
-        closeAll();
-        return failure(QStringLiteral("Error init frame"));
     }
 
-    output = openOutput(outputFile);
-    if (!output) {
-        closeAll();
-        return failure(QStringLiteral("Error open output '%1'").arg(outputFile));
-    }
-    bool copied = false;
-    AVStream *out = copyStream(output, in, copied);
-    if (!out) {
-        closeAll();
-        return failure(QStringLiteral("Error create new stream"));
-    }
-    if (!copied) {
-        closeAll();
-        return failure(QStringLiteral("Error copy codec context"));
-    }
-    if (kind == MediaKind::Video) {
-        // The first frame kept is re-encoded with the same codec, as a key frame.
+    bc_ret open(const AVStream *in, const AVFormatContext *output)
+    {
+        const int codecId = int(in->codecpar->codec_id);
+        const AVCodec *decoderCodec = avcodec_find_decoder(in->codecpar->codec_id);
+        if (!decoderCodec)
+            return failure(QStringLiteral("Unknown decoder %1").arg(codecId));
+        decoder = avcodec_alloc_context3(decoderCodec);
+        if (!decoder || avcodec_parameters_to_context(decoder, in->codecpar) < 0
+            || avcodec_open2(decoder, decoderCodec, nullptr) < 0)
+            return failure(QStringLiteral("Error open decoder"));
+        if (!frame || !held)
+            return failure(QStringLiteral("Error init frame"));
         const AVCodec *encoderCodec = avcodec_find_encoder(in->codecpar->codec_id);
-        if (!encoderCodec) {
-            closeAll();
+        if (!encoderCodec)
             return failure(QStringLiteral("Unknown encoder %1").arg(codecId));
-        }
         encoder = avcodec_alloc_context3(encoderCodec);
         if (encoder) {
             encoder->width = decoder->width;
@@ -270,99 +343,169 @@ bc_ret MediaCutter::cut(const QString &inputFile, const QString &outputFile, Med
             if (output->oformat->flags & AVFMT_GLOBALHEADER)
                 encoder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
         }
-        if (!encoder || avcodec_open2(encoder, encoderCodec, nullptr) < 0) {
-            closeAll();
+        if (!encoder || avcodec_open2(encoder, encoderCodec, nullptr) < 0)
             return failure(QStringLiteral("Error open encoder"));
-        }
-    }
-    if (avformat_write_header(output, nullptr) < 0) {
-        closeAll();
-        return failure(QStringLiteral("Error copy codec context"));
+        return bc_ret();
     }
 
+    // Decodes a packet; the last picture it gives is held.
+    void decode(const AVPacket *packet)
+    {
+        if (avcodec_send_packet(decoder, packet) < 0)
+            return;
+        while (avcodec_receive_frame(decoder, frame) >= 0) {
+            av_frame_unref(held);
+            av_frame_move_ref(held, frame);
+            heldPts = held->best_effort_timestamp;
+            heldEnd = heldPts + qMax<qint64>(1, packet->duration);
+        }
+    }
+
+    bool hasHeld() const { return heldPts != AV_NOPTS_VALUE; }
+
+    // The held picture as a key frame at time 0.
+    bool writeHeld(AVFormatContext *output, const AVStream *in, const AVStream *out)
+    {
+        held->pts = 0;
+        held->pict_type = AV_PICTURE_TYPE_I;
+        Packet encoded;
+        if (avcodec_send_frame(encoder, held) < 0 || avcodec_receive_packet(encoder, encoded.p) < 0)
+            return false;
+        encoded.p->pts = encoded.p->dts = 0;
+        encoded.p->flags |= AV_PKT_FLAG_KEY;
+        encoded.p->stream_index = 0;
+        encoded.p->duration = 1;
+        av_packet_rescale_ts(encoded.p, in->time_base, out->time_base);
+        return av_write_frame(output, encoded.p) >= 0;
+    }
+};
+
+// The picture on screen at `start` (the last one at or before it) starts the cut as a
+// key frame; the packet read after it is left in `pending`. Returns the cut's time
+// origin in the input's time base, or -1 when nothing is on screen from there on.
+qint64 writeFirstPicture(AVFormatContext *input, AVFormatContext *output, const AVStream *out, CutCodecs &codecs,
+                         qint64 start, AVPacket *pending, bool &hasPending, const AsyncTask *listener, bc_ret &result)
+{
+    const AVStream *in = input->streams[0];
+    hasPending = false;
+    while (!aborted(listener) && av_read_frame(input, pending) >= 0) {
+        if (pending->stream_index != 0) {
+            av_packet_unref(pending);
+            continue;
+        }
+        const qint64 pts = pending->pts != AV_NOPTS_VALUE ? pending->pts : pending->dts;
+        if (pts > start) {
+            hasPending = true;
+            break;
+        }
+        codecs.decode(pending);
+        av_packet_unref(pending);
+    }
+    qint64 origin = start;
+    if (!codecs.hasHeld() && hasPending) {
+        // The start lies before the first picture: the cut starts with that one.
+        codecs.decode(pending);
+        av_packet_unref(pending);
+        hasPending = false;
+        origin = codecs.heldPts;
+    }
+    if (!codecs.hasHeld() || aborted(listener) || (!hasPending && start >= codecs.heldEnd))
+        return -1;
+    if (!codecs.writeHeld(output, in, out)) {
+        result = failure(QStringLiteral("Error write 1st frame"));
+        return -1;
+    }
+    logDebug(QStringLiteral("Video offset expected %1; actual %2").arg(start).arg(origin));
+    return origin;
+}
+
+// Sound that began before the start loses its head, so the cut's sound starts exactly
+// there. Sound in AVI has no time stamps: a packet written whole would start early.
+bool trimSoundHead(AVPacket *packet, const AVStream *in, qint64 pts, qint64 start)
+{
+    if (pts >= start)
+        return true;
+    const int sampleBytes = qMax(1, in->codecpar->block_align);
+    const qint64 skip = av_rescale_q(start - pts, in->time_base, AVRational{1, qMax(1, in->codecpar->sample_rate)}) * sampleBytes;
+    if (skip >= packet->size)
+        return false;
+    if (av_packet_make_writable(packet) < 0)
+        return false;
+    std::memmove(packet->data, packet->data + skip, size_t(packet->size - skip));
+    av_shrink_packet(packet, int(packet->size - skip));
+    packet->pts = packet->dts = start;
+    return true;
+}
+
+} // namespace
+
+bc_ret MediaCutter::cut(const QString &inputFile, const QString &outputFile, MediaKind kind, qint64 startMs, qint64 endMs,
+                        qint64 *startedAtMs)
+{
+    AVFormatContext *input = openInput(inputFile, kind);
+    if (!input)
+        return failure(QStringLiteral("Error open input '%1'").arg(inputFile));
+    AVStream *in = input->streams[0];
+    AVFormatContext *output = nullptr;
+    CutCodecs codecs;
+    auto closeAll = [&] {
+        closeOutput(output);
+        closeInput(input);
+    };
+    bc_ret result;
+    if (!(output = openOutput(outputFile)))
+        result = failure(QStringLiteral("Error open output '%1'").arg(outputFile));
+    if (result.ok() && kind == MediaKind::Video)
+        result = codecs.open(in, output);
+    bool copied = false;
+    AVStream *out = result.ok() ? copyStream(output, in, copied) : nullptr;
+    if (result.ok() && !out)
+        result = failure(QStringLiteral("Error create new stream"));
+    if (result.ok() && (!copied || avformat_write_header(output, nullptr) < 0))
+        result = failure(QStringLiteral("Error copy codec context"));
     const qint64 start = toStreamTime(startMs, in->time_base);
     const qint64 end = toStreamTime(endMs, in->time_base);
     // Back to the key frame at or before the start, from which the start can be decoded.
-    if (av_seek_frame(input, 0, start, AVSEEK_FLAG_BACKWARD) < 0 && start > 0) {
-        const bc_ret ret = failure(kind == MediaKind::Video
-                                           ? QStringLiteral("Error seek to closest key frame of frame %1").arg(start)
-                                           : QStringLiteral("Error seek to frame %1").arg(start));
+    if (result.ok() && av_seek_frame(input, 0, start, AVSEEK_FLAG_BACKWARD) < 0 && start > 0)
+        result = failure(kind == MediaKind::Video ? QStringLiteral("Error seek to closest key frame of frame %1").arg(start)
+                                                  : QStringLiteral("Error seek to frame %1").arg(start));
+    if (result.failed()) {
         closeAll();
-        return ret;
+        return result;
     }
 
     Packet packet;
-    qint64 offset = 0;
-    if (kind == MediaKind::Video) {
-        bool firstWritten = false;
-        while (!aborted(m_listener) && !firstWritten && av_read_frame(input, packet.p) >= 0) {
-            if (packet.p->stream_index == 0 && avcodec_send_packet(decoder, packet.p) >= 0) {
-                while (!firstWritten && avcodec_receive_frame(decoder, frame) >= 0) {
-                    const qint64 pts = frame->best_effort_timestamp;
-                    if (pts < start)
-                        continue;
-                    frame->pts = 0;
-                    frame->pict_type = AV_PICTURE_TYPE_I;
-                    Packet encoded;
-                    if (avcodec_send_frame(encoder, frame) < 0 || avcodec_receive_packet(encoder, encoded.p) < 0) {
-                        av_packet_unref(packet.p);
-                        closeAll();
-                        return failure(QStringLiteral("Error write 1st frame"));
-                    }
-                    encoded.p->pts = encoded.p->dts = 0;
-                    encoded.p->flags |= AV_PKT_FLAG_KEY;
-                    encoded.p->stream_index = 0;
-                    encoded.p->duration = 1;
-                    av_packet_rescale_ts(encoded.p, in->time_base, out->time_base);
-                    if (av_write_frame(output, encoded.p) < 0) {
-                        av_packet_unref(packet.p);
-                        closeAll();
-                        return failure(QStringLiteral("Error write 1st frame"));
-                    }
-                    offset = pts;
-                    firstWritten = true;
-                }
-            }
-            av_packet_unref(packet.p);
-        }
-        logDebug(QStringLiteral("Video offset expected %1; actual %2").arg(start).arg(offset));
-    } else {
-        offset = start;
-    }
-
+    bool hasPending = false;
+    qint64 origin = start;
+    if (kind == MediaKind::Video)
+        origin = writeFirstPicture(input, output, out, codecs, start, packet.p, hasPending, m_listener, result);
+    if (startedAtMs)
+        *startedAtMs = origin < 0 ? startMs : av_rescale_q(origin, in->time_base, AVRational{1, 1000});
     const qint64 limit = in->duration != AV_NOPTS_VALUE ? qMin(end, in->duration) : end;
-    qint64 current = offset;
-    while (!aborted(m_listener) && current < end && av_read_frame(input, packet.p) >= 0) {
-        if (packet.p->stream_index == 0) {
-            const qint64 pts = packet.p->pts != AV_NOPTS_VALUE ? packet.p->pts : packet.p->dts;
-            current = pts;
-            // Sound that begins before the start is left out.
-            if (kind == MediaKind::Audio && pts + packet.p->duration <= start) {
-                av_packet_unref(packet.p);
-                continue;
-            }
-            report(m_listener, pts - offset, limit - offset);
-            if (packet.p->size > 0) {
-                if (packet.p->pts != AV_NOPTS_VALUE)
-                    packet.p->pts = qMax<qint64>(0, packet.p->pts - offset);
-                if (packet.p->dts != AV_NOPTS_VALUE)
-                    packet.p->dts = qMax<qint64>(0, packet.p->dts - offset);
-                packet.p->pos = -1;
-                av_packet_rescale_ts(packet.p, in->time_base, out->time_base);
-                if (av_write_frame(output, packet.p) < 0) {
-                    av_packet_unref(packet.p);
-                    closeAll();
-                    return failure(QStringLiteral("Error write frame %1").arg(pts));
-                }
-            }
+    while (result.ok() && origin >= 0 && !aborted(m_listener) && (hasPending || av_read_frame(input, packet.p) >= 0)) {
+        hasPending = false;
+        const qint64 pts = packet.p->pts != AV_NOPTS_VALUE ? packet.p->pts : packet.p->dts;
+        if (packet.p->stream_index != 0 || (kind == MediaKind::Audio && !trimSoundHead(packet.p, in, pts, start))) {
+            av_packet_unref(packet.p);
+            continue;
+        }
+        if (pts >= end)
+            break;
+        report(m_listener, pts - origin, limit - origin);
+        if (packet.p->size > 0) {
+            packet.p->pts = packet.p->dts = qMax<qint64>(0, qMax(pts, start) - origin);
+            packet.p->pos = -1;
+            av_packet_rescale_ts(packet.p, in->time_base, out->time_base);
+            if (av_write_frame(output, packet.p) < 0)
+                result = failure(QStringLiteral("Error write frame %1").arg(pts));
         }
         av_packet_unref(packet.p);
     }
-    const bool trailerFailed = av_write_trailer(output) < 0;
+    av_packet_unref(packet.p);
+    if (av_write_trailer(output) < 0 && result.ok())
+        result = failure(QStringLiteral("Error writing '%1'").arg(outputFile));
     closeAll();
-    if (trailerFailed)
-        return failure(QStringLiteral("Error writing '%1'").arg(outputFile));
-    return bc_ret();
+    return result;
 }
 
 bc_ret MediaMuxer::mux(const QString &videoFile, const QString &audioFile, const QString &outputFile)

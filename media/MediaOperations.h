@@ -35,8 +35,12 @@ public:
         : m_listener(listener)
     {
     }
-    // actualMs, when given, receives the length of the result.
-    bc_ret join(const QString &outputFile, const QStringList &inputFiles, MediaKind kind, qint64 *actualMs = nullptr);
+    // actualMs, when given, receives the length of the result. lengthsMs, when given for
+    // every input, places each input that long after the previous one's start (a
+    // segment's recorded length): video past it is left out, sound is cut or filled
+    // with silence to exactly that length, so one short piece cannot move the rest.
+    bc_ret join(const QString &outputFile, const QStringList &inputFiles, MediaKind kind, qint64 *actualMs = nullptr,
+                const QList<qint64> &lengthsMs = {});
 
 private:
     AsyncTask *m_listener;
@@ -51,7 +55,11 @@ public:
         : m_listener(listener)
     {
     }
-    bc_ret cut(const QString &inputFile, const QString &outputFile, MediaKind kind, qint64 startMs, qint64 endMs);
+    // A video starts with the picture on screen at startMs; startedAtMs, when given,
+    // receives where the cut really starts (a video's start in whole frames), which is
+    // where the sound's cut must start to stay with it.
+    bc_ret cut(const QString &inputFile, const QString &outputFile, MediaKind kind, qint64 startMs, qint64 endMs,
+               qint64 *startedAtMs = nullptr);
 
 private:
     AsyncTask *m_listener;

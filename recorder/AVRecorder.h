@@ -43,6 +43,8 @@ public:
     enum State { Created = 0, Running = 1, Stopping = 2 };
     State state() const { return m_state; }
     const AVUnitList &units() const { return m_units; }
+    // Tests: the video side, to make its grabs fail.
+    VideoRecorder &videoRecorder() { return m_video.recorder(); }
 
 signals:
     void stopped(const bc_ret &result);

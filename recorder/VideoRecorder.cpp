@@ -184,13 +184,15 @@ void VideoRecorder::loop()
 {
     if (m_paused || !m_stream || m_errors.failed())
         return;
-    m_elapsed = tickTime() - m_startTime;
+    const qint64 now = tickTime();
+    m_elapsed = now - m_startTime;
     const qint64 frame = m_elapsed / interval();
     if (frame <= m_lastFrame)
         return;
 
     bc_ret grabErrors;
-    const uchar *bits = frame < m_failGrabsFrom ? m_shooter.shoot(grabErrors) : nullptr;
+    const bool failing = now >= m_failGrabsFrom.load() && now < m_failGrabsUntil.load();
+    const uchar *bits = failing ? nullptr : m_shooter.shoot(grabErrors);
     if (bits) {
         m_stream->encode(bits, frame, m_errors);
     } else {

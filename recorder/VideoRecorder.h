@@ -11,6 +11,7 @@
 #include <QMutex>
 #include <QObject>
 
+#include <atomic>
 #include <limits>
 
 class QTimer;
@@ -78,9 +79,13 @@ public:
     // The number of the last frame handled in the current stream, -1 at a new stream.
     qint64 lastFrame() const;
     void setClock(const MillisecondClock &clock) { m_clock = clock; }
-    // Tests: every grab from this frame number on fails, as it does for a window
-    // that changes under the grab.
-    void failGrabsFrom(qint64 frame) { m_failGrabsFrom = frame; }
+    // Tests, from any thread: grabs at ticks from fromMs until toMs (the recorder's
+    // clock) fail, as they do for a window that changes under the grab.
+    void failGrabsBetween(qint64 fromMs, qint64 toMs)
+    {
+        m_failGrabsUntil = toMs;
+        m_failGrabsFrom = fromMs;
+    }
 
 signals:
     void error(const bc_ret &errors);
@@ -118,7 +123,8 @@ private:
     QThread *m_homeThread;
     bc_ret m_errors;
     bool m_grabFailureLogged = false; // once per segment
-    qint64 m_failGrabsFrom = std::numeric_limits<qint64>::max();
+    std::atomic<qint64> m_failGrabsFrom{std::numeric_limits<qint64>::max()};
+    std::atomic<qint64> m_failGrabsUntil{std::numeric_limits<qint64>::max()};
     bool m_paused = false;
     MillisecondClock m_clock = steadyMilliseconds;
 };

@@ -7,6 +7,7 @@
 #include "FrameEncoder.h"
 
 #include <QImage>
+#include <QList>
 #include <QString>
 
 #include <cmath>
@@ -17,8 +18,9 @@ inline QRgb frameColour(int i)
     return qRgb((i % 30) * 8, 100, (i / 30) * 12);
 }
 
-// 10 fps, 160 x 120, `frames` frames numbered from 0; key frames every 200.
-inline bool makeVideo(const QString &path, int frames, int width = 160, int height = 120)
+// 10 fps, 160 x 120, `frames` frames numbered from 0 (but those `missing`, as for
+// ticks the recorder missed); key frames every 200.
+inline bool makeVideo(const QString &path, int frames, int width = 160, int height = 120, const QList<int> &missing = {})
 {
     auto format = std::make_shared<VideoFormat>(VideoFormat{width, height, 10, 100});
     FrameEncoder encoder(path, format);
@@ -27,6 +29,8 @@ inline bool makeVideo(const QString &path, int frames, int width = 160, int heig
     QImage image(width, height, QImage::Format_RGB32);
     bc_ret errors;
     for (int i = 0; i < frames && errors.ok(); ++i) {
+        if (missing.contains(i))
+            continue;
         image.fill(frameColour(i));
         encoder.encode(image.constBits(), i, errors);
     }

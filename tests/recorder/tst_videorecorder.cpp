@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <limits>
+
 namespace {
 
 VideoRecParamsSptr regionParams(const QRect &rect)
@@ -165,7 +167,7 @@ void TestVideoRecorder::failedGrabsKeepTheSegmentLength()
         auto encoder = std::make_shared<FrameEncoder>(path, m.params->format);
         QVERIFY(encoder->open().ok());
         m.swapTo(encoder);
-        m.recorder.failGrabsFrom(failFrom);
+        m.recorder.failGrabsBetween(m.now + failFrom * 100, std::numeric_limits<qint64>::max());
         for (qint64 t = 0; t < 1000; t += 100)
             m.tickAt(t);
         // Every frame of the segment is there, without an error for the user.

@@ -37,11 +37,13 @@ constexpr int kChunkSamples = kRate / 200;
 // while this much more stays queued, so the sink never runs dry meanwhile.
 constexpr qint64 kHoldSamples = 20 * kRate / 1000;
 constexpr qint64 kMinQueuedSamples = 20 * kRate / 1000;
-// Onsets at 0.6 s, then 700, 950 and 1200 ms apart over and over: uneven gaps, so a
-// beep cannot be taken for its neighbour even with sound and picture far apart.
+// Onsets at 0.6 s, then 733, 933 and 1133 ms apart over and over: uneven gaps, so a
+// beep cannot be taken for its neighbour even with sound and picture far apart, and
+// each beep falls a third of a 10 fps frame later in the frames' rhythm, so
+// that their average shows where the sound lies between two frames.
 constexpr qint64 kFirstBeepMs = 600;
-constexpr qint64 kOnsetInCycleMs[] = {0, 700, 1650};
-constexpr qint64 kCycleMs = 2850;
+constexpr qint64 kOnsetInCycleMs[] = {0, 733, 1666};
+constexpr qint64 kCycleMs = 2799;
 
 qint64 onsetOf(qint64 beep)
 {
