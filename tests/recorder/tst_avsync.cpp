@@ -3,7 +3,9 @@
 #include "MillisecondClock.h"
 #include "PulseSession.h"
 #include "SyncMeasure.h"
+#include "XSession.h"
 
+#include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
@@ -56,6 +58,9 @@ struct Beeper
 class TestAVSync : public QObject
 {
     Q_OBJECT
+public:
+    explicit TestAVSync(XSession *) {}
+
 private slots:
     void initTestCase();
     void init();
@@ -154,7 +159,10 @@ void TestAVSync::checkInStep(const QString &file, int minimumPairs)
     const qint64 mean = sum / sync.offsetsMs.size();
     qInfo("%s: beep - flash %s(mean %lld ms)", qPrintable(QFileInfo(file).fileName()), qPrintable(offsets), mean);
     QVERIFY2(qAbs(mean + 50) <= 50, qPrintable(offsets));
-    QVERIFY2(qAbs(sync.worst + 50) <= 100, qPrintable(offsets));
+    // A beep never comes after its flash is seen by more than a late frame; a flash may
+    // be seen a frame later than it could when the worker, held up, missed a frame.
+    for (qint64 offset : sync.offsetsMs)
+        QVERIFY2(offset <= 50 && offset >= -200, qPrintable(offsets));
 }
 
 void TestAVSync::plainRecordingAfterSwaps()
@@ -179,14 +187,14 @@ void TestAVSync::pausedAndResumedInTheKeptPart()
 
 void TestAVSync::grabsFailForHalfASegment()
 {
-    // Segments change every 3 s: the one from 6 s on gets no picture in its second half;
-    // the kept 3 s end with the segment after it.
-    auto rec = recorder(3000);
+    // Segments change every 4 s: the one from 4 s on gets no picture in its second half;
+    // the kept 4 s end with the segment after it.
+    auto rec = recorder(4000);
     const qint64 started = steadyMilliseconds();
-    rec->videoRecorder().failGrabsBetween(started + 7500, started + 9000);
+    rec->videoRecorder().failGrabsBetween(started + 6000, started + 8000);
     QVERIFY(rec->start().ok());
     QTest::qWait(11500);
-    checkInStep(stopAndSave(*rec, 3000, QStringLiteral("failed.avi")), 1);
+    checkInStep(stopAndSave(*rec, 4000, QStringLiteral("failed.avi")), 2);
 }
 
 void TestAVSync::savedWhileRecording()
@@ -203,5 +211,6 @@ void TestAVSync::savedWhileRecording()
     QVERIFY(stopped.wait(10000));
 }
 
-QTEST_MAIN(TestAVSync)
+// Its own X server: windows of tests running beside it must not cover what it records.
+BC_XSESSION_TEST_MAIN(TestAVSync)
 #include "tst_avsync.moc"
