@@ -5,6 +5,7 @@
 
 #include <QMutexLocker>
 #include <QTimer>
+#include <QVarLengthArray>
 
 #include <algorithm>
 
@@ -42,16 +43,34 @@ void VideoRecorderWorker::start(const VideoFormat &format)
         m_timer->start();
         m_lastTick = steadyMilliseconds();
     });
-    connect(m_timer, &QTimer::timeout, this, [this] { m_lastTick = steadyMilliseconds(); });
+    connect(m_timer, &QTimer::timeout, this, [this] {
+        m_lastTick = steadyMilliseconds();
+        tick();
+    });
     connect(this, &VideoRecorderWorker::_stop, this, &VideoRecorderWorker::doStop);
     m_thread.start(QThread::InheritPriority);
     logInfo(QStringLiteral("Video worker started, %1 ms per frame").arg(m_timer->interval()));
 }
 
+void VideoRecorderWorker::tick()
+{
+    QList<VideoRecorder *> recorders;
+    {
+        QMutexLocker lock(&m_mutex);
+        recorders = m_recorders;
+    }
+    QVarLengthArray<VideoRecorder *, 16> due;
+    for (VideoRecorder *recorder : std::as_const(recorders)) {
+        if (recorder->grab())
+            due.append(recorder);
+    }
+    for (VideoRecorder *recorder : due)
+        recorder->encode();
+}
+
 void VideoRecorderWorker::add(VideoRecorder *recorder)
 {
     recorder->moveToThread(&m_thread);
-    connect(m_timer, &QTimer::timeout, recorder, &VideoRecorder::loop, Qt::UniqueConnection);
     QMutexLocker lock(&m_mutex);
     if (!m_recorders.contains(recorder))
         m_recorders.append(recorder);
@@ -59,7 +78,6 @@ void VideoRecorderWorker::add(VideoRecorder *recorder)
 
 void VideoRecorderWorker::remove(VideoRecorder *recorder)
 {
-    disconnect(m_timer, &QTimer::timeout, recorder, &VideoRecorder::loop);
     recorder->moveToThread(recorder->homeThread());
     QMutexLocker lock(&m_mutex);
     m_recorders.removeAll(recorder);
@@ -182,24 +200,40 @@ qint64 VideoRecorder::tickTime()
 
 void VideoRecorder::loop()
 {
+    if (grab())
+        encode();
+}
+
+bool VideoRecorder::grab()
+{
+    m_dueFrame = -1;
     if (m_paused || !m_stream || m_errors.failed())
-        return;
+        return false;
     const qint64 now = tickTime();
     m_elapsed = now - m_startTime;
     const qint64 frame = m_elapsed / interval();
     if (frame <= m_lastFrame)
-        return;
-
-    bc_ret grabErrors;
+        return false;
+    m_grabErrors = bc_ret();
     const bool failing = now >= m_failGrabsFrom.load() && now < m_failGrabsUntil.load();
-    const uchar *bits = failing ? nullptr : m_shooter.shoot(grabErrors);
-    if (bits) {
-        m_stream->encode(bits, frame, m_errors);
+    m_grabbed = failing ? nullptr : m_shooter.shoot(m_grabErrors);
+    m_dueFrame = frame;
+    return true;
+}
+
+void VideoRecorder::encode()
+{
+    const qint64 frame = m_dueFrame;
+    if (frame < 0 || !m_stream)
+        return;
+    m_dueFrame = -1;
+    if (m_grabbed) {
+        m_stream->encode(m_grabbed, frame, m_errors);
     } else {
         // The picture must last as long as the sound of its segment: the last good
         // picture stands in (a window resized between its geometry and its image).
         if (!m_grabFailureLogged) {
-            logError(QStringLiteral("Grabbing frame %1: %2").arg(frame).arg(grabErrors.details(QStringLiteral(": "))));
+            logError(QStringLiteral("Grabbing frame %1: %2").arg(frame).arg(m_grabErrors.details(QStringLiteral(": "))));
             m_grabFailureLogged = true;
         }
         m_stream->repeat(frame, m_errors);
@@ -260,6 +294,7 @@ void VideoRecorder::swapStream(StreamSwap *swap)
     // While paused the new segment waits at its time 0.
     m_elapsed = m_paused ? step / 2 : 0;
     m_lastFrame = -1;
+    m_dueFrame = -1;
     if (swap->isFinal()) {
         if (VideoRecorderWorker *worker = VideoRecorderWorker::instance(); worker && worker->isAttached(this))
             worker->remove(this);

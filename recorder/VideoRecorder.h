@@ -18,8 +18,12 @@ class QTimer;
 class StreamSwap;
 class VideoRecorder;
 
-// The one video worker thread: a timer ticking every frame interval calls
-// loop() of every attached recorder. One instance, reachable through instance().
+// The one video worker thread: a timer ticking every frame interval serves every
+// attached recorder, first taking all their pictures, then encoding them, so that
+// the last table's picture is taken as close to the tick as the first one's (encoding
+// takes milliseconds per table: one after the other, eight tables would show their
+// pictures tens of milliseconds later than their sound). One instance, reachable
+// through instance().
 class VideoRecorderWorker : public QObject
 {
     Q_OBJECT
@@ -52,6 +56,9 @@ signals:
 
 public slots:
     void doStop();
+
+private:
+    void tick();
 
 private:
     SafeThread m_thread;
@@ -97,7 +104,14 @@ signals:
 public slots:
     void swapStream(StreamSwap *swap);
     void setPaused(bool paused);
+    // One tick: grab(), then encode().
     void loop();
+
+public:
+    // Takes this tick's picture when a new frame is due; true when one is.
+    bool grab();
+    // Writes the frame grab() took (the last good picture when it failed).
+    void encode();
 
 private:
     qint64 interval() const;
@@ -123,6 +137,9 @@ private:
     QThread *m_homeThread;
     bc_ret m_errors;
     bool m_grabFailureLogged = false; // once per segment
+    qint64 m_dueFrame = -1;               // grabbed, not yet encoded
+    const uchar *m_grabbed = nullptr;     // its picture; null when the grab failed
+    bc_ret m_grabErrors;
     std::atomic<qint64> m_failGrabsFrom{std::numeric_limits<qint64>::max()};
     std::atomic<qint64> m_failGrabsUntil{std::numeric_limits<qint64>::max()};
     bool m_paused = false;
