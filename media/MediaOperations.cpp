@@ -348,10 +348,11 @@ struct CutCodecs
         return bc_ret();
     }
 
-    // Decodes a packet; the last picture it gives is held.
+    // Decodes a packet; the last picture it gives is held. An empty one (a frame number
+    // the recorder missed) repeats the picture before, and would end the decoder's input.
     void decode(const AVPacket *packet)
     {
-        if (avcodec_send_packet(decoder, packet) < 0)
+        if (packet->size <= 0 || avcodec_send_packet(decoder, packet) < 0)
             return;
         while (avcodec_receive_frame(decoder, frame) >= 0) {
             av_frame_unref(held);

@@ -44,12 +44,24 @@ void VideoRecorderWorker::start(const VideoFormat &format)
         m_lastTick = steadyMilliseconds();
     });
     connect(m_timer, &QTimer::timeout, this, [this] {
-        m_lastTick = steadyMilliseconds();
+        m_lastTick = scheduledTick(steadyMilliseconds());
         tick();
     });
     connect(this, &VideoRecorderWorker::_stop, this, &VideoRecorderWorker::doStop);
     m_thread.start(QThread::InheritPriority);
     logInfo(QStringLiteral("Video worker started, %1 ms per frame").arg(m_timer->interval()));
+}
+
+qint64 VideoRecorderWorker::scheduledTick(qint64 now) const
+{
+    // The timer keeps its schedule however late it fires (by tens of milliseconds on a
+    // busy machine); only once it fell a whole interval behind does it start a new one
+    // from the moment it fired. Frame times and the instants segments start at are
+    // taken from that schedule: a late firing moved into them would put a segment's
+    // sound off its frames by the lateness.
+    const qint64 interval = m_timer->interval();
+    const qint64 expected = m_lastTick + interval;
+    return qAbs(now - expected) < interval ? expected : now;
 }
 
 void VideoRecorderWorker::tick()
@@ -254,20 +266,18 @@ void VideoRecorder::setPaused(bool paused)
     }
     const qint64 now = m_clock();
     const qint64 step = interval();
-    qint64 at = now;
     if (paused) {
         // The pause starts at the next frame's instant, so that a segment's length is
         // always whole frames; no frame is taken before then.
         const qint64 time = segmentTime(now);
         const qint64 frame = (time >= 0 ? time / step : -((-time + step - 1) / step)) + 1;
         m_elapsed = std::max<qint64>(0, frame) * step + step / 2;
-        at = m_startTime + m_elapsed;
     } else {
         m_startTime = alignedToTicks(now - m_elapsed, now, false);
-        at = m_startTime + m_elapsed;
     }
     m_paused = paused;
-    emit pauseChanged(paused, at);
+    // Paused: where the segment stops; resumed: the instant at which it goes on from there.
+    emit pauseChanged(paused, m_startTime + m_elapsed);
 }
 
 void VideoRecorder::swapStream(StreamSwap *swap)

@@ -48,7 +48,7 @@ public:
     bool isRunning() const { return m_thread.isRunning(); }
     // Worker thread: when the next tick is due (steady clock, ms); -1 before the timer runs.
     qint64 nextTick(qint64 now) const;
-    // Worker thread: when the current tick fired; -1 before the timer runs.
+    // Worker thread: when the current tick was due; -1 before the timer runs.
     qint64 lastTick() const { return m_lastTick; }
 
 signals:
@@ -58,6 +58,7 @@ public slots:
     void doStop();
 
 private:
+    qint64 scheduledTick(qint64 now) const;
     void tick();
 
 private:
@@ -115,7 +116,7 @@ public:
 
 private:
     qint64 interval() const;
-    // The time of this tick: when the worker's timer fired, so that recorders served
+    // The time of this tick: when the worker's tick was due, so that recorders served
     // later in the same tick do not see a later time; the clock when not on the worker.
     qint64 tickTime();
     // Start time moved by at most half an interval so that the worker's ticks fall

@@ -205,10 +205,10 @@ void TestAVSync::savedWhileRecording()
     QVERIFY(rec->save(std::make_shared<AssemblyCmd>(AssemblyCmd{m_out.filePath(QStringLiteral("early.avi")), 3000})).ok());
     const QString saved = waitForAssembly();
     QCOMPARE(rec->state(), AVRecorder::Running);
-    checkInStep(saved, 2);
     QSignalSpy stopped(rec.get(), &AVRecorder::stopped);
     rec->stop(bc_ret(), nullptr);
     QVERIFY(stopped.wait(10000));
+    checkInStep(saved, 2);
 }
 
 // Its own X server: windows of tests running beside it must not cover what it records.
