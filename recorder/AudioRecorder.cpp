@@ -77,9 +77,7 @@ void AudioGrabber::capture()
         buffer->recorded = AudioBuffer::kSize;
         buffer->captureUs = captureTime(buffer->recorded);
         m_received += buffer->recorded;
-        if (m_writer && m_writer->post(ThreadMessage{AudioWriter::Write, buffer, 0}))
-            m_handedOver += buffer->recorded;
-        else
+        if (!m_writer || !m_writer->post(ThreadMessage{AudioWriter::Write, buffer, 0}))
             m_pool.push_back(buffer); // nobody writes any more: keep it
     }
 }

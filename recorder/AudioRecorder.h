@@ -41,8 +41,6 @@ public:
     ~AudioGrabber() override;
     void setWriter(AudioWriter *writer) { m_writer = writer; }
     int bufferCount() const { return m_bufferCount.load(); }
-    // Bytes handed to the writer so far.
-    qint64 handedOver() const { return m_handedOver.load(); }
     // Tests: runs on the grabber's thread once capture has ended, before anyone is told.
     void setEndHook(const std::function<void()> &hook) { m_endHook = hook; }
 
@@ -65,7 +63,6 @@ private:
     std::vector<std::unique_ptr<AudioBuffer>> m_buffers; // all owned; freed with the grabber
     std::deque<AudioBuffer *> m_pool;
     std::atomic<int> m_bufferCount{0};
-    std::atomic<qint64> m_handedOver{0};
     qint64 m_startTime = 0;
     qint64 m_received = 0;
     bool m_capturing = false;
