@@ -1,4 +1,5 @@
 #include "HttpConnection.h"
+#include "LoginRequests.h"
 #include "Paths.h"
 #include "ProxyConfig.h"
 #include "Requests.h"
@@ -24,7 +25,7 @@ namespace {
 class FakeServer : public QTcpServer
 {
 public:
-    enum Behaviour { Stall, NotFound, Garbage, Redirect, Ok };
+    enum Behaviour { Stall, NotFound, Garbage, Redirect, Ok, Answer };
     explicit FakeServer(Behaviour behaviour)
         : m_behaviour(behaviour)
     {
@@ -49,6 +50,8 @@ public:
                         socket->write("HTTP/1.1 302 Found\r\nLocation: /elsewhere\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
                     else if (m_behaviour == Ok)
                         socket->write("HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\nhi");
+                    else if (m_behaviour == Answer)
+                        socket->write(answer);
                     socket->flush();
                 });
             }
@@ -57,6 +60,7 @@ public:
     QString url() const { return QStringLiteral("http://127.0.0.1:%1/soft/check").arg(serverPort()); }
     int connections = 0;
     QByteArray received;
+    QByteArray answer; // what Answer sends
 
 private:
     Behaviour m_behaviour;
@@ -86,6 +90,7 @@ private slots:
     void destroyingTheConnectionEndsItsRequests();
     void upFile();
     void formEncoding();
+    void loginReadsTheReplyCookies();
     void proxySettings();
     void netOptionsDialog();
 
@@ -257,6 +262,46 @@ void TestHttp::formEncoding()
                        {QStringLiteral("password"), QStringLiteral("a&b=c d")}}),
              QByteArray("email=shark%40poker.example&password=a&b=c%20d"));
     QCOMPARE(formBody({{QStringLiteral("name"), QStringLiteral("é")}}), QByteArray("name=%C3%A9"));
+}
+
+void TestHttp::loginReadsTheReplyCookies()
+{
+    FakeServer server(FakeServer::Answer);
+    qputenv("BRINDLECAST_SERVICE_URL", QStringLiteral("http://127.0.0.1:%1").arg(server.serverPort()).toUtf8());
+    auto login = [&server](const QByteArray &cookies) {
+        server.received.clear();
+        server.answer = "HTTP/1.1 200 OK\r\n" + cookies + "Content-Length: 2\r\nConnection: close\r\n\r\nok";
+        auto *request = new LoginRequest(QStringLiteral(" a@b.c "), passwordDigest(QStringLiteral("pw")));
+        QSignalSpy parsed(request, &LoginRequest::replyParsed);
+        UserInfoSptr info;
+        connect(request, &LoginRequest::replyParsed, request, [&info](const bc_ret &, const UserInfoSptr &i) { info = i; });
+        HttpConnection::post(request, 0, 0);
+        const bool done = parsed.wait(10000);
+        return std::make_pair(done ? parsed.first().first().value<bc_ret>() : bc_ret(QStringLiteral("no reply")), info);
+    };
+
+    // The form in its order, with the fixed method and the version; the last "username" counts.
+    auto [errors, info] = login("Set-Cookie: username=first; Path=/\r\nSet-Cookie: username=second; Path=/\r\n"
+                                "Set-Cookie: language=fr; Path=/\r\n");
+    QVERIFY(errors.ok() && info);
+    QCOMPARE(info->username, QStringLiteral("second"));
+    QCOMPARE(info->language, QStringLiteral("fr"));
+    QCOMPARE(info->email, QStringLiteral("a@b.c"));
+    QVERIFY(server.received.endsWith("form_name=Form_login&connected=1&password=" + passwordDigest(QStringLiteral("pw")).toLatin1()
+                                     + "&login=a%40b.c&method=7c41e09ab35d26f8d0a9b17e54c3f62d&logme=Connection&auth=soft"
+                                       "&version=1.3.4"));
+
+    // The service's refusal, with "+" as blanks.
+    std::tie(errors, info) = login("Set-Cookie: errors=Account+locked; Path=/\r\n");
+    QVERIFY(!info);
+    QCOMPARE(errors.messages(QStringLiteral(": ")), QStringLiteral("Internal user name communication error: Account locked"));
+
+    // A name that would lead out of the users' directory is refused.
+    for (const QByteArray &name : {QByteArray("..%2Fx"), QByteArray(".hidden"), QByteArray("a%5Cb")}) {
+        std::tie(errors, info) = login("Set-Cookie: username=" + name + "; Path=/\r\n");
+        QVERIFY2(!info && errors.failed(), name.constData());
+    }
+    qunsetenv("BRINDLECAST_SERVICE_URL");
 }
 
 void TestHttp::proxySettings()

@@ -1,5 +1,6 @@
 #include "HttpConnection.h"
 #include "JsonReader.h"
+#include "LoginRequests.h"
 #include "Requests.h"
 
 #include <QCryptographicHash>
@@ -114,6 +115,27 @@ QString logIn(const Service &service, const QString &password = QStringLiteral("
     return cookies(url).value(QStringLiteral("session"));
 }
 
+// The program's login, run to its end.
+struct Login
+{
+    bc_ret errors;
+    UserInfoSptr info;
+
+    Login(const QString &email, const QString &digest)
+    {
+        auto *request = new LoginRequest(email, digest);
+        bool done = false;
+        QObject::connect(request, &LoginRequest::replyParsed, request, [this, &done](const bc_ret &e, const UserInfoSptr &i) {
+            errors = e;
+            info = i;
+            done = true;
+        });
+        HttpConnection::post(request, 0, 0);
+        if (!QTest::qWaitFor([&done] { return done; }, kPatienceMs))
+            errors = bc_ret(QStringLiteral("no reply"));
+    }
+};
+
 QVariantMap jsonMap(const QByteArray &text)
 {
     bool parsed = false;
@@ -151,6 +173,7 @@ private slots:
     void listensBeforeItSaysSo();
     void updateCheckCodes();
     void loginSetsTheSession();
+    void programLogsInAndOut();
     void sessionsEnd();
     void largeUploadIsStreamed();
     void uploadLimitHoldsForEveryBody();
@@ -226,6 +249,44 @@ void TestService::loginSetsTheSession()
     QCOMPARE(jar.value(QStringLiteral("language")), QStringLiteral("en"));
     QCOMPARE(runToEnd(new Post(rooms, QByteArray())).body, QByteArray("[12,45]"));
     QVERIFY(runToEnd(new Post(service.url(QStringLiteral("/soft/params")), "param={\"auto_start\":1}")).errors.ok());
+}
+
+void TestService::programLogsInAndOut()
+{
+    Service service;
+    QVERIFY(service.start());
+    // A user whose password is not ASCII: the service holds the digest of its UTF-8 bytes.
+    QProcess addUser;
+    addUser.start(QStringLiteral(SERVICE), {QStringLiteral("--data"), service.data, QStringLiteral("--add-user"),
+                                            QStringLiteral("zoe@brindlecast.local"), QStringLiteral("pässwörd"),
+                                            QStringLiteral("zoé")});
+    QVERIFY(addUser.waitForFinished(kPatienceMs) && addUser.exitCode() == 0);
+    qputenv("BRINDLECAST_SERVICE_URL", service.url(QString()).toUtf8());
+
+    QCOMPARE(passwordDigest(QStringLiteral("pässwörd")), QStringLiteral("12841e4ba5e37d2fbfc78458c6714ade"));
+    const Login zoe(QStringLiteral("  zoe@brindlecast.local "), passwordDigest(QStringLiteral("pässwörd")));
+    QVERIFY2(zoe.errors.ok() && zoe.info, qPrintable(zoe.errors.details(QStringLiteral(": "))));
+    QCOMPARE(zoe.info->email, QStringLiteral("zoe@brindlecast.local"));
+    QCOMPARE(zoe.info->username, QStringLiteral("zoé"));
+    QVERIFY(!cookies(service.url(QStringLiteral("/"))).value(QStringLiteral("session")).isEmpty());
+
+    // A refusal shows the service's words; the earlier session's cookie is gone.
+    const Login wrong(QStringLiteral("demo@brindlecast.local"), passwordDigest(QStringLiteral("Demo")));
+    QVERIFY(!wrong.info);
+    QCOMPARE(wrong.errors.messages(QStringLiteral(": ")),
+             QStringLiteral("Internal user name communication error: Wrong e-mail or password"));
+    QVERIFY(cookies(service.url(QStringLiteral("/"))).value(QStringLiteral("session")).isEmpty());
+
+    const Login demo(QStringLiteral("demo@brindlecast.local"), passwordDigest(QStringLiteral("demo")));
+    QVERIFY(demo.errors.ok() && demo.info);
+    QCOMPARE(demo.info->language, QStringLiteral("en"));
+    const QString rooms = service.url(QStringLiteral("/soft/listtablesuser"));
+    QCOMPARE(runToEnd(new Post(rooms, QByteArray())).status, 200);
+    auto *logout = new LogoutRequest;
+    QSignalSpy loggedOut(logout, &LogoutRequest::logOutDone);
+    HttpConnection::post(logout, 0, 2);
+    QVERIFY(loggedOut.wait(kPatienceMs));
+    QCOMPARE(runToEnd(new Post(rooms, QByteArray())).status, 403);
 }
 
 void TestService::sessionsEnd()
