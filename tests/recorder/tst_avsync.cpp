@@ -129,10 +129,9 @@ std::unique_ptr<AVRecorder> TestAVSync::recorder(int keepMs)
 
 QString TestAVSync::waitForAssembly()
 {
-    QDeadlineTimer deadline(30000);
-    while (m_saved.isEmpty() && !deadline.hasExpired())
-        QTest::qWait(20);
-    return m_saved.isEmpty() ? QString() : m_saved.takeFirst();
+    if (!QTest::qWaitFor([this] { return !m_saved.isEmpty(); }, 30000))
+        return QString();
+    return m_saved.takeFirst();
 }
 
 QString TestAVSync::stopAndSave(AVRecorder &rec, int keepMs, const QString &name)
