@@ -23,6 +23,18 @@ RestartCmd::RestartCmd(const QString &commandLine)
 {
 }
 
+QString RestartCmd::commandLineFor(const QStringList &arguments)
+{
+    QStringList quoted;
+    for (const QString &argument : arguments) {
+        // Split again by QProcess::splitCommand, where three quotes stand for one.
+        QString text = argument;
+        text.replace(QLatin1Char('"'), QStringLiteral("\"\"\""));
+        quoted.append(QLatin1Char('"') + text + QLatin1Char('"'));
+    }
+    return quoted.join(QLatin1Char(' '));
+}
+
 void RestartCmd::execute(bc_ret &errors, QString &reason)
 {
     QStringList parts = QProcess::splitCommand(m_commandLine);

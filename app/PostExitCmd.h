@@ -39,6 +39,9 @@ class RestartCmd : public PostExitCmd
     Q_OBJECT
 public:
     explicit RestartCmd(const QString &commandLine);
+    // The command line that starts arguments (program first) again, each one kept
+    // whole whatever blanks or quotes it holds.
+    static QString commandLineFor(const QStringList &arguments);
     QString commandText() const override { return m_commandLine; }
     void execute(bc_ret &errors, QString &reason) override;
 

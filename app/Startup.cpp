@@ -2,10 +2,13 @@
 
 #include "AppExit.h"
 #include "Counter.h"
+#include "HttpConnection.h"
 #include "Log.h"
+#include "LoginDialog.h"
 #include "MediaOperations.h"
 #include "MyApplication.h"
 #include "Paths.h"
+#include "RecorderManager.h"
 #include "Resources.h"
 #include "SingleApplication.h"
 #include "TerminationWatcher.h"
@@ -13,6 +16,7 @@
 #include "WindowConfig.h"
 
 #include <QDir>
+#include <QEvent>
 #include <QIcon>
 #include <QMessageBox>
 
@@ -26,6 +30,81 @@ bool exitRequested()
     return AppExit::instance() && AppExit::instance()->hasCommand();
 }
 
+// Ends the event loop when the watched window is closed by the user.
+class QuitOnClose : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Close)
+            QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+bool openAppDirectoryAndLog(const QStringList &arguments)
+{
+    if (!QDir().mkpath(appDataDir())) {
+        QMessageBox::critical(nullptr, QCoreApplication::translate("Startup", "Error"),
+                              QCoreApplication::translate("Startup", "Can not access home directory"));
+        return false;
+    }
+    // Without a log file the program still runs; log calls then write nothing.
+    openLog(logFilePath());
+    setLogLevel(0);
+    logInfo(versionLine());
+    logInfo(QStringLiteral("main # %1").arg(arguments.join(QStringLiteral(" # "))));
+    return true;
+}
+
+void logMessage(const QString &text)
+{
+    logInfo(QStringLiteral("Message from another instance: %1").arg(text));
+}
+
+// The login stage: a user, or null when the window was closed without one (the
+// dialog has then left a do-nothing exit command).
+std::unique_ptr<User> logIn(const QStringList &arguments, SingleApplication &single)
+{
+    LoginDialog dialog(arguments);
+    // A later start brings the login window forward when it is shown.
+    QObject::connect(&single, &SingleApplication::messageAvailable, &dialog, [&dialog](const QString &text) {
+        logMessage(text);
+        if (dialog.isVisible()) {
+            dialog.raise();
+            dialog.activateWindow();
+        }
+    });
+    dialog.run();
+    return dialog.takeUser();
+}
+
+// Until the main window exists, the recorder tool is the program's window, shown in
+// either mode (nothing detects tables yet): messages from later starts raise it, and
+// closing it ends the program.
+void runRecorderTool(MyApplication &app, SingleApplication &single)
+{
+    RecorderManager tool;
+    tool.restorePosition();
+    QuitOnClose quitOnClose;
+    tool.installEventFilter(&quitOnClose);
+    QObject::connect(&single, &SingleApplication::messageAvailable, &tool, [&tool](const QString &text) {
+        logMessage(text);
+        tool.showOnScreen();
+    });
+    QObject::connect(&app, &MyApplication::mainWindow, &tool, &RecorderManager::showOnScreen);
+    QObject::connect(&app, &MyApplication::queryEndSession, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    tool.showOnScreen();
+    logInfo(QStringLiteral("Recorder tool shown"));
+    app.exec();
+    logInfo(QStringLiteral("Event loop ended"));
+    tool.savePosition();
+    tool.stopAll();
+}
+
 } // namespace
 
 int runStartup(MyApplication &app, const QStringList &arguments)
@@ -35,20 +114,11 @@ int runStartup(MyApplication &app, const QStringList &arguments)
         single.sendMessage(QLatin1String(kActivateMessage));
         return 0;
     }
-
-    if (!QDir().mkpath(appDataDir())) {
-        QMessageBox::critical(nullptr, QCoreApplication::translate("Startup", "Error"),
-                              QCoreApplication::translate("Startup", "Can not access home directory"));
+    if (!openAppDirectoryAndLog(arguments))
         return 0;
-    }
-
-    // Without a log file the program still runs; log calls then write nothing.
-    openLog(logFilePath());
-    setLogLevel(0);
-    logInfo(versionLine());
-    logInfo(QStringLiteral("main # %1").arg(arguments.join(QStringLiteral(" # "))));
-
     initMediaLibraries();
+    // Each window decides when the program ends: closing a hidden tool window must not.
+    app.setQuitOnLastWindowClosed(false);
 
     // A logout or kill asks for the same orderly quit as the session manager.
     TerminationWatcher termination;
@@ -61,35 +131,31 @@ int runStartup(MyApplication &app, const QStringList &arguments)
         return 0;
     app.setStyleSheet(applicationStyleSheet());
     app.setWindowIcon(QIcon(QStringLiteral(":/images/favicon_soft.png")));
-    // Stage: login; ending without a logged-in user leaves a do-nothing exit command.
-    if (exitRequested())
+
+    HttpConnection connection;
+    // A termination during the login ends it like closing its window.
+    const QMetaObject::Connection quitLogin =
+            QObject::connect(&app, &MyApplication::queryEndSession, &app, &QCoreApplication::quit);
+    std::unique_ptr<User> user = logIn(arguments, single);
+    QObject::disconnect(quitLogin);
+    if (exitRequested() || !user)
         return 0;
-    // Recording counter, settings (a failed load keeps the defaults), detection rules,
-    // then the user's language.
+
+    // A failed load keeps the defaults.
     auto counter = std::make_unique<Counter>();
-    std::unique_ptr<WindowConfig> settings;
-    if (const User *user = User::current()) {
-        settings = std::make_unique<WindowConfig>(user->paths());
-        settings->load();
-    }
+    auto settings = std::make_unique<WindowConfig>(user->paths());
+    if (const bc_ret loaded = settings->load(); loaded.failed())
+        logWarn(QStringLiteral("Settings not loaded: %1").arg(loaded.details(QStringLiteral(": "))));
+    // Stage: detection manager and its rules.
+    // Stage: the user's own language.
+    // Stage: main window.
+    runRecorderTool(app, single);
 
-    // Stage: main window. Until it exists, the loop runs here: messages from later
-    // starts are logged and queryEndSession() ends the run.
-    QObject::connect(&single, &SingleApplication::messageAvailable, &app, [](const QString &text) {
-        logInfo(QStringLiteral("Message from another instance: %1").arg(text));
-    });
-    QObject::connect(&app, &MyApplication::queryEndSession, &app, &QCoreApplication::quit, Qt::QueuedConnection);
-    app.exec();
-    logInfo(QStringLiteral("Event loop ended"));
-
-    // After the loop: save detection state and settings, destroy the managers,
-    // empty the user's "tmp" directory.
-    if (settings)
-        settings->save();
+    if (const bc_ret saved = settings->save(); saved.failed())
+        logWarn(QStringLiteral("Settings not saved: %1").arg(saved.details(QStringLiteral(": "))));
     settings.reset();
     counter.reset();
-    if (const User *user = User::current())
-        removeTemporaryFiles(user->paths());
+    removeTemporaryFiles(user->paths());
     logInfo(QStringLiteral("Start-up body finished"));
     return 0;
 }

@@ -147,6 +147,7 @@ void RequestRunner::run(int retries, int timeoutSeconds)
         m_timeoutTimer.start(timeoutSeconds * 1000);
     }
     m_retriesLeft = retries;
+    connect(m_request, &HttpPostRequest::cancelRequested, this, &RequestRunner::cancel);
     connect(&m_retryTimer, &QTimer::timeout, this, &RequestRunner::reallyRun);
     reallyRun();
 }
@@ -207,6 +208,14 @@ void RequestRunner::abort()
     finish(errors);
 }
 
+void RequestRunner::cancel()
+{
+    if (m_finished)
+        return;
+    finish(bc_ret(QStringLiteral("RequestRunner::cancel"), -1,
+                  QCoreApplication::translate("RequestRunner", "The request was cancelled.")));
+}
+
 void RequestRunner::close()
 {
     if (m_finished)
@@ -223,7 +232,9 @@ void RequestRunner::finish(const bc_ret &errors)
     m_retryTimer.stop();
     if (m_reply) {
         disconnect(m_reply, &QNetworkReply::finished, this, &RequestRunner::retry);
-        m_reply->abort();
+        // A reply that already ended (waiting for the next attempt) has nothing to abort.
+        if (m_reply->isRunning())
+            m_reply->abort();
     }
     m_request->onFinished(m_reply, errors);
     // The request is a child: it goes with this runner.

@@ -29,8 +29,12 @@ public:
     // Once, when the request is over: errors empty means reply holds the answer;
     // otherwise reply must not be read (it may be null). Emits the result signal.
     virtual void onFinished(QNetworkReply *reply, const bc_ret &errors) = 0;
+    // Ends the request now (the user gave up on it): onFinished follows at once with
+    // "The request was cancelled.".
+    void cancel() { emit cancelRequested(); }
 
 signals:
+    void cancelRequested();
     void uploadProgress(qint64 bytesSent, qint64 bytesTotal);
     void downloadProgress(qint64 bytesReceived, qint64 bytesTotal);
 };
@@ -108,6 +112,7 @@ public:
 
 public slots:
     void abort();
+    void cancel();
     void retry();
     void reallyRun();
 

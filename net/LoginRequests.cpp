@@ -84,7 +84,9 @@ void LoginRequest::onFinished(QNetworkReply *reply, const bc_ret &errors)
         result.add(QString(), 0, refusal);
     const QString username = cookies.value(QStringLiteral("username"));
     if (username.isEmpty()) {
-        result.add(QCoreApplication::translate("LoginRequest", "Internal user name communication error"));
+        // A refusal says why by itself; naming an internal error beside it would mislead.
+        if (result.ok())
+            result.add(QCoreApplication::translate("LoginRequest", "Internal user name communication error"));
         emit replyParsed(result, nullptr);
         return;
     }

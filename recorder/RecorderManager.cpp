@@ -135,14 +135,20 @@ void RecorderManager::goToTop()
     const WindowConfig *settings = WindowConfig::instance();
     if (settings && settings->autoDetection()) {
         hide();
+        raiseAll();
     } else {
-        show();
-        const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-        const QRect available = screen ? screen->availableGeometry() : QRect();
-        // A position saved on a monitor that is gone, or half off the screen.
-        if (!available.contains(frameGeometry()))
-            move(available.right() - kRightMargin, available.top() + kTopMargin);
+        showOnScreen();
     }
+}
+
+void RecorderManager::showOnScreen()
+{
+    show();
+    const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const QRect available = screen ? screen->availableGeometry() : QRect();
+    // A position saved on a monitor that is gone, or half off the screen.
+    if (!available.contains(frameGeometry()))
+        move(available.right() - kRightMargin, available.top() + kTopMargin);
     raiseAll();
 }
 

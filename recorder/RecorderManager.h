@@ -28,6 +28,8 @@ public:
     // At exit: the video worker and the assembling queue stop.
     void stopAll();
     void raiseAll();
+    // Shows the tool whatever the mode, back on the screen when it was saved off it.
+    void showOnScreen();
 
     AVAssembleQueue &assembleQueue() { return m_assembleQueue; }
     VideoRecorderWorker &videoWorker() { return m_videoWorker; }

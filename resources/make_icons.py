@@ -99,3 +99,10 @@ c = Canvas(32, 32)
 c.shape(lambda x, y: (x - 16) ** 2 + (y - 16) ** 2 <= 15 ** 2, (30, 34, 40, 255))
 c.circle(16, 16, 8, RED)
 c.save('images/favicon_soft.png')
+# The login window's logo: the tool's logo, larger, with a wider meter.
+c = Canvas(160, 48)
+c.shape(lambda x, y: 2 <= x <= 158 and 2 <= y <= 46, (30, 34, 40, 255))
+c.circle(24, 24, 13, RED)
+for i, h in enumerate([12, 22, 32, 18, 26, 14, 28, 20, 10, 24, 16, 8]):
+    c.rect(48 + i * 9, 38 - h, 53 + i * 9, 38, GREEN)
+c.save('images/logo_login.png')

@@ -96,7 +96,8 @@ void TestExitCommands::restartStartsTheCommandLine()
                                       .toUtf8()));
     QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
 
-    const QString commandLine = QStringLiteral("\"%1\" reLogin \"two words\"").arg(program);
+    const QString commandLine = RestartCmd::commandLineFor(
+            {program, QStringLiteral("reLogin"), QStringLiteral("two words"), QStringLiteral("say \"hi\"")});
     RestartCmd cmd(commandLine);
     QCOMPARE(cmd.commandText(), commandLine);
     bc_ret errors;
@@ -105,7 +106,7 @@ void TestExitCommands::restartStartsTheCommandLine()
     QVERIFY2(errors.ok(), qPrintable(errors.details(QStringLiteral(", "))));
     QCOMPARE(reason, QStringLiteral("Error while restarting."));
     QTRY_VERIFY(QFile::exists(output));
-    QCOMPARE(readAll(output), QByteArray("reLogin\ntwo words\n"));
+    QCOMPARE(readAll(output), QByteArray("reLogin\ntwo words\nsay \"hi\"\n"));
 }
 
 void TestExitCommands::updateAsksForRightsWhenPossible()

@@ -2,6 +2,7 @@
 #include "JsonReader.h"
 #include "LoginRequests.h"
 #include "Requests.h"
+#include "ServiceProcess.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -20,57 +21,11 @@
 
 namespace {
 
-// Generous: only a hang reaches it.
-constexpr int kPatienceMs = 60000;
+constexpr int kPatienceMs = ServiceProcess::kPatienceMs;
 
-// A running service on a free port it picks itself, with its own data directory.
-struct Service
+// The service, and its database read beside it.
+struct Service : ServiceProcess
 {
-    QTemporaryDir scratch;
-    QString data = scratch.filePath(QStringLiteral("data"));
-    QProcess process;
-    QByteArray output;
-    int port = 0;
-
-    bool start(const QStringList &extra = {})
-    {
-        output.clear();
-        process.setProcessChannelMode(QProcess::MergedChannels);
-        process.start(QStringLiteral(SERVICE),
-                      QStringList{QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--data"), data} + extra);
-        static const QRegularExpression ready(QStringLiteral("Brindlecast service on http://127\\.0\\.0\\.1:(\\d+) "));
-        const QDeadlineTimer deadline(kPatienceMs);
-        while (process.waitForReadyRead(int(qMax<qint64>(1, deadline.remainingTime())))) {
-            output += process.readAll();
-            const QRegularExpressionMatch match = ready.match(QString::fromUtf8(output));
-            if (match.hasMatch()) {
-                port = match.captured(1).toInt();
-                return true;
-            }
-        }
-        return false;
-    }
-    void stop()
-    {
-        process.terminate();
-        if (!process.waitForFinished(kPatienceMs))
-            process.kill();
-        process.waitForFinished(kPatienceMs);
-    }
-    ~Service() { stop(); }
-    QString url(const QString &path) const { return QStringLiteral("http://127.0.0.1:%1%2").arg(port).arg(path); }
-    QString file(const QString &name) const { return QDir(data).filePath(name); }
-    // The most memory the service has held so far, in KiB.
-    qint64 peakMemoryKiB() const
-    {
-        QFile values(QStringLiteral("/proc/%1/status").arg(process.processId()));
-        values.open(QIODevice::ReadOnly);
-        for (const QByteArray &line : values.readAll().split('\n')) {
-            if (line.startsWith("VmHWM:"))
-                return line.mid(6).trimmed().split(' ').first().toLongLong();
-        }
-        return -1;
-    }
     // The first column of the first row of sql, run on the service's database beside it.
     QString sql(const QString &statement) const
     {
@@ -256,11 +211,7 @@ void TestService::programLogsInAndOut()
     Service service;
     QVERIFY(service.start());
     // A user whose password is not ASCII: the service holds the digest of its UTF-8 bytes.
-    QProcess addUser;
-    addUser.start(QStringLiteral(SERVICE), {QStringLiteral("--data"), service.data, QStringLiteral("--add-user"),
-                                            QStringLiteral("zoe@brindlecast.local"), QStringLiteral("pässwörd"),
-                                            QStringLiteral("zoé")});
-    QVERIFY(addUser.waitForFinished(kPatienceMs) && addUser.exitCode() == 0);
+    QVERIFY(service.addUser(QStringLiteral("zoe@brindlecast.local"), QStringLiteral("pässwörd"), QStringLiteral("zoé")));
     qputenv("BRINDLECAST_SERVICE_URL", service.url(QString()).toUtf8());
 
     QCOMPARE(passwordDigest(QStringLiteral("pässwörd")), QStringLiteral("12841e4ba5e37d2fbfc78458c6714ade"));
@@ -274,7 +225,7 @@ void TestService::programLogsInAndOut()
     const Login wrong(QStringLiteral("demo@brindlecast.local"), passwordDigest(QStringLiteral("Demo")));
     QVERIFY(!wrong.info);
     QCOMPARE(wrong.errors.messages(QStringLiteral(": ")),
-             QStringLiteral("Internal user name communication error: Wrong e-mail or password"));
+             QStringLiteral("Wrong e-mail or password"));
     QVERIFY(cookies(service.url(QStringLiteral("/"))).value(QStringLiteral("session")).isEmpty());
 
     const Login demo(QStringLiteral("demo@brindlecast.local"), passwordDigest(QStringLiteral("demo")));

@@ -1,14 +1,121 @@
+#include "AppExit.h"
+#include "HttpConnection.h"
+#include "LoginDialog.h"
 #include "LoginRequests.h"
 #include "PasswordEdit.h"
+#include "Paths.h"
+#include "Resources.h"
+#include "Screenshot.h"
+#include "ServiceProcess.h"
+#include "XmlElement.h"
 
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTcpServer>
 #include <QTest>
+
+#include <functional>
+
+namespace {
+
+constexpr int kPatienceMs = ServiceProcess::kPatienceMs;
+
+// Counts the times a widget was shown.
+class ShowCounter : public QObject
+{
+public:
+    int shown = 0;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show)
+            ++shown;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+// Runs the login stage while steps drive the window from inside its event loop; a
+// failed step closes the window, so that the stage always ends.
+void runWith(LoginDialog &dialog, const std::function<void()> &steps)
+{
+    QTimer::singleShot(0, &dialog, [&dialog, &steps] {
+        steps();
+        if (QTest::currentTestFailed() && dialog.isVisible())
+            dialog.close();
+    });
+    dialog.run();
+}
+
+void rememberLogin(const QString &email, const QString &digest)
+{
+    XmlRootElement document;
+    document.addChild(QStringLiteral("email"), email);
+    document.addChild(QStringLiteral("encodedPassword"), digest);
+    QVERIFY(document.writeToFile(loginConfPath()).ok());
+}
+
+// The children of login.conf's root, by name; "unreadable" when it cannot be read.
+QStringList rememberedFields()
+{
+    XmlRootElement document;
+    if (document.readFromFile(loginConfPath()).failed())
+        return {QStringLiteral("unreadable")};
+    QStringList names;
+    for (const QString &name : {QStringLiteral("email"), QStringLiteral("encodedPassword")}) {
+        if (!document.children(name).isEmpty())
+            names.append(name);
+    }
+    return names;
+}
+
+const QStringList kNoArguments{QStringLiteral("brindlecast")};
+
+} // namespace
 
 class TestLogin : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
     void rememberedPasswordUntilEdited();
+    void rememberedLoginNeedsNoWindow();
+    void reLoginShowsTheFormAndItsErrors();
+    void cancelAndCloseEndTheStage();
+
+private:
+    std::unique_ptr<ServiceProcess> m_service;
+    std::unique_ptr<HttpConnection> m_connection;
+    std::unique_ptr<AppExit> m_appExit;
 };
+
+void TestLogin::initTestCase()
+{
+    // As the program looks, for the screenshot.
+    qApp->setStyleSheet(applicationStyleSheet());
+}
+
+void TestLogin::init()
+{
+    QDir(appDataDir()).removeRecursively();
+    QVERIFY(QDir().mkpath(appDataDir()));
+    m_service = std::make_unique<ServiceProcess>();
+    QVERIFY(m_service->start());
+    qputenv("BRINDLECAST_SERVICE_URL", m_service->url(QString()).toUtf8());
+    m_connection = std::make_unique<HttpConnection>();
+    m_appExit = std::make_unique<AppExit>();
+}
+
+void TestLogin::cleanup()
+{
+    m_appExit.reset();
+    m_connection.reset();
+    m_service.reset();
+}
 
 void TestLogin::rememberedPasswordUntilEdited()
 {
@@ -35,6 +142,123 @@ void TestLogin::rememberedPasswordUntilEdited()
     QCOMPARE(edit.encodedPassword(), QString());
     edit.setText(QStringLiteral("pässwörd"));
     QCOMPARE(edit.encodedPassword(), QStringLiteral("12841e4ba5e37d2fbfc78458c6714ade"));
+}
+
+void TestLogin::rememberedLoginNeedsNoWindow()
+{
+    rememberLogin(QStringLiteral("demo@brindlecast.local"), passwordDigest(QStringLiteral("demo")));
+    LoginDialog dialog(kNoArguments);
+    dialog.setRevealDelay(kPatienceMs);
+    ShowCounter shows;
+    dialog.installEventFilter(&shows);
+    dialog.run();
+
+    QVERIFY(dialog.user());
+    QCOMPARE(shows.shown, 0);
+    QVERIFY(!m_appExit->hasCommand());
+    QCOMPARE(dialog.user()->info()->username, QStringLiteral("demo"));
+    // The user's tree exists, under the program's own directory.
+    const UserPaths &paths = dialog.user()->paths();
+    QCOMPARE(paths.userDir.absolutePath(), QDir(appDataDir()).filePath(QStringLiteral("users/demo")));
+    for (const QDir &dir : {paths.tmp, paths.out, paths.recorded, paths.edited, paths.thumbnail})
+        QVERIFY2(dir.exists(), qPrintable(dir.path()));
+    // What stands for the password is the user's alone.
+    QCOMPARE(rememberedFields(), QStringList({QStringLiteral("email"), QStringLiteral("encodedPassword")}));
+    const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther
+                                      | QFile::WriteOther | QFile::ExeOther;
+    QCOMPARE(QFile::permissions(loginConfPath()) & others, QFile::Permissions());
+    QVERIFY(QFile::permissions(loginConfPath()) & QFile::ReadOwner);
+}
+
+void TestLogin::reLoginShowsTheFormAndItsErrors()
+{
+    rememberLogin(QStringLiteral("demo@brindlecast.local"), passwordDigest(QStringLiteral("demo")));
+    LoginDialog dialog({QStringLiteral("brindlecast"), QStringLiteral("reLogin")});
+    runWith(dialog, [&dialog] {
+        QTRY_VERIFY(dialog.isVisible());
+        QVERIFY(!dialog.isSigningIn());
+        QCOMPARE(dialog.emailEdit()->text(), QStringLiteral("demo@brindlecast.local"));
+        QVERIFY(dialog.passwordEdit()->isUsingStored());
+        QCOMPARE(dialog.passwordEdit()->text().size(), 7);
+        QVERIFY(dialog.passwordEdit()->styleSheet().contains(QStringLiteral("rgb(172, 172, 172)")));
+        dialog.raise();
+        QTRY_VERIFY2(distinctColours(keepScreenshot(QStringLiteral("login-window"), dialog.winId())) > 20,
+                     "the login window is not on the screen");
+
+        // Empty boxes are refused without asking the service.
+        dialog.emailEdit()->clear();
+        QTest::mouseClick(dialog.signinButton(), Qt::LeftButton);
+        QCOMPARE(dialog.errorLabel()->text(), QStringLiteral("Email empty"));
+        QVERIFY(!dialog.isSigningIn() && dialog.signinButton()->isEnabled());
+        QTest::keyClicks(dialog.emailEdit(), QStringLiteral("demo@brindlecast.local"));
+        dialog.passwordEdit()->selectAll();
+        QTest::keyClick(dialog.passwordEdit(), Qt::Key_Delete);
+        QTest::mouseClick(dialog.signinButton(), Qt::LeftButton);
+        QCOMPARE(dialog.errorLabel()->text(), QStringLiteral("Password empty"));
+
+        // The service's refusal, in its own words.
+        QTest::keyClicks(dialog.passwordEdit(), QStringLiteral("Demo"));
+        QTest::mouseClick(dialog.signinButton(), Qt::LeftButton);
+        QVERIFY(dialog.isSigningIn() && !dialog.signinButton()->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog.isSigningIn(), kPatienceMs);
+        QCOMPARE(dialog.errorLabel()->text(), QStringLiteral("Wrong e-mail or password"));
+        QVERIFY(dialog.isVisible() && dialog.signinButton()->isEnabled());
+
+        // Nothing remembered this time.
+        dialog.rememberEmailBox()->setChecked(false);
+        dialog.rememberPasswordBox()->setChecked(false);
+        dialog.passwordEdit()->selectAll();
+        QTest::keyClicks(dialog.passwordEdit(), QStringLiteral("demo"));
+        QTest::mouseClick(dialog.signinButton(), Qt::LeftButton);
+    });
+    QVERIFY(dialog.user());
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(rememberedFields(), QStringList());
+
+    // The next start shows an empty form and waits for the user.
+    LoginDialog next(kNoArguments);
+    runWith(next, [&next] {
+        QTRY_VERIFY(next.isVisible());
+        QVERIFY(!next.isSigningIn());
+        QCOMPARE(next.emailEdit()->text(), QString());
+        QCOMPARE(next.passwordEdit()->text(), QString());
+        next.close();
+    });
+    QVERIFY(!next.user());
+    QVERIFY(m_appExit->hasCommand());
+}
+
+void TestLogin::cancelAndCloseEndTheStage()
+{
+    // A service that is not there: the login retries until the user gives up.
+    QTcpServer closed;
+    QVERIFY(closed.listen(QHostAddress::LocalHost));
+    qputenv("BRINDLECAST_SERVICE_URL", QStringLiteral("http://127.0.0.1:%1").arg(closed.serverPort()).toUtf8());
+    closed.close();
+    rememberLogin(QStringLiteral("demo@brindlecast.local"), passwordDigest(QStringLiteral("demo")));
+
+    LoginDialog dialog(kNoArguments);
+    dialog.setRevealDelay(0);
+    runWith(dialog, [&dialog] {
+        // A login that does not end soon shows its progress, and can be cancelled.
+        QTRY_VERIFY(dialog.isVisible());
+        QVERIFY(dialog.isSigningIn());
+        QVERIFY(dialog.cancelButton()->isVisible() && !dialog.signinButton()->isEnabled());
+        QTest::mouseClick(dialog.cancelButton(), Qt::LeftButton);
+        QVERIFY(!dialog.isSigningIn());
+        QCOMPARE(dialog.errorLabel()->text(), QStringLiteral("The request was cancelled."));
+        QVERIFY(dialog.signinButton()->isEnabled() && !dialog.cancelButton()->isVisible());
+
+        // Closing the window while signing in gives up too, without showing it again.
+        QTest::mouseClick(dialog.signinButton(), Qt::LeftButton);
+        QVERIFY(dialog.isSigningIn());
+        dialog.close();
+        QVERIFY(!dialog.isSigningIn());
+    });
+    QVERIFY(!dialog.user());
+    QVERIFY(!dialog.isVisible());
+    QVERIFY(m_appExit->hasCommand());
+    QVERIFY(!QDir(appDataDir()).exists(QStringLiteral("users")));
 }
 
 QTEST_MAIN(TestLogin)

@@ -1,0 +1,205 @@
+#include "DesktopWindows.h"
+#include "Screenshot.h"
+#include "ServiceProcess.h"
+#include "SingleApplication.h"
+#include "XmlElement.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// A private HOME and runtime directory that several program starts share.
+struct Session
+{
+    QTemporaryDir home;
+    QTemporaryDir runtime;
+
+    QProcessEnvironment environment() const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), home.path());
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+        return env;
+    }
+    QString logPath() const { return home.filePath(QStringLiteral("Brindlecast/log.txt")); }
+    QString log() const
+    {
+        QFile file(logPath());
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+    QString path(const QString &relative) const { return home.filePath(QStringLiteral("Brindlecast/") + relative); }
+    // The program finds the service here; by default no service answers.
+    QString serviceUrl = QStringLiteral("http://127.0.0.1:1");
+};
+
+std::unique_ptr<QProcess> startProgram(const Session &session)
+{
+    auto process = std::make_unique<QProcess>();
+    QProcessEnvironment env = session.environment();
+    env.insert(QStringLiteral("BRINDLECAST_SERVICE_URL"), session.serviceUrl);
+    process->setProcessEnvironment(env);
+    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    process->start(QStringLiteral(BRINDLECAST_BINARY), QStringList{});
+    return process;
+}
+
+// The remembered login of the demo user, as an earlier run left it.
+bool rememberDemo(const Session &session)
+{
+    XmlRootElement document;
+    document.addChild(QStringLiteral("email"), QStringLiteral("demo@brindlecast.local"));
+    document.addChild(QStringLiteral("encodedPassword"),
+                      QString::fromLatin1(QCryptographicHash::hash("demo", QCryptographicHash::Md5).toHex()));
+    return QDir().mkpath(session.path(QString())) && document.writeToFile(session.path(QStringLiteral("login.conf"))).ok();
+}
+
+// A window the process shows on the screen; 0 while there is none.
+WindowId shownWindowOf(const QProcess &process)
+{
+    for (WindowId window : desktop::topLevelWindows()) {
+        if (desktop::windowProcessId(window) == process.processId() && desktop::isWindowVisible(window))
+            return window;
+    }
+    return 0;
+}
+
+bool endsWithCode0(QProcess &process)
+{
+    return process.waitForFinished(ServiceProcess::kPatienceMs) && process.exitStatus() == QProcess::NormalExit
+           && process.exitCode() == 0;
+}
+
+} // namespace
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+private slots:
+    void secondObjectDeliversAnyText();
+    void notRunningSendsNothing();
+    void cancelledLoginEndsQuietly();
+    void loggedInUntilTerminated();
+    void staleLockOfKilledProgram();
+};
+
+void TestStartup::secondObjectDeliversAnyText()
+{
+    const QString key = QStringLiteral("test-key-%1").arg(QCoreApplication::applicationPid());
+    SingleApplication first(key);
+    QVERIFY(!first.isRunning());
+    QSignalSpy received(&first, &SingleApplication::messageAvailable);
+
+    SingleApplication second(key);
+    QVERIFY(second.isRunning());
+    QVERIFY(second.sendMessage(QStringLiteral("bring to front é")));
+    QVERIFY(received.wait(5000));
+    QCOMPARE(received.first().first().toString(), QStringLiteral("bring to front é"));
+
+    // The socket is not reachable by other users.
+    const QFile::Permissions perms = QFileInfo(SingleApplication::serverPath(key)).permissions();
+    QVERIFY(!(perms & (QFile::ReadOther | QFile::WriteOther | QFile::ReadGroup | QFile::WriteGroup)));
+}
+
+void TestStartup::notRunningSendsNothing()
+{
+    SingleApplication only(QStringLiteral("test-alone-%1").arg(QCoreApplication::applicationPid()));
+    QVERIFY(!only.isRunning());
+    QVERIFY(!only.sendMessage(QStringLiteral("activate")));
+}
+
+void TestStartup::cancelledLoginEndsQuietly()
+{
+    Session session;
+    auto program = startProgram(session);
+    // Nothing remembered: the login window waits for the user.
+    QTRY_VERIFY_WITH_TIMEOUT(shownWindowOf(*program) != 0, ServiceProcess::kPatienceMs);
+    // The first record of a run is its version line.
+    QVERIFY2(session.log().section(QStringLiteral("\r\n"), 0, 0).contains(QStringLiteral(
+                     "[INFO]  Brindlecast_VERSION_STRING: 1.3.4; revision: 2936; server: ")),
+             qPrintable(session.log()));
+
+    // Ending the session (SIGTERM) gives up the login like closing its window.
+    program->terminate();
+    QVERIFY(endsWithCode0(*program));
+    QVERIFY(session.log().contains(QStringLiteral("Login window closed without a login")));
+    QVERIFY(!session.log().contains(QStringLiteral("Recorder tool shown")));
+    QVERIFY(!QFileInfo::exists(session.path(QStringLiteral("users"))));
+}
+
+void TestStartup::loggedInUntilTerminated()
+{
+    ServiceProcess service;
+    QVERIFY(service.start());
+    Session session;
+    session.serviceUrl = service.url(QString());
+    QVERIFY(rememberDemo(session));
+    // Segments left by an earlier run, and a folder that is not the program's to delete.
+    QVERIFY(QDir().mkpath(session.path(QStringLiteral("users/demo/tmp/kept"))));
+    QFile stale(session.path(QStringLiteral("users/demo/tmp/0123.avi")));
+    QVERIFY(stale.open(QIODevice::WriteOnly));
+    stale.close();
+
+    auto first = startProgram(session);
+    QTRY_VERIFY_WITH_TIMEOUT(session.log().contains(QStringLiteral("Recorder tool shown")), ServiceProcess::kPatienceMs);
+    for (const QString &dir : {QStringLiteral("out"), QStringLiteral("out/recorded"), QStringLiteral("out/edited")})
+        QVERIFY2(QFileInfo(session.path(QStringLiteral("users/demo/") + dir)).isDir(), qPrintable(dir));
+    WindowId tool = 0;
+    QTRY_VERIFY_WITH_TIMEOUT((tool = shownWindowOf(*first)) != 0, ServiceProcess::kPatienceMs);
+    QTRY_VERIFY2(distinctColours(keepScreenshot(QStringLiteral("recorder-tool"), tool)) > 10,
+                 "the recorder tool is not on the screen");
+
+    // A second start hands its message to the first and ends; the tool stays.
+    auto second = startProgram(session);
+    QVERIFY(endsWithCode0(*second));
+    QTRY_VERIFY_WITH_TIMEOUT(session.log().contains(QStringLiteral("Message from another instance: activate")),
+                             ServiceProcess::kPatienceMs);
+    QCOMPARE(session.log().count(QStringLiteral("VERSION_STRING")), 1);
+    QCOMPARE(first->state(), QProcess::Running);
+    QVERIFY(desktop::isWindowVisible(tool));
+
+    // SIGTERM (a logout or kill) runs the orderly end: settings saved, segments gone.
+    first->terminate();
+    QVERIFY(endsWithCode0(*first));
+    QVERIFY(session.log().contains(QStringLiteral("Start-up body finished")));
+    QVERIFY(QFileInfo::exists(session.path(QStringLiteral("users/demo/window.conf"))));
+    QVERIFY(!QFileInfo::exists(stale.fileName()));
+    QVERIFY(QFileInfo(session.path(QStringLiteral("users/demo/tmp/kept"))).isDir());
+}
+
+void TestStartup::staleLockOfKilledProgram()
+{
+    Session session;
+    auto crashed = startProgram(session);
+    QTRY_VERIFY_WITH_TIMEOUT(session.log().contains(QStringLiteral("main # ")), 20000);
+    crashed->kill();
+    QVERIFY(crashed->waitForFinished(10000));
+    QCOMPARE(crashed->exitStatus(), QProcess::CrashExit);
+    // The killed program left its lock file and socket behind.
+    const QString key = QLatin1String(SingleApplication::kInstanceKey);
+    QVERIFY(QFile::exists(session.runtime.filePath(key + QStringLiteral(".lock"))));
+    QVERIFY(QFileInfo::exists(session.runtime.filePath(key)));
+
+    // The next start takes over the lock and the socket left behind.
+    auto next = startProgram(session);
+    QTRY_COMPARE_WITH_TIMEOUT(session.log().count(QStringLiteral("VERSION_STRING")), 2, 20000);
+    QTest::qWait(300);
+    QCOMPARE(next->state(), QProcess::Running);
+
+    auto third = startProgram(session);
+    QVERIFY(third->waitForFinished(10000));
+    QCOMPARE(third->exitCode(), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(session.log().contains(QStringLiteral("Message from another instance: activate")), 10000);
+
+    next->terminate();
+    QVERIFY(next->waitForFinished(10000));
+    QCOMPARE(next->exitCode(), 0);
+}
+
+QTEST_MAIN(TestStartup)
+#include "tst_startup.moc"
