@@ -24,6 +24,8 @@ QFrame *rule(const QString &name, QFrame::Shape shape, QWidget *parent)
 
 RecorderManager::RecorderManager(QWidget *parent)
     : QFrame(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+    , m_regionObserver(kFollowPeriod)
+    , m_monitorObserver(kFollowPeriod)
 {
     setObjectName(QStringLiteral("RecorderManager"));
     setAttribute(Qt::WA_AlwaysShowToolTips);
@@ -87,6 +89,10 @@ RecorderManager::RecorderManager(QWidget *parent)
         connect(app, &MyApplication::displayChanged, this, &RecorderManager::goToTop);
     }
     connect(m_btnClose, &QAbstractButton::clicked, this, &QWidget::close);
+    connect(m_btnRegionSniper, &QAbstractButton::clicked, this, &RecorderManager::runRegionSniper);
+    connect(m_btnMonitorSniper, &QAbstractButton::clicked, this, &RecorderManager::runMonitorSniper);
+    // Following a window by hand comes with window tracking.
+    m_btnWindowSniper->setEnabled(false);
     if (WindowConfig *settings = WindowConfig::instance())
         connect(settings, &WindowConfig::autoDetectionChanged, this, &RecorderManager::goToTop);
 }
@@ -101,8 +107,6 @@ QPushButton *RecorderManager::sniperButton(const QString &name, const QString &t
     auto *button = new QPushButton(parent);
     button->setObjectName(name);
     button->setToolTip(toolTip);
-    // Disabled until the window, region and monitor selection tools exist.
-    button->setEnabled(false);
     return button;
 }
 
@@ -120,6 +124,9 @@ void RecorderManager::savePosition()
 
 void RecorderManager::stopAll()
 {
+    // The recordings first: they hand their last frames to the worker and the queue.
+    m_regionObserver.stopAll();
+    m_monitorObserver.stopAll();
     if (m_videoWorker.isRunning())
         m_videoWorker.stop();
     m_assembleQueue.shutdown();
@@ -128,6 +135,34 @@ void RecorderManager::stopAll()
 void RecorderManager::raiseAll()
 {
     raise();
+    m_regionObserver.raiseAll();
+    m_monitorObserver.raiseAll();
+}
+
+void RecorderManager::runRegionSniper()
+{
+    runSniper(new RegionSniper);
+}
+
+void RecorderManager::runMonitorSniper()
+{
+    runSniper(new MonitorSniper);
+}
+
+void RecorderManager::runSniper(AbstractSniper *sniper)
+{
+    connect(sniper, &AbstractSniper::result, this, &RecorderManager::onSniperResult);
+    connect(sniper, &AbstractSniper::result, sniper, &QObject::deleteLater);
+    emit sniperStarted(sniper);
+    sniper->start();
+}
+
+void RecorderManager::onSniperResult(const TargetSptr &target)
+{
+    if (const auto region = std::dynamic_pointer_cast<RegionTarget>(target))
+        m_regionObserver.follow(region->geometry());
+    else if (const auto monitor = std::dynamic_pointer_cast<MonitorTarget>(target))
+        m_monitorObserver.follow(monitor);
 }
 
 void RecorderManager::goToTop()

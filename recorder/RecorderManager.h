@@ -1,6 +1,8 @@
 #pragma once
 
 #include "AVAssembler.h"
+#include "Observers.h"
+#include "Snipers.h"
 #include "RecorderControls.h"
 #include "Target.h"
 #include "VideoRecorder.h"
@@ -18,6 +20,8 @@ class RecorderManager : public QFrame
 public:
     static constexpr int kRightMargin = 179;
     static constexpr int kTopMargin = 100;
+    // How often followers look where their window went, and how long they glide.
+    static constexpr int kFollowPeriod = 400;
 
     explicit RecorderManager(QWidget *parent = nullptr);
     ~RecorderManager() override;
@@ -33,13 +37,23 @@ public:
 
     AVAssembleQueue &assembleQueue() { return m_assembleQueue; }
     VideoRecorderWorker &videoWorker() { return m_videoWorker; }
+    RegionObserver &regionObserver() { return m_regionObserver; }
+    MonitorObserver &monitorObserver() { return m_monitorObserver; }
+
+signals:
+    // A sniper was started (tests drive it).
+    void sniperStarted(AbstractSniper *sniper);
 
 public slots:
     void goToTop();
     void shift(const QPoint &diff);
+    void runRegionSniper();
+    void runMonitorSniper();
+    void onSniperResult(const TargetSptr &target);
 
 private:
     QPushButton *sniperButton(const QString &name, const QString &toolTip, QWidget *parent);
+    void runSniper(AbstractSniper *sniper);
 
     AVAssembleQueue m_assembleQueue;
     VideoRecorderWorker m_videoWorker;
@@ -53,4 +67,6 @@ private:
     QPushButton *m_btnWindowSniper;
     QPushButton *m_btnRegionSniper;
     QPushButton *m_btnMonitorSniper;
+    RegionObserver m_regionObserver;
+    MonitorObserver m_monitorObserver;
 };

@@ -1,8 +1,12 @@
 #include "DesktopWindows.h"
+#include "Follower.h"
 #include "FrameDecoder.h"
+#include "MediaProbe.h"
 #include "PulseSession.h"
 #include "RecorderManager.h"
 #include "RecorderWidget.h"
+#include "Screenshot.h"
+#include "Snipers.h"
 #include "Resources.h"
 #include "User.h"
 #include "WindowConfig.h"
@@ -35,6 +39,9 @@ private slots:
     void toolWindowOnTheDesktop();
     void recordSaveAndStop();
     void failedStartShowsTheError();
+    void followerPlacement();
+    void snipersReportOnce();
+    void regionRecordedByHand();
     void cleanupTestCase();
 
 private:
@@ -202,6 +209,132 @@ void TestRecorderUi::failedStartShowsTheError()
     QCOMPARE(box->windowTitle(), QStringLiteral("Recording error"));
     QVERIFY(box->text().startsWith(QStringLiteral("Error while recording")));
     box->close();
+}
+
+void TestRecorderUi::followerPlacement()
+{
+    const QRect screen(0, 20, 1920, 1060);
+    const QSize size(200, 30);
+    // Centred on a wider table's top edge, just above it.
+    QCOMPARE(followerPosition(QRect(100, 200, 600, 400), size, Follower::kNotSet, Follower::kNotSet, screen),
+             QPoint(300, 170));
+    // Dragged far right, it stops where its right edge meets the table's.
+    QCOMPARE(followerPosition(QRect(100, 200, 600, 400), size, 1000, Follower::kNotSet, screen), QPoint(500, 170));
+    QCOMPARE(followerPosition(QRect(100, 200, 600, 400), size, -50, 0, screen), QPoint(100, 200));
+    // A table at the top of the screen pushes it down into the available area; one
+    // half off the right edge keeps it on the screen.
+    QCOMPARE(followerPosition(QRect(100, 0, 600, 400), size, Follower::kNotSet, Follower::kNotSet, screen),
+             QPoint(300, 20));
+    QCOMPARE(followerPosition(QRect(1800, 500, 600, 400), size, 500, Follower::kNotSet, screen), QPoint(1720, 470));
+}
+
+void TestRecorderUi::snipersReportOnce()
+{
+    // Dragged either way, the same region.
+    const QRect region(QPoint(100, 80), QPoint(400, 300));
+    for (const bool upwards : {true, false}) {
+        RegionSniper sniper;
+        QSignalSpy result(&sniper, &AbstractSniper::result);
+        sniper.start();
+        QVERIFY(QTest::qWaitForWindowExposed(&sniper));
+        const QPoint from = sniper.mapFromGlobal(upwards ? region.bottomRight() : region.topLeft());
+        const QPoint to = sniper.mapFromGlobal(upwards ? region.topLeft() : region.bottomRight());
+        QTest::mousePress(&sniper, Qt::LeftButton, {}, from);
+        QTest::mouseMove(&sniper, (from + to) / 2);
+        QTest::mouseRelease(&sniper, Qt::LeftButton, {}, to);
+        QCOMPARE(result.size(), 1);
+        const auto shot = std::dynamic_pointer_cast<RegionTarget>(result.first().first().value<TargetSptr>());
+        QVERIFY(shot);
+        QCOMPARE(shot->geometry(), region);
+        QVERIFY(!sniper.isVisible());
+    }
+
+    // A click, a right click and Escape choose nothing, once.
+    for (int way = 0; way < 3; ++way) {
+        RegionSniper sniper;
+        QSignalSpy result(&sniper, &AbstractSniper::result);
+        sniper.start();
+        QVERIFY(QTest::qWaitForWindowExposed(&sniper));
+        const QPoint at = sniper.mapFromGlobal(QPoint(200, 200));
+        if (way == 0)
+            QTest::mouseClick(&sniper, Qt::LeftButton, {}, at);
+        else if (way == 1)
+            QTest::mouseClick(&sniper, Qt::RightButton, {}, at);
+        else
+            QTest::keyClick(&sniper, Qt::Key_Escape);
+        sniper.close();
+        QCOMPARE(result.size(), 1);
+        QVERIFY2(!result.first().first().value<TargetSptr>(), qPrintable(QString::number(way)));
+    }
+
+    // The monitor under the mouse.
+    MonitorSniper sniper;
+    QSignalSpy result(&sniper, &AbstractSniper::result);
+    sniper.start();
+    QVERIFY(QTest::qWaitForWindowExposed(&sniper));
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const QPoint inside = sniper.mapFromGlobal(screen->geometry().center());
+    QTest::mouseMove(&sniper, inside);
+    QTest::mouseClick(&sniper, Qt::LeftButton, {}, inside);
+    QCOMPARE(result.size(), 1);
+    const auto monitor = std::dynamic_pointer_cast<MonitorTarget>(result.first().first().value<TargetSptr>());
+    QVERIFY(monitor);
+    QCOMPARE(monitor->name(), screen->name());
+    QCOMPARE(monitor->geometry(), screen->geometry());
+}
+
+void TestRecorderUi::regionRecordedByHand()
+{
+    TestWindow table(QStringLiteral("table"), QRect(300, 300, 480, 300), 0x2a7a3a);
+    QVERIFY(table.waitShown());
+    RecorderManager manager;
+    manager.showOnScreen();
+    QVERIFY(QTest::qWaitForWindowExposed(&manager));
+    QPointer<AbstractSniper> sniper;
+    connect(&manager, &RecorderManager::sniperStarted, this, [&sniper](AbstractSniper *s) { sniper = s; });
+    QStringList saved;
+    connect(&manager.assembleQueue(), &AVAssembleQueue::createDisplayHandler, this, [&saved](const AVAssemblerSptr &a) {
+        connect(a.get(), &AVAssembler::buildFinished, qApp,
+                [&saved](const bc_ret &result, const QString &file) { saved.append(result.ok() ? file : QString()); });
+    });
+
+    // The tool's region button, and a region dragged over the table.
+    auto *button = manager.findChild<QPushButton *>(QStringLiteral("btnRegionSniper"));
+    QVERIFY(button && button->isEnabled());
+    QTest::mouseClick(button, Qt::LeftButton);
+    QVERIFY(sniper);
+    QVERIFY(QTest::qWaitForWindowExposed(sniper));
+    const QRect region(QPoint(310, 320), QPoint(709, 519));
+    QTest::mousePress(sniper, Qt::LeftButton, {}, sniper->mapFromGlobal(region.topLeft()));
+    QTest::mouseRelease(sniper, Qt::LeftButton, {}, sniper->mapFromGlobal(region.bottomRight()));
+    QTRY_VERIFY(sniper.isNull());
+
+    // A floating recorder above the region, recording at once.
+    QCOMPARE(manager.regionObserver().followers().size(), 1);
+    QPointer<RegionFollower> follower = manager.regionObserver().followers().first();
+    QVERIFY(QTest::qWaitForWindowExposed(follower));
+    QVERIFY(follower->recorder() && follower->recorder()->session());
+    QTRY_COMPARE(follower->frameGeometry().bottom(), region.top() - 1);
+    QVERIFY(follower->geometry().left() >= region.left() && follower->geometry().right() <= region.right());
+    keepScreenshot(QStringLiteral("region-follower"), WId(follower->winId()));
+
+    // Save puts the recording into the user's recorded directory.
+    QTRY_VERIFY_WITH_TIMEOUT(follower->recorder()->timeWatcher()->text() != QStringLiteral("00:00:00"), 10000);
+    QTest::mouseClick(follower->recorder()->saveButton(), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(saved.size(), 1, 20000);
+    QCOMPARE(QFileInfo(saved.first()).absolutePath(), m_user->paths().recorded.absolutePath());
+    const VideoProbe video = probeVideo(saved.first(), 1);
+    QVERIFY(video.ok);
+    QCOMPARE(QSize(video.width, video.height), region.size());
+    QVERIFY(!video.frames.isEmpty());
+    // The table's colour, not what lay above it.
+    const QColor middle = video.frames.first().pixelColor(video.width / 2, video.height / 2);
+    QVERIFY2(qAbs(middle.green() - 0x7a) < 24 && qAbs(middle.red() - 0x2a) < 24, qPrintable(middle.name()));
+
+    // Close stops the recording and removes the follower.
+    QTest::mouseClick(follower->findChild<QPushButton *>(QStringLiteral("btnClose")), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(follower.isNull(), 10000);
+    QVERIFY(manager.regionObserver().followers().isEmpty());
 }
 
 BC_XSESSION_TEST_MAIN(TestRecorderUi)

@@ -1,0 +1,127 @@
+#pragma once
+
+#include "AVAssembler.h"
+#include "RecorderControls.h"
+#include "Target.h"
+
+#include <QFrame>
+#include <QPropertyAnimation>
+#include <QStackedWidget>
+
+class QCheckBox;
+class QPushButton;
+class RecorderWidget;
+
+// The frame drawn over what a follower records while the mouse is on its record or
+// pause button, so the user sees which table the button belongs to.
+class Recaller : public QFrame
+{
+    Q_OBJECT
+public:
+    explicit Recaller(QWidget *parent = nullptr);
+
+private:
+    QFrame *m_coverageFrame;
+    QFrame *m_coverage;
+};
+
+// Where a follower of size `size` goes for a followee at `followee`: at the offsets
+// from its top-left corner (kNotSet: centred, just above the top edge), never beyond
+// the followee's left and right edges, and inside `available` (the screen's area
+// without task bars).
+QPoint followerPosition(const QRect &followee, const QSize &size, int xOffset, int yOffset, const QRect &available);
+
+// The small floating window that carries a recorder and stays glued to what it
+// records: a table window, a screen region or a monitor.
+class Follower : public QFrame
+{
+    Q_OBJECT
+public:
+    // An offset that has not been set.
+    static constexpr int kNotSet = 2147483647;
+
+    Follower(const TargetSptr &target, int period, QWidget *parent = nullptr);
+    ~Follower() override;
+
+    TargetSptr target() const { return m_target; }
+    RecorderWidget *recorder() const { return m_recorder; }
+    // Puts content into the follower and shows it at its place.
+    void showContent(QWidget *content);
+    // Makes the recorder (once) and starts recording when autoStart is set.
+    void initRecorder(const ConstDetectionSptr &detection, bool autoStart);
+    // At exit: ends the recording at once, without saving.
+    void abort();
+    // Where the follower goes now, from the followee's last rectangle.
+    QPoint computedPosition() const;
+
+public slots:
+    void stop(bool save);
+    void stop();
+    void follow();
+    // Each kind tells its observer to drop it.
+    virtual void unregister() = 0;
+    void shift(const QPoint &diff);
+    void dock(bool dockedInside);
+    void highlight();
+    void unhighlight();
+    void onDisplayChanged();
+    void transpare(bool transparent);
+
+protected:
+    void enterEvent(QEnterEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildForm();
+    void moveToPlace();
+
+    TargetSptr m_target;
+    QFrame *m_frmFollower;
+    QPushButton *m_btnLogo;
+    QStackedWidget *m_stkRecorder;
+    QPushButton *m_btnClose;
+    QCheckBox *m_chkDock;
+    DraggableButton *m_btnDrag;
+    Recaller *m_recaller;
+    QPropertyAnimation m_animation;
+    QRect m_followee;
+    int m_xOffset = kNotSet;
+    int m_yOffset = kNotSet;
+    RecorderWidget *m_recorder = nullptr;
+};
+
+// Follows a region chosen by hand; kept above other windows.
+class RegionFollower : public Follower
+{
+    Q_OBJECT
+public:
+    RegionFollower(const std::shared_ptr<RegionTarget> &target, int period, QWidget *parent = nullptr);
+
+signals:
+    void unregister(RegionFollower *follower);
+
+public slots:
+    void unregister() override;
+};
+
+// A monitor's id: the name the desktop gives the screen.
+using MId = QString;
+
+// Follows a monitor chosen by hand; kept above other windows.
+class MonitorFollower : public Follower
+{
+    Q_OBJECT
+public:
+    MonitorFollower(const std::shared_ptr<MonitorTarget> &target, int period, QWidget *parent = nullptr);
+    MId monitor() const { return m_monitor; }
+
+signals:
+    void unregister(const MId &mid);
+
+public slots:
+    void unregister() override;
+
+private:
+    MId m_monitor;
+};

@@ -1,0 +1,105 @@
+#pragma once
+
+#include "Target.h"
+
+#include <QFrame>
+#include <QPixmap>
+#include <QWidget>
+
+// A frame drawn over the desktop that lets mouse presses through to the sniper.
+class MouselessFrame : public QFrame
+{
+    Q_OBJECT
+public:
+    explicit MouselessFrame(QWidget *parent = nullptr);
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+};
+
+// Lets the user point at what to record: covers the whole desktop with a dimmed
+// picture of it, highlights the selection, and reports the choice once, when it
+// closes (an empty target when the user cancelled: right click or Escape).
+class AbstractSniper : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit AbstractSniper(QWidget *parent = nullptr);
+    // Covers the desktop and begins.
+    virtual void start();
+    TargetSptr selection() const { return m_selection; }
+
+signals:
+    void result(const TargetSptr &shot);
+
+public slots:
+    void fire();
+
+protected:
+    void setSelection(const TargetSptr &target);
+    // The selection's rectangle in this widget's coordinates.
+    QRect selectionRect() const;
+    void paintEvent(QPaintEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    TargetSptr m_selection;
+    TargetSptr m_shot;
+    bool m_reported = false;
+    // What the desktop showed when the sniper started: drawn beneath the dimming, so
+    // that the choice is made on the real picture with or without a compositor.
+    QPixmap m_desktop;
+    MouselessFrame *m_coverageFrame;
+    MouselessFrame *m_coverage;
+};
+
+// A sniper with a cross-hair at the mouse in place of the cursor.
+class FromDesktopSniper : public AbstractSniper
+{
+    Q_OBJECT
+public:
+    explicit FromDesktopSniper(QWidget *parent = nullptr);
+
+protected:
+    void mouseMoveEvent(QMouseEvent *event) override;
+
+private:
+    MouselessFrame *m_hLine;
+    MouselessFrame *m_vLine;
+};
+
+// The rectangle dragged with the left button, whichever way it is dragged.
+class RegionSniper : public FromDesktopSniper
+{
+    Q_OBJECT
+public:
+    // Smaller regions are taken for a click: nothing is chosen.
+    static constexpr int kMinimumSide = 16;
+    using FromDesktopSniper::FromDesktopSniper;
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    bool m_dragging = false;
+    QPoint m_anchor;
+};
+
+// The monitor under the mouse; a left click takes it.
+class MonitorSniper : public AbstractSniper
+{
+    Q_OBJECT
+public:
+    explicit MonitorSniper(QWidget *parent = nullptr);
+    void start() override;
+
+protected:
+    void mouseMoveEvent(QMouseEvent *event) override;
+
+private:
+    void selectAt(const QPoint &global);
+};
