@@ -17,6 +17,7 @@
 
 #include <QDir>
 #include <QEvent>
+#include <QFileInfo>
 #include <QIcon>
 #include <QMessageBox>
 
@@ -30,6 +31,13 @@ bool exitRequested()
     return AppExit::instance() && AppExit::instance()->hasCommand();
 }
 
+// Ends the event loop now. Not quit(): that first asks every window to close, and a
+// floating recorder refuses, which would cancel the end.
+void endEventLoop()
+{
+    QCoreApplication::exit(0);
+}
+
 // Ends the event loop when the watched window is closed by the user.
 class QuitOnClose : public QObject
 {
@@ -40,7 +48,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (event->type() == QEvent::Close)
-            QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(QCoreApplication::instance(), &endEventLoop, Qt::QueuedConnection);
         return QObject::eventFilter(watched, event);
     }
 };
@@ -96,7 +104,7 @@ void runRecorderTool(MyApplication &app, SingleApplication &single)
         tool.showOnScreen();
     });
     QObject::connect(&app, &MyApplication::mainWindow, &tool, &RecorderManager::showOnScreen);
-    QObject::connect(&app, &MyApplication::queryEndSession, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    QObject::connect(&app, &MyApplication::queryEndSession, &app, &endEventLoop, Qt::QueuedConnection);
     tool.showOnScreen();
     logInfo(QStringLiteral("Recorder tool shown"));
     app.exec();
@@ -135,7 +143,7 @@ int runStartup(MyApplication &app, const QStringList &arguments)
     HttpConnection connection;
     // A termination during the login ends it like closing its window.
     const QMetaObject::Connection quitLogin =
-            QObject::connect(&app, &MyApplication::queryEndSession, &app, &QCoreApplication::quit);
+            QObject::connect(&app, &MyApplication::queryEndSession, &app, &endEventLoop);
     std::unique_ptr<User> user = logIn(arguments, single);
     QObject::disconnect(quitLogin);
     if (exitRequested() || !user)
@@ -144,7 +152,9 @@ int runStartup(MyApplication &app, const QStringList &arguments)
     // A failed load keeps the defaults.
     auto counter = std::make_unique<Counter>();
     auto settings = std::make_unique<WindowConfig>(user->paths());
-    if (const bc_ret loaded = settings->load(); loaded.failed())
+    if (!QFileInfo::exists(user->paths().windowFile))
+        logInfo(QStringLiteral("No settings saved yet: the defaults apply"));
+    else if (const bc_ret loaded = settings->load(); loaded.failed())
         logWarn(QStringLiteral("Settings not loaded: %1").arg(loaded.details(QStringLiteral(": "))));
     // Stage: detection manager and its rules.
     // Stage: the user's own language.

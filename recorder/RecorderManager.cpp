@@ -181,9 +181,10 @@ void RecorderManager::showOnScreen()
     show();
     const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     const QRect available = screen ? screen->availableGeometry() : QRect();
-    // A position saved on a monitor that is gone, or half off the screen.
+    // A position saved on a monitor that is gone, or half off the screen; a tool wider
+    // than the margin still ends at the screen's right edge.
     if (!available.contains(frameGeometry()))
-        move(available.right() - kRightMargin, available.top() + kTopMargin);
+        move(available.right() - qMax(kRightMargin, frameGeometry().width() - 1), available.top() + kTopMargin);
     raiseAll();
 }
 

@@ -191,8 +191,9 @@ void LoginDialog::loadLogin()
         m_txtEmail->setText(root.childString(QStringLiteral("email")));
         m_chkRememberEmail->setChecked(true);
     }
-    if (!root.children(QStringLiteral("encodedPassword")).isEmpty()) {
-        m_txtPassword->setEncodedPassword(root.childString(QStringLiteral("encodedPassword")));
+    // An empty digest would show bullets standing for no password at all.
+    if (const QString digest = root.childString(QStringLiteral("encodedPassword")); !digest.isEmpty()) {
+        m_txtPassword->setEncodedPassword(digest);
         m_chkRememberPassword->setChecked(true);
     }
 }
@@ -296,7 +297,7 @@ void LoginDialog::onLogInDone(const bc_ret &errors, const UserInfoSptr &info)
         logInfo(QStringLiteral("Logged in as %1").arg(info->username));
         m_succeeded = true;
         close();
-        QCoreApplication::quit();
+        endRun();
         return;
     }
     logWarn(QStringLiteral("Login failed: %1").arg(result.details(QStringLiteral(": "))));
@@ -304,6 +305,12 @@ void LoginDialog::onLogInDone(const bc_ret &errors, const UserInfoSptr &info)
     setBusy(false);
     if (!m_givingUp)
         show();
+}
+
+void LoginDialog::endRun()
+{
+    // exit, not quit: quit would first ask every window to close and could be refused.
+    QCoreApplication::exit(0);
 }
 
 void LoginDialog::onLogInDone(const bc_ret &errors)
@@ -329,6 +336,6 @@ void LoginDialog::done(int result)
     if (!m_succeeded) {
         m_givingUp = true;
         cancelSignin();
-        QCoreApplication::quit();
+        endRun();
     }
 }

@@ -72,6 +72,7 @@ private:
     void saveLogin();
     void setBusy(bool busy);
     bool autoLoginAllowed() const;
+    void endRun();
 
     QStringList m_arguments;
     std::unique_ptr<User> m_user;

@@ -2,10 +2,13 @@
 #include "Screenshot.h"
 #include "ServiceProcess.h"
 #include "SingleApplication.h"
+#include "XSession.h"
 #include "XmlElement.h"
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
@@ -59,14 +62,41 @@ bool rememberDemo(const Session &session)
     return QDir().mkpath(session.path(QString())) && document.writeToFile(session.path(QStringLiteral("login.conf"))).ok();
 }
 
-// A window the process shows on the screen; 0 while there is none.
-WindowId shownWindowOf(const QProcess &process)
+// The windows the process shows on the screen.
+QList<WindowId> shownWindowsOf(const QProcess &process)
 {
+    QList<WindowId> shown;
     for (WindowId window : desktop::topLevelWindows()) {
         if (desktop::windowProcessId(window) == process.processId() && desktop::isWindowVisible(window))
+            shown.append(window);
+    }
+    return shown;
+}
+
+WindowId shownWindowOf(const QProcess &process)
+{
+    const QList<WindowId> shown = shownWindowsOf(process);
+    return shown.isEmpty() ? 0 : shown.first();
+}
+
+// A window of the process, other than known ones, that covers the whole screen or not.
+WindowId otherWindowOf(const QProcess &process, const QList<WindowId> &known, bool wholeScreen)
+{
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    for (WindowId window : shownWindowsOf(process)) {
+        if (!known.contains(window) && desktop::windowFrameRect(window).contains(screen) == wholeScreen)
             return window;
     }
     return 0;
+}
+
+// Drags a region on the screen with the real pointer, as the user would.
+void dragPointer(const QPoint &from, const QPoint &to)
+{
+    movePointer(from.x(), from.y());
+    pressPointer(true);
+    movePointer(to.x(), to.y());
+    pressPointer(false);
 }
 
 bool endsWithCode0(QProcess &process)
@@ -163,12 +193,25 @@ void TestStartup::loggedInUntilTerminated()
     QCOMPARE(first->state(), QProcess::Running);
     QVERIFY(desktop::isWindowVisible(tool));
 
-    // SIGTERM (a logout or kill) runs the orderly end: settings saved, segments gone.
+    // A region recorded by hand: the tool's middle button, then a drag on the desktop.
+    const QRect toolRect = desktop::windowFrameRect(tool);
+    const QPoint regionButton(toolRect.center().x(), toolRect.bottom() - 12);
+    dragPointer(regionButton, regionButton);
+    WindowId sniper = 0;
+    QTRY_VERIFY_WITH_TIMEOUT((sniper = otherWindowOf(*first, {tool}, true)) != 0, ServiceProcess::kPatienceMs);
+    dragPointer(QPoint(100, 150), QPoint(500, 450));
+    WindowId follower = 0;
+    QTRY_VERIFY_WITH_TIMEOUT((follower = otherWindowOf(*first, {tool, sniper}, false)) != 0, ServiceProcess::kPatienceMs);
+    QTRY_VERIFY_WITH_TIMEOUT(QDir(session.path(QStringLiteral("users/demo/tmp"))).entryList(QDir::Files).size() > 1,
+                             ServiceProcess::kPatienceMs);
+
+    // SIGTERM (a logout or kill) runs the orderly end, a recording in progress
+    // notwithstanding: settings saved, segments gone.
     first->terminate();
     QVERIFY(endsWithCode0(*first));
     QVERIFY(session.log().contains(QStringLiteral("Start-up body finished")));
     QVERIFY(QFileInfo::exists(session.path(QStringLiteral("users/demo/window.conf"))));
-    QVERIFY(!QFileInfo::exists(stale.fileName()));
+    QCOMPARE(QDir(session.path(QStringLiteral("users/demo/tmp"))).entryList(QDir::Files), QStringList());
     QVERIFY(QFileInfo(session.path(QStringLiteral("users/demo/tmp/kept"))).isDir());
 }
 

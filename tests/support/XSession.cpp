@@ -365,6 +365,14 @@ void TestWindow::close()
     QThread::msleep(150);
 }
 
+void pressPointer(bool down)
+{
+    xcb_connection_t *c = xcb_connect(nullptr, nullptr);
+    xcb_test_fake_input(c, down ? XCB_BUTTON_PRESS : XCB_BUTTON_RELEASE, 1, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+    free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    xcb_disconnect(c);
+}
+
 void movePointer(int x, int y)
 {
     xcb_connection_t *c = xcb_connect(nullptr, nullptr);

@@ -71,6 +71,8 @@ private:
 
 // Moves the pointer with XTest.
 void movePointer(int x, int y);
+// Presses or releases the left button where the pointer is, with XTest.
+void pressPointer(bool down);
 
 // main() for a test program that needs its own X server: starts it (with a
 // window manager) before the application object connects to it.
