@@ -2,6 +2,7 @@
 
 #include "AppExit.h"
 #include "Counter.h"
+#include "Detection.h"
 #include "HttpConnection.h"
 #include "Log.h"
 #include "LoginDialog.h"
@@ -68,7 +69,7 @@ bool openAppDirectoryAndLog(const QStringList &arguments)
     return true;
 }
 
-void logMessage(const QString &text)
+void logInstanceMessage(const QString &text)
 {
     logInfo(QStringLiteral("Message from another instance: %1").arg(text));
 }
@@ -80,7 +81,7 @@ std::unique_ptr<User> logIn(const QStringList &arguments, SingleApplication &sin
     LoginDialog dialog(arguments);
     // A later start brings the login window forward when it is shown.
     QObject::connect(&single, &SingleApplication::messageAvailable, &dialog, [&dialog](const QString &text) {
-        logMessage(text);
+        logInstanceMessage(text);
         if (dialog.isVisible()) {
             dialog.raise();
             dialog.activateWindow();
@@ -100,7 +101,7 @@ void runRecorderTool(MyApplication &app, SingleApplication &single)
     QuitOnClose quitOnClose;
     tool.installEventFilter(&quitOnClose);
     QObject::connect(&single, &SingleApplication::messageAvailable, &tool, [&tool](const QString &text) {
-        logMessage(text);
+        logInstanceMessage(text);
         tool.showOnScreen();
     });
     QObject::connect(&app, &MyApplication::mainWindow, &tool, &RecorderManager::showOnScreen);
@@ -156,13 +157,19 @@ int runStartup(MyApplication &app, const QStringList &arguments)
         logInfo(QStringLiteral("No settings saved yet: the defaults apply"));
     else if (const bc_ret loaded = settings->load(); loaded.failed())
         logWarn(QStringLiteral("Settings not loaded: %1").arg(loaded.details(QStringLiteral(": "))));
-    // Stage: detection manager and its rules.
+    // The user's poker programs; a first start has none yet.
+    auto detection = std::make_unique<DetectionManager>(user->paths());
+    if (const bc_ret loaded = detection->load(); loaded.failed())
+        logInfo(QStringLiteral("No poker programs known yet: %1").arg(loaded.messages(QStringLiteral(": "))));
     // Stage: the user's own language.
     // Stage: main window.
     runRecorderTool(app, single);
 
+    if (const bc_ret saved = detection->save(); saved.failed())
+        logWarn(QStringLiteral("Poker programs not saved: %1").arg(saved.details(QStringLiteral(": "))));
     if (const bc_ret saved = settings->save(); saved.failed())
         logWarn(QStringLiteral("Settings not saved: %1").arg(saved.details(QStringLiteral(": "))));
+    detection.reset();
     settings.reset();
     counter.reset();
     removeTemporaryFiles(user->paths());

@@ -49,7 +49,7 @@ private:
 };
 
 // The poker-room program record of a detected table (defined with table detection).
-struct Detection;
+class Detection;
 using ConstDetectionSptr = std::shared_ptr<const Detection>;
 
 // What to make of a saved recording: the finished file and how much to keep; the

@@ -9,6 +9,7 @@
 #include <QCommandLineParser>
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -17,6 +18,7 @@
 #include <QRegularExpression>
 #include <QUrl>
 #include <QUuid>
+#include <QXmlStreamReader>
 
 #include <cstdio>
 #include <fstream>
@@ -150,7 +152,32 @@ struct Service
     Store &store;
     const Options &options;
     std::string base; // this service's own address, with the bound port
+    QMap<int, QString> rooms; // the poker rooms the service knows, by id
 };
+
+// The rooms the service knows: the same list the program has built in, so both sides
+// name a room id alike.
+QMap<int, QString> readRooms()
+{
+    QMap<int, QString> rooms;
+    QFile file(QStringLiteral(":/room.xml"));
+    if (!file.open(QIODevice::ReadOnly))
+        return rooms;
+    QXmlStreamReader xml(&file);
+    int id = 0;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        const QStringView value = xml.attributes().value(QStringLiteral("value"));
+        if (xml.name() == QLatin1String("item"))
+            id = 0;
+        else if (xml.name() == QLatin1String("id"))
+            id = value.toInt();
+        else if (xml.name() == QLatin1String("name") && id > 0)
+            rooms.insert(id, value.toString().trimmed());
+    }
+    return rooms;
+}
 
 // The port bound, or -1.
 int bindServer(httplib::Server &server, const Options &options)
@@ -271,8 +298,10 @@ void addProgramRoutes(httplib::Server &server, Service &service)
             return;
         }
         QJsonArray rooms;
-        for (int room : service.store.rooms(*email))
-            rooms.append(room);
+        for (int room : service.store.rooms(*email)) {
+            if (service.rooms.contains(room))
+                rooms.append(room);
+        }
         res.set_content(json(QJsonDocument(rooms)), "text/plain");
     });
     for (const char *kind : {"/soft/params", "/soft/activity"}) {
@@ -505,7 +534,11 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "brindlecast-service: cannot listen on 127.0.0.1:%d (is the port taken?)\n", options->port);
         return 1;
     }
-    Service service{store, *options, "http://127.0.0.1:" + std::to_string(port)};
+    Service service{store, *options, "http://127.0.0.1:" + std::to_string(port), readRooms()};
+    if (service.rooms.isEmpty()) {
+        std::fprintf(stderr, "brindlecast-service: the built-in room list cannot be read\n");
+        return 1;
+    }
     guardFormBodies(server);
     addAccountRoutes(server, service);
     addProgramRoutes(server, service);

@@ -1,0 +1,146 @@
+#include "Detection.h"
+
+#include "Log.h"
+#include "Rooms.h"
+#include "User.h"
+#include "XmlElement.h"
+
+#include <QFile>
+
+namespace {
+
+const QString kItem = QStringLiteral("item");
+const QString kExePath = QStringLiteral("exePath");
+const QString kRecordable = QStringLiteral("recordable");
+const QString kRoom = QStringLiteral("room");
+const QString kMigrated = QStringLiteral("migrate_1_2_9");
+
+} // namespace
+
+QString exeNameOf(const QString &exePath)
+{
+    QString path = exePath;
+    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return path.section(QLatin1Char('/'), -1);
+}
+
+Detection::Detection(const QString &exePath, bool recordable, int room)
+    : m_exePath(exePath)
+    , m_exeName(exeNameOf(exePath))
+    , m_recordable(recordable)
+    , m_room(room)
+{
+}
+
+void Detection::setRecordable(bool recordable)
+{
+    if (m_recordable == recordable)
+        return;
+    m_recordable = recordable;
+    emit updated();
+}
+
+void Detection::setRoom(int room)
+{
+    if (m_room == room)
+        return;
+    m_room = room;
+    emit updated();
+}
+
+DetectionManager *DetectionManager::s_instance = nullptr;
+
+DetectionManager::DetectionManager(const UserPaths &paths, QObject *parent, const QString &knownNamesFile,
+                                   const QString &roomsFile)
+    : QObject(parent)
+    , m_detectionFile(paths.detectionFile)
+    , m_recognitionFile(paths.recognitionFile)
+    , m_rooms(new RoomMgmt(roomsFile, this))
+{
+    XmlRootElement known;
+    if (const bc_ret read = known.readFromFile(knownNamesFile); read.failed())
+        logError(QStringLiteral("Poker programs not known: %1").arg(read.details(QStringLiteral(": "))));
+    for (const XmlElement &item : known.children(kItem))
+        m_knownNames.insert(item.childString(QStringLiteral("exeName")));
+    connect(&m_aggregator, &EventAggregator::doTask, this, &DetectionManager::updated);
+    connect(&m_aggregator, &EventAggregator::doTask, this, &DetectionManager::save);
+    s_instance = this;
+}
+
+DetectionManager::~DetectionManager()
+{
+    if (s_instance == this)
+        s_instance = nullptr;
+}
+
+DetectionManager *DetectionManager::instance()
+{
+    return s_instance;
+}
+
+void DetectionManager::add(const DetectionSptr &detection)
+{
+    if (detection->exePath().isEmpty())
+        return;
+    m_detections.insert_or_assign(detection->exePath(), detection);
+    connect(detection.get(), &Detection::updated, &m_aggregator, &EventAggregator::onNewEvent, Qt::UniqueConnection);
+    m_aggregator.onNewEvent();
+}
+
+DetectionSptr DetectionManager::detectionFor(const QString &exePath)
+{
+    if (DetectionSptr known = lookup(exePath))
+        return known;
+    if (exePath.isEmpty() || !isKnownProgram(exeNameOf(exePath)))
+        return nullptr;
+    auto detection = std::make_shared<Detection>(exePath, true, Detection::kNoRoom);
+    add(detection);
+    return detection;
+}
+
+DetectionSptr DetectionManager::lookup(const QString &exePath) const
+{
+    const auto found = m_detections.find(exePath);
+    return found == m_detections.end() ? nullptr : found->second;
+}
+
+QList<DetectionSptr> DetectionManager::detections() const
+{
+    QList<DetectionSptr> list;
+    for (const auto &entry : m_detections)
+        list.append(entry.second);
+    return list;
+}
+
+bc_ret DetectionManager::load()
+{
+    XmlRootElement document;
+    if (const bc_ret read = document.readFromFile(m_detectionFile); read.failed())
+        return read;
+    for (const XmlElement &item : document.children(kItem)) {
+        add(std::make_shared<Detection>(item.childString(kExePath), item.childBool(kRecordable, false),
+                                        item.childInt(kRoom, Detection::kNoRoom)));
+    }
+    m_migrated_1_2_9 = document.childBool(kMigrated, false);
+    if (!m_migrated_1_2_9) {
+        // Lists from before 1.2.9 came with a recognition file that nothing reads any more.
+        QFile::remove(m_recognitionFile);
+        m_migrated_1_2_9 = true;
+        m_aggregator.onNewEvent();
+    }
+    return bc_ret();
+}
+
+bc_ret DetectionManager::save()
+{
+    logDebug(QStringLiteral("DetectionManager::save"));
+    XmlRootElement document;
+    for (const auto &entry : m_detections) {
+        XmlElement item = document.addChild(kItem, QString());
+        item.addChild(kExePath, entry.second->exePath());
+        item.addChild(kRecordable, entry.second->recordable());
+        item.addChild(kRoom, entry.second->room());
+    }
+    document.addChild(kMigrated, m_migrated_1_2_9);
+    return document.writeToFile(m_detectionFile);
+}
