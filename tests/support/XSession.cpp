@@ -201,12 +201,7 @@ TestWindow::TestWindow(const QString &title, const QRect &geometry, quint32 rgb,
     xcb_create_window(d->c, XCB_COPY_FROM_PARENT, m_window, d->root, int16_t(geometry.x()), int16_t(geometry.y()),
                       uint16_t(geometry.width()), uint16_t(geometry.height()), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
                       XCB_COPY_FROM_PARENT, XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
-    const QByteArray utf8 = title.toUtf8();
-    xcb_change_property(d->c, XCB_PROP_MODE_REPLACE, m_window, internAtom(d->c, "_NET_WM_NAME"),
-                        internAtom(d->c, "UTF8_STRING"), 8, uint32_t(utf8.size()), utf8.constData());
-    const QByteArray latin = title.toLatin1();
-    xcb_change_property(d->c, XCB_PROP_MODE_REPLACE, m_window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
-                        uint32_t(latin.size()), latin.constData());
+    setTitle(title);
     const QByteArray wmClass = className.toLatin1() + '\0' + className.toLatin1() + '\0';
     xcb_change_property(d->c, XCB_PROP_MODE_REPLACE, m_window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8,
                         uint32_t(wmClass.size()), wmClass.constData());
@@ -298,6 +293,17 @@ void TestWindow::addChild(const QRect &geometry, quint32 rgb)
     xcb_flush(d->c);
     sync();
     QThread::msleep(100);
+}
+
+void TestWindow::setTitle(const QString &title)
+{
+    const QByteArray utf8 = title.toUtf8();
+    xcb_change_property(d->c, XCB_PROP_MODE_REPLACE, m_window, internAtom(d->c, "_NET_WM_NAME"),
+                        internAtom(d->c, "UTF8_STRING"), 8, uint32_t(utf8.size()), utf8.constData());
+    const QByteArray latin = title.toLatin1();
+    xcb_change_property(d->c, XCB_PROP_MODE_REPLACE, m_window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
+                        uint32_t(latin.size()), latin.constData());
+    xcb_flush(d->c);
 }
 
 void TestWindow::move(int x, int y)

@@ -49,6 +49,8 @@ public:
     quint32 id() const { return m_window; }
     // Waits until the window manager has framed and shown it (or it is mapped, without one).
     bool waitShown(int timeoutMs = 10000);
+    // Sets WM_NAME and _NET_WM_NAME, as programs do when they retitle a window.
+    void setTitle(const QString &title);
     void move(int x, int y);
     void resize(int width, int height);
     void minimise();

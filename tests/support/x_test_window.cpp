@@ -1,6 +1,6 @@
 // x_test_window TITLE X Y WIDTH HEIGHT RRGGBB [animate]
 // Shows a window of one colour, prints its id once the window manager shows it,
-// and answers lines on standard input: "minimise", "restore", "quit". With
+// and answers lines on standard input: "minimise", "restore", "title TEXT", "quit". With
 // "animate" its picture changes ten times a second, like a table in play.
 #include "XSession.h"
 
@@ -43,6 +43,8 @@ int main(int argc, char **argv)
                     window.minimise();
                 else if (command == "restore")
                     window.restore();
+                else if (command.rfind("title ", 0) == 0)
+                    window.setTitle(QString::fromStdString(command.substr(6)));
                 else if (command == "quit")
                     quit = true;
                 std::printf("done\n");

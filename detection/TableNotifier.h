@@ -1,0 +1,44 @@
+#pragma once
+
+#include "Detection.h"
+#include "IdRules.h"
+#include "WindowWatcher.h"
+
+#include <QMap>
+#include <QObject>
+
+// Watches the desktop for windows of the user's poker programs and tells which are
+// tables (asking the rules again at each retitle until they decide) and when windows
+// go.
+class TableNotifier : public QObject
+{
+    Q_OBJECT
+public:
+    explicit TableNotifier(QObject *parent = nullptr,
+                           WindowFactsSourceSptr facts = std::make_shared<DesktopFactsSource>());
+
+    // The program of a window found to be a table; empty for any other window.
+    DetectionSptr tableDetection(WindowId window) const { return m_tables.value(window); }
+    bool isPending(WindowId window) const { return m_pending.contains(window); }
+
+signals:
+    void newTable(WindowId window);
+    // Every window that goes, table or not.
+    void destroyed(WindowId window);
+
+public slots:
+    // Examines the windows shown now, once, then follows the desktop's changes.
+    void start();
+    void stop();
+
+private slots:
+    void onWindowCreated(WindowId window);
+    void onWindowDestroyed(WindowId window);
+    void identify(WindowId window);
+
+private:
+    QMap<WindowId, DetectionSptr> m_pending;
+    QMap<WindowId, DetectionSptr> m_tables;
+    IdRuleSet m_rules;
+    WindowWatcher m_watcher;
+};
