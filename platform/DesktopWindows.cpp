@@ -229,6 +229,12 @@ bool isWindowMaximised(WindowId window)
     return c && hasState(c, window, "_NET_WM_STATE_MAXIMIZED_VERT") && hasState(c, window, "_NET_WM_STATE_MAXIMIZED_HORZ");
 }
 
+bool isWindowAbove(WindowId window)
+{
+    XConnection *c = x();
+    return c && hasState(c, window, "_NET_WM_STATE_ABOVE");
+}
+
 WindowId windowOwner(WindowId window)
 {
     XConnection *c = x();

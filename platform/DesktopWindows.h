@@ -69,6 +69,8 @@ QRect windowClientRect(WindowId window);
 bool isWindowVisible(WindowId window);
 bool isWindowMinimised(WindowId window);
 bool isWindowMaximised(WindowId window);
+// The window manager keeps it above other windows (_NET_WM_STATE_ABOVE).
+bool isWindowAbove(WindowId window);
 WindowId windowOwner(WindowId window);
 bool isOwnWindow(WindowId window);
 quint32 windowStyle(WindowId window);

@@ -1,7 +1,9 @@
 #include "Follower.h"
 
 #include "MyApplication.h"
+#include "Log.h"
 #include "RecorderWidget.h"
+#include "RoomConfirmForm.h"
 #include "WindowConfig.h"
 
 #include <QCheckBox>
@@ -11,6 +13,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace {
 
@@ -160,6 +163,11 @@ void Follower::moveToPlace()
     move(computedPosition());
 }
 
+bool Follower::hasContent() const
+{
+    return m_stkRecorder->count() > 0;
+}
+
 void Follower::showContent(QWidget *content)
 {
     m_stkRecorder->addWidget(content);
@@ -287,6 +295,65 @@ void Follower::closeEvent(QCloseEvent *event)
 {
     // The window menu must not close a recorder: Stop does that, in order.
     event->ignore();
+}
+
+WindowFollower::WindowFollower(WindowId window, const TargetSptr &target, int period, bool autoRecord, QWidget *parent)
+    : Follower(target, period, parent)
+    , m_window(window)
+    , m_autoRecord(autoRecord)
+{
+}
+
+WindowFollower::~WindowFollower()
+{
+    // Qt's stand-in for a window of another program: ours to delete.
+    delete m_table;
+}
+
+void WindowFollower::attach(const ConstDetectionSptr &detection)
+{
+    makeOwned();
+    if (detection && detection->room() <= 0) {
+        auto *form = new RoomConfirmForm(detection, this);
+        connect(form, &RoomConfirmForm::confirmed, this, qOverload<const ConstDetectionSptr &>(&WindowFollower::initRecorder));
+        showContent(form);
+    } else {
+        initRecorder(detection);
+    }
+}
+
+void WindowFollower::makeOwned()
+{
+    m_table = QWindow::fromWinId(WId(m_window));
+    // Flags first: changing them later would make the native window anew, unowned.
+    setWindowFlag(Qt::WindowStaysOnTopHint, !m_table || desktop::isWindowAbove(m_window));
+    // Set before the follower is first shown: the window manager reads it at mapping.
+    winId();
+    if (m_table && windowHandle())
+        windowHandle()->setTransientParent(m_table);
+    else
+        logDebug(QStringLiteral("WindowFollower::attach: the table window %1 cannot own its recorder").arg(m_window));
+}
+
+void WindowFollower::initRecorder(const ConstDetectionSptr &detection)
+{
+    Follower::initRecorder(detection, m_autoRecord);
+}
+
+void WindowFollower::unregister()
+{
+    emit unregister(m_window);
+}
+
+void WindowFollower::follow()
+{
+    // A minimised or unmapped table takes its recorder out of sight with it.
+    const bool tableShown = target()->isShowing();
+    if (!tableShown && isVisible())
+        hide();
+    else if (tableShown && !isVisible() && hasContent())
+        show();
+    Follower::follow();
 }
 
 RegionFollower::RegionFollower(const std::shared_ptr<RegionTarget> &target, int period, QWidget *parent)

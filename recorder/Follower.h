@@ -9,6 +9,7 @@
 #include <QStackedWidget>
 
 class QCheckBox;
+class QWindow;
 class QPushButton;
 class RecorderWidget;
 
@@ -47,6 +48,7 @@ public:
     RecorderWidget *recorder() const { return m_recorder; }
     // Puts content into the follower and shows it at its place.
     void showContent(QWidget *content);
+    bool hasContent() const;
     // Makes the recorder (once) and starts recording when autoStart is set.
     void initRecorder(const ConstDetectionSptr &detection, bool autoStart);
     // At exit: ends the recording at once, without saving.
@@ -57,7 +59,7 @@ public:
 public slots:
     void stop(bool save);
     void stop();
-    void follow();
+    virtual void follow();
     // Each kind tells its observer to drop it.
     virtual void unregister() = 0;
     void shift(const QPoint &diff);
@@ -103,6 +105,38 @@ signals:
 
 public slots:
     void unregister() override;
+};
+
+// Follows a table window: glides after it, and is owned by it (transient for it), so
+// that it rises, hides and minimises with the table.
+class WindowFollower : public Follower
+{
+    Q_OBJECT
+public:
+    WindowFollower(WindowId window, const TargetSptr &target, int period, bool autoRecord, QWidget *parent = nullptr);
+    ~WindowFollower() override;
+
+    WindowId window() const { return m_window; }
+    // Shows the room form when the program's room is not confirmed yet, else the
+    // recorder; and makes the table window the follower's owner.
+    void attach(const ConstDetectionSptr &detection);
+    using Follower::initRecorder;
+
+signals:
+    void unregister(WindowId followee);
+
+public slots:
+    void initRecorder(const ConstDetectionSptr &detection);
+    void unregister() override;
+    void follow() override;
+
+private:
+    void makeOwned();
+
+    WindowId m_window;
+    bool m_autoRecord;
+    // The table as a window of Qt's, to be the follower's transient parent.
+    QWindow *m_table = nullptr;
 };
 
 // A monitor's id: the name the desktop gives the screen.

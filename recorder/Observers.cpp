@@ -2,6 +2,7 @@
 
 #include "MyApplication.h"
 #include "RecorderWidget.h"
+#include "WindowConfig.h"
 
 namespace {
 
@@ -12,6 +13,81 @@ void relayDisplayChanges(Follower *follower)
 }
 
 } // namespace
+
+WindowObserver::WindowObserver(int period, QObject *parent)
+    : QObject(parent)
+    , m_period(period)
+{
+    m_timer.start(period);
+    connect(&m_notifier, &TableNotifier::newTable, this, &WindowObserver::newTable);
+    connect(&m_notifier, &TableNotifier::destroyed, this, &WindowObserver::stop);
+    // From the event loop, once everything is connected.
+    QTimer::singleShot(0, &m_notifier, &TableNotifier::start);
+}
+
+WindowObserver::~WindowObserver()
+{
+    stopAll();
+}
+
+void WindowObserver::newTable(WindowId window)
+{
+    const WindowConfig *settings = WindowConfig::instance();
+    if (!settings || settings->autoDetection()) {
+        const int allowed = settings ? settings->maxTables() : 0;
+        if (count() < allowed)
+            follow(window, settings && settings->autoRecord());
+    } else {
+        emit popup();
+    }
+}
+
+void WindowObserver::follow(WindowId window, bool autoRecord)
+{
+    if (m_followers.contains(window) || desktop::isOwnWindow(window) || desktop::isWindowMinimised(window))
+        return;
+    const WindowConfig *settings = WindowConfig::instance();
+    const TargetSptr target = chooseWindowTarget(window, desktop::isCompositionEnabled(),
+                                                 settings && settings->recordOverlayWindows());
+    if (!target)
+        return;
+    auto *follower = new WindowFollower(window, target, m_period, autoRecord);
+    connect(follower, qOverload<WindowId>(&WindowFollower::unregister), this, &WindowObserver::unregister);
+    connect(&m_timer, &QTimer::timeout, follower, &WindowFollower::follow);
+    relayDisplayChanges(follower);
+    m_followers.insert(window, follower);
+    follower->attach(m_notifier.tableDetection(window));
+}
+
+void WindowObserver::stop(WindowId window)
+{
+    if (WindowFollower *follower = m_followers.value(window)) {
+        const WindowConfig *settings = WindowConfig::instance();
+        follower->stop(settings && settings->saveOnClose());
+    }
+}
+
+void WindowObserver::unregister(WindowId window)
+{
+    if (WindowFollower *follower = m_followers.take(window))
+        follower->deleteLater();
+}
+
+void WindowObserver::stopAll()
+{
+    m_notifier.stop();
+    const QMap<WindowId, WindowFollower *> followers = std::exchange(m_followers, {});
+    for (WindowFollower *follower : followers) {
+        follower->abort();
+        delete follower;
+    }
+}
+
+void WindowObserver::raiseAll()
+{
+    for (WindowFollower *follower : std::as_const(m_followers))
+        follower->raise();
+}
 
 RegionObserver::RegionObserver(int period, QObject *parent)
     : QObject(parent)

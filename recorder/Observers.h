@@ -1,10 +1,46 @@
 #pragma once
 
 #include "Follower.h"
+#include "TableNotifier.h"
 
 #include <QList>
 #include <QMap>
 #include <QObject>
+#include <QTimer>
+
+// Keeps one follower per table window: those the table notifier reports (up to the
+// number of tables the user allows) and those chosen by hand.
+class WindowObserver : public QObject
+{
+    Q_OBJECT
+public:
+    explicit WindowObserver(int period, QObject *parent = nullptr);
+    ~WindowObserver() override;
+
+    // Ignored for a window already followed, one of ours, or a minimised one.
+    void follow(WindowId window, bool autoRecord);
+    void stopAll();
+    void raiseAll();
+    int count() const { return int(m_followers.size()); }
+    WindowFollower *follower(WindowId window) const { return m_followers.value(window); }
+    TableNotifier &notifier() { return m_notifier; }
+
+signals:
+    // A table appeared while tables are chosen by hand: the tool should show.
+    void popup();
+
+public slots:
+    void newTable(WindowId window);
+    // The window is gone: its recording ends, saved when the user wants that.
+    void stop(WindowId window);
+    void unregister(WindowId window);
+
+private:
+    int m_period;
+    QMap<WindowId, WindowFollower *> m_followers;
+    QTimer m_timer;
+    TableNotifier m_notifier;
+};
 
 // Keeps one follower per region chosen by hand; each records at once.
 class RegionObserver : public QObject

@@ -24,6 +24,7 @@ QFrame *rule(const QString &name, QFrame::Shape shape, QWidget *parent)
 
 RecorderManager::RecorderManager(QWidget *parent)
     : QFrame(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+    , m_windowObserver(kFollowPeriod)
     , m_regionObserver(kFollowPeriod)
     , m_monitorObserver(kFollowPeriod)
 {
@@ -89,10 +90,10 @@ RecorderManager::RecorderManager(QWidget *parent)
         connect(app, &MyApplication::displayChanged, this, &RecorderManager::goToTop);
     }
     connect(m_btnClose, &QAbstractButton::clicked, this, &QWidget::close);
+    connect(m_btnWindowSniper, &QAbstractButton::clicked, this, &RecorderManager::runWindowSniper);
     connect(m_btnRegionSniper, &QAbstractButton::clicked, this, &RecorderManager::runRegionSniper);
+    connect(&m_windowObserver, &WindowObserver::popup, this, &RecorderManager::goToTop);
     connect(m_btnMonitorSniper, &QAbstractButton::clicked, this, &RecorderManager::runMonitorSniper);
-    // Following a window by hand comes with window tracking.
-    m_btnWindowSniper->setEnabled(false);
     if (WindowConfig *settings = WindowConfig::instance())
         connect(settings, &WindowConfig::autoDetectionChanged, this, &RecorderManager::goToTop);
 }
@@ -125,6 +126,7 @@ void RecorderManager::savePosition()
 void RecorderManager::stopAll()
 {
     // The recordings first: they hand their last frames to the worker and the queue.
+    m_windowObserver.stopAll();
     m_regionObserver.stopAll();
     m_monitorObserver.stopAll();
     if (m_videoWorker.isRunning())
@@ -135,8 +137,15 @@ void RecorderManager::stopAll()
 void RecorderManager::raiseAll()
 {
     raise();
+    m_windowObserver.raiseAll();
     m_regionObserver.raiseAll();
     m_monitorObserver.raiseAll();
+}
+
+void RecorderManager::runWindowSniper()
+{
+    // Choosing from a list comes with its own form; until then the mouse picks.
+    runSniper(new WindowSniper);
 }
 
 void RecorderManager::runRegionSniper()
@@ -159,7 +168,9 @@ void RecorderManager::runSniper(AbstractSniper *sniper)
 
 void RecorderManager::onSniperResult(const TargetSptr &target)
 {
-    if (const auto region = std::dynamic_pointer_cast<RegionTarget>(target))
+    if (const auto window = std::dynamic_pointer_cast<WindowTarget>(target))
+        m_windowObserver.follow(window->window(), true);
+    else if (const auto region = std::dynamic_pointer_cast<RegionTarget>(target))
         m_regionObserver.follow(region->geometry());
     else if (const auto monitor = std::dynamic_pointer_cast<MonitorTarget>(target))
         m_monitorObserver.follow(monitor);

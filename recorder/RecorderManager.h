@@ -37,6 +37,7 @@ public:
 
     AVAssembleQueue &assembleQueue() { return m_assembleQueue; }
     VideoRecorderWorker &videoWorker() { return m_videoWorker; }
+    WindowObserver &windowObserver() { return m_windowObserver; }
     RegionObserver &regionObserver() { return m_regionObserver; }
     MonitorObserver &monitorObserver() { return m_monitorObserver; }
 
@@ -47,6 +48,7 @@ signals:
 public slots:
     void goToTop();
     void shift(const QPoint &diff);
+    void runWindowSniper();
     void runRegionSniper();
     void runMonitorSniper();
     void onSniperResult(const TargetSptr &target);
@@ -67,6 +69,7 @@ private:
     QPushButton *m_btnWindowSniper;
     QPushButton *m_btnRegionSniper;
     QPushButton *m_btnMonitorSniper;
+    WindowObserver m_windowObserver;
     RegionObserver m_regionObserver;
     MonitorObserver m_monitorObserver;
 };

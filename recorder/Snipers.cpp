@@ -1,5 +1,7 @@
 #include "Snipers.h"
 
+#include "WindowConfig.h"
+
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -220,4 +222,51 @@ void MonitorSniper::selectAt(const QPoint &global)
     const auto current = std::dynamic_pointer_cast<MonitorTarget>(selection());
     if (!current || current->name() != screen->name())
         setSelection(std::make_shared<MonitorTarget>(screen->name(), screen->geometry()));
+}
+
+void AbstractWindowSniper::start()
+{
+    m_candidates.clear();
+    for (WindowId window : desktop::topLevelWindows()) {
+        const WindowFacts facts = desktop::windowFacts(window);
+        if (!facts.visible || facts.minimised || facts.owner != 0 || facts.ownProcess || facts.title.isEmpty()
+            || facts.executablePath.isEmpty())
+            continue;
+        m_candidates.append(WindowCandidate{window, facts.frameRect, facts.title, facts.executablePath});
+    }
+    AbstractSniper::start();
+}
+
+TargetSptr AbstractWindowSniper::targetAt(const QPoint &global) const
+{
+    for (const WindowCandidate &candidate : m_candidates) {
+        if (candidate.rect.contains(global)) {
+            const WindowConfig *settings = WindowConfig::instance();
+            return chooseWindowTarget(candidate.window, desktop::isCompositionEnabled(),
+                                      settings && settings->recordOverlayWindows());
+        }
+    }
+    return nullptr;
+}
+
+WindowSniper::WindowSniper(QWidget *parent)
+    : AbstractWindowSniper(parent)
+{
+    setMouseTracking(true);
+}
+
+void WindowSniper::start()
+{
+    AbstractWindowSniper::start();
+    setSelection(targetAt(QCursor::pos()));
+}
+
+void WindowSniper::mouseMoveEvent(QMouseEvent *event)
+{
+    const TargetSptr target = targetAt(event->globalPosition().toPoint());
+    const auto now = std::dynamic_pointer_cast<WindowTarget>(target);
+    const auto before = std::dynamic_pointer_cast<WindowTarget>(selection());
+    if (!now || !before || now->window() != before->window())
+        setSelection(target);
+    AbstractWindowSniper::mouseMoveEvent(event);
 }

@@ -103,3 +103,43 @@ protected:
 private:
     void selectAt(const QPoint &global);
 };
+
+// A top-level window the user may pick.
+struct WindowCandidate
+{
+    WindowId window = 0;
+    QRect rect;
+    QString title;
+    QString programPath;
+};
+
+// Picks one of the windows on the desktop: visible, not minimised, not owned by
+// another window, not ours, with a title and a known program; collected at start,
+// topmost first.
+class AbstractWindowSniper : public AbstractSniper
+{
+    Q_OBJECT
+public:
+    using AbstractSniper::AbstractSniper;
+    void start() override;
+    const QList<WindowCandidate> &candidates() const { return m_candidates; }
+
+protected:
+    // The topmost candidate at a point of the screen, as a target; null when none.
+    TargetSptr targetAt(const QPoint &global) const;
+
+private:
+    QList<WindowCandidate> m_candidates;
+};
+
+// The window under the mouse; a left click takes it.
+class WindowSniper : public AbstractWindowSniper
+{
+    Q_OBJECT
+public:
+    explicit WindowSniper(QWidget *parent = nullptr);
+    void start() override;
+
+protected:
+    void mouseMoveEvent(QMouseEvent *event) override;
+};
