@@ -20,6 +20,7 @@ public:
     // The program of a window found to be a table; empty for any other window.
     DetectionSptr tableDetection(WindowId window) const { return m_tables.value(window); }
     bool isPending(WindowId window) const { return m_pending.contains(window); }
+    bool isWatching() const { return m_watcher.isRunning(); }
 
 signals:
     void newTable(WindowId window);

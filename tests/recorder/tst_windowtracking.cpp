@@ -1,0 +1,228 @@
+#include "AVAssembler.h"
+#include "Detection.h"
+#include "Follower.h"
+#include "PulseSession.h"
+#include "RecorderManager.h"
+#include "RecorderWidget.h"
+#include "Resources.h"
+#include "User.h"
+#include "WindowConfig.h"
+#include "XSession.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QPointer>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+constexpr int kPatienceMs = 20000;
+
+// A table window of another process, run from a copy of the test window program under
+// a poker program's file name.
+class TableWindow
+{
+public:
+    TableWindow(const QString &program, const QString &title, const QRect &rect)
+    {
+        m_process.start(program, {title, QString::number(rect.x()), QString::number(rect.y()),
+                                  QString::number(rect.width()), QString::number(rect.height()),
+                                  QStringLiteral("1f6f3f"), QStringLiteral("animate")});
+        if (m_process.waitForReadyRead(kPatienceMs))
+            m_id = m_process.readLine().trimmed().toUInt();
+    }
+    ~TableWindow() { quit(); }
+    WindowId id() const { return m_id; }
+    bool command(const QByteArray &line)
+    {
+        m_process.write(line + '\n');
+        return m_process.waitForReadyRead(kPatienceMs) && m_process.readLine().trimmed() == "done";
+    }
+    void quit()
+    {
+        if (m_process.state() == QProcess::NotRunning)
+            return;
+        m_process.write("quit\n");
+        if (!m_process.waitForFinished(kPatienceMs))
+            m_process.kill();
+        m_process.waitForFinished(kPatienceMs);
+    }
+
+private:
+    QProcess m_process;
+    WindowId m_id = 0;
+};
+
+} // namespace
+
+class TestWindowTracking : public QObject
+{
+    Q_OBJECT
+public:
+    explicit TestWindowTracking(XSession *) {}
+
+private slots:
+    void initTestCase();
+    void followerOwnedByItsTable();
+    void tablesUpToTheLimit();
+    void closedTableIsSavedWhenWanted();
+    void cleanupTestCase();
+
+private:
+    QString pokerProgram(const QString &name);
+    // Saved files, as the assembling queue finishes them.
+    void collectSaved(RecorderManager &manager);
+
+    PulseSession m_pulse;
+    QTemporaryDir m_home;
+    std::unique_ptr<User> m_user;
+    std::unique_ptr<WindowConfig> m_settings;
+    std::unique_ptr<DetectionManager> m_detection;
+    QStringList m_saved;
+};
+
+void TestWindowTracking::initTestCase()
+{
+    QVERIFY(m_pulse.start());
+    qApp->setStyleSheet(applicationStyleSheet());
+    const QString dir = m_home.filePath(QStringLiteral("user"));
+    QVERIFY(ensureDirectories(dir).ok());
+    m_user = std::make_unique<User>(std::make_shared<UserInfo>(), dir);
+    m_settings = std::make_unique<WindowConfig>(m_user->paths());
+    m_settings->setMaxRecordedDuration(60000);
+    m_detection = std::make_unique<DetectionManager>(m_user->paths());
+}
+
+void TestWindowTracking::cleanupTestCase()
+{
+    m_detection.reset();
+    m_settings.reset();
+    m_user.reset();
+}
+
+QString TestWindowTracking::pokerProgram(const QString &name)
+{
+    const QString path = m_home.filePath(name);
+    if (!QFile::exists(path)) {
+        QFile::copy(QStringLiteral(X_TEST_WINDOW), path);
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    return path;
+}
+
+void TestWindowTracking::collectSaved(RecorderManager &manager)
+{
+    m_saved.clear();
+    connect(&manager.assembleQueue(), &AVAssembleQueue::createDisplayHandler, this, [this](const AVAssemblerSptr &a) {
+        connect(a.get(), &AVAssembler::buildFinished, this,
+                [this](const bc_ret &result, const QString &file) { m_saved.append(result.ok() ? file : QString()); });
+    });
+}
+
+void TestWindowTracking::followerOwnedByItsTable()
+{
+    m_settings->setAutoDetection(false);
+    RecorderManager manager;
+    TableWindow table(pokerProgram(QStringLiteral("notes")), QStringLiteral("Some table"), QRect(200, 300, 500, 300));
+    QVERIFY(table.id());
+    manager.windowObserver().follow(table.id(), false);
+    QPointer<WindowFollower> follower = manager.windowObserver().follower(table.id());
+    QVERIFY(follower);
+    QVERIFY(QTest::qWaitForWindowExposed(follower));
+    QVERIFY(follower->recorder() && !follower->recorder()->session());
+
+    // Owned by the table, just above its top edge.
+    const WindowId own = WindowId(follower->winId());
+    QCOMPARE(desktop::windowOwner(own), table.id());
+    const QRect tableRect = desktop::windowFrameRect(table.id());
+    QTRY_COMPARE(desktop::windowFrameRect(own).bottom() + 1, tableRect.top());
+
+    // Minimised with the table, back with it.
+    QVERIFY(table.command("minimise"));
+    QTRY_VERIFY_WITH_TIMEOUT(!desktop::isWindowVisible(own), kPatienceMs);
+    QVERIFY(table.command("restore"));
+    QTRY_VERIFY_WITH_TIMEOUT(desktop::isWindowVisible(own), kPatienceMs);
+
+    // A table that moves takes its recorder along.
+    manager.windowObserver().follower(table.id())->stop();
+    QTRY_VERIFY(follower.isNull());
+    QCOMPARE(manager.windowObserver().count(), 0);
+}
+
+void TestWindowTracking::tablesUpToTheLimit()
+{
+    m_settings->setAutoDetection(true);
+    m_settings->setAutoRecord(false);
+    m_settings->setMaxTables(2);
+    RecorderManager manager;
+    WindowObserver &observer = manager.windowObserver();
+    // The notifier starts from the event loop; windows that go are reported from then on.
+    QTRY_VERIFY(observer.notifier().isWatching());
+    const QString program = pokerProgram(QStringLiteral("notes"));
+    TableWindow first(program, QStringLiteral("One"), QRect(0, 100, 300, 200));
+    TableWindow second(program, QStringLiteral("Two"), QRect(320, 100, 300, 200));
+    TableWindow third(program, QStringLiteral("Three"), QRect(640, 100, 300, 200));
+    TableWindow minimised(program, QStringLiteral("Four"), QRect(960, 100, 300, 200));
+    QVERIFY(minimised.command("minimise"));
+    QTRY_VERIFY(desktop::isWindowMinimised(minimised.id()));
+
+    observer.newTable(minimised.id());
+    QCOMPARE(observer.count(), 0);
+    observer.newTable(first.id());
+    observer.newTable(second.id());
+    observer.newTable(third.id());
+    QCOMPARE(observer.count(), 2);
+    QVERIFY(!observer.follower(third.id()));
+    // One of them closes: the next table is followed.
+    first.quit();
+    QTRY_VERIFY_WITH_TIMEOUT(!observer.follower(first.id()), kPatienceMs);
+    observer.newTable(third.id());
+    QVERIFY(observer.follower(third.id()));
+
+    // Tables chosen by hand only bring the tool up.
+    m_settings->setAutoDetection(false);
+    manager.hide();
+    QSignalSpy popup(&observer, &WindowObserver::popup);
+    observer.newTable(minimised.id());
+    QCOMPARE(popup.size(), 1);
+    QVERIFY(manager.isVisible());
+}
+
+void TestWindowTracking::closedTableIsSavedWhenWanted()
+{
+    // A poker program whose room is confirmed, its tables recorded by themselves.
+    const QString stars = pokerProgram(QStringLiteral("PokerStars.exe"));
+    m_detection->detectionFor(stars)->setRoom(12);
+    m_settings->setAutoDetection(true);
+    m_settings->setAutoRecord(true);
+    m_settings->setMaxTables(4);
+    for (const bool saveOnClose : {true, false}) {
+        m_settings->setSaveOnClose(saveOnClose);
+        RecorderManager manager;
+        collectSaved(manager);
+        QSignalSpy followed(&manager.windowObserver().notifier(), &TableNotifier::newTable);
+        TableWindow table(stars, QStringLiteral("Table 1 - NLH 1/2"), QRect(200, 300, 400, 300));
+        QTRY_VERIFY_WITH_TIMEOUT(manager.windowObserver().follower(table.id()), kPatienceMs);
+        QPointer<WindowFollower> follower = manager.windowObserver().follower(table.id());
+        QVERIFY(follower->recorder() && follower->recorder()->session());
+        QTRY_VERIFY_WITH_TIMEOUT(follower->recorder()->timeWatcher()->text() != QStringLiteral("00:00:00"), kPatienceMs);
+
+        table.quit();
+        QTRY_VERIFY_WITH_TIMEOUT(follower.isNull(), kPatienceMs);
+        if (saveOnClose) {
+            QTRY_COMPARE_WITH_TIMEOUT(m_saved.size(), 1, kPatienceMs);
+            QVERIFY(!m_saved.first().isEmpty());
+            QCOMPARE(QFileInfo(m_saved.first()).absolutePath(), m_user->paths().recorded.absolutePath());
+        } else {
+            // Nothing was handed to the assembling queue when the recording ended.
+            QCOMPARE(m_saved.size(), 0);
+            QCOMPARE(m_user->paths().recorded.entryList(QDir::Files).size(), 1);
+        }
+    }
+}
+
+BC_XSESSION_TEST_MAIN(TestWindowTracking)
+#include "tst_windowtracking.moc"
