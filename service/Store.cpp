@@ -20,6 +20,12 @@ public:
         sqlite3_bind_text(m_statement, ++m_index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
         return *this;
     }
+    // A blob: bytes that need not be text are stored unchanged.
+    Statement &bind(const QByteArray &bytes)
+    {
+        sqlite3_bind_blob(m_statement, ++m_index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
+        return *this;
+    }
     Statement &bind(qint64 value)
     {
         sqlite3_bind_int64(m_statement, ++m_index, value);
@@ -30,6 +36,11 @@ public:
     QString text(int column) const
     {
         return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(m_statement, column)));
+    }
+    QByteArray bytes(int column) const
+    {
+        const auto *data = static_cast<const char *>(sqlite3_column_blob(m_statement, column));
+        return QByteArray(data, sqlite3_column_bytes(m_statement, column));
     }
     qint64 number(int column) const { return sqlite3_column_int64(m_statement, column); }
 
@@ -201,7 +212,17 @@ std::optional<QString> Store::videoTitle(const QString &key)
     return query.text(0);
 }
 
-void Store::addReport(const QString &kind, const QString &email, const QString &body)
+void Store::addReport(const QString &kind, const QString &email, const QByteArray &body)
 {
     Statement(m_db, "INSERT INTO reports VALUES (?, ?, ?, ?)").bind(kind).bind(email).bind(body).bind(QDateTime::currentSecsSinceEpoch()).run();
+}
+
+QList<Store::Report> Store::reports(const QString &email)
+{
+    QList<Report> result;
+    Statement query(m_db, "SELECT kind, created, body FROM reports WHERE email = ? ORDER BY created DESC, rowid DESC");
+    query.bind(email);
+    while (query.step())
+        result.append(Report{query.text(0), query.number(1), query.bytes(2)});
+    return result;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -40,7 +42,16 @@ public:
     QString addVideo(const QString &email, const QString &title, int room, const QString &uuid, const QString &path,
                      qint64 size);
     std::optional<QString> videoTitle(const QString &key);
-    void addReport(const QString &kind, const QString &email, const QString &body);
+    struct Report
+    {
+        QString kind;
+        qint64 created = 0; // seconds since the epoch
+        QByteArray body;
+    };
+    // body: the bytes as they came, kept as they are.
+    void addReport(const QString &kind, const QString &email, const QByteArray &body);
+    // The user's reports, newest first.
+    QList<Report> reports(const QString &email);
 
 private:
     bool exec(const char *sql);

@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QCommandLineParser>
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -312,7 +313,7 @@ void addProgramRoutes(httplib::Server &server, Service &service)
                 res.status = 403;
                 return;
             }
-            service.store.addReport(QString::fromLatin1(kind), *email, QString::fromStdString(req.body));
+            service.store.addReport(QString::fromLatin1(kind), *email, QByteArray::fromStdString(req.body));
             res.set_content("ok", "text/plain");
         });
     }
@@ -464,6 +465,72 @@ void handleUpload(Service &service, const httplib::Request &req, httplib::Respon
     reply({{QStringLiteral("key"), key}, {QStringLiteral("title"), title}});
 }
 
+// The name=value pairs of a form body, decoded: "+" is a blank, "%XX" a byte of UTF-8.
+QList<QPair<QString, QString>> formFields(const QByteArray &body)
+{
+    const auto decode = [](QByteArray part) { return QUrl::fromPercentEncoding(part.replace('+', ' ')); };
+    QList<QPair<QString, QString>> fields;
+    for (const QByteArray &pair : body.split('&')) {
+        if (pair.isEmpty())
+            continue;
+        const qsizetype equals = pair.indexOf('=');
+        fields.append({decode(pair.left(equals)), equals < 0 ? QString() : decode(pair.mid(equals + 1))});
+    }
+    return fields;
+}
+
+// What one report says, as HTML; a body that cannot be read is shown as it came.
+std::string reportDetails(const Store::Report &report)
+{
+    QMap<QString, QString> fields;
+    for (const auto &[name, value] : formFields(report.body))
+        fields.insert(name, value);
+    if (report.kind == QLatin1String("/soft/activity")) {
+        return "Room " + escapeHtml(fields.value(QStringLiteral("roomId"))) + ": "
+               + escapeHtml(fields.value(QStringLiteral("roomName"))) + "<br>Table: "
+               + escapeHtml(fields.value(QStringLiteral("tableTitle"))) + "<br>Program: "
+               + escapeHtml(fields.value(QStringLiteral("exePath")));
+    }
+    const QJsonObject param = QJsonDocument::fromJson(fields.value(QStringLiteral("param")).toUtf8()).object();
+    if (report.kind == QLatin1String("/soft/params") && param.contains(QStringLiteral("auto_start")))
+        return "auto_start: " + std::to_string(param.value(QStringLiteral("auto_start")).toInt());
+    return "<code>" + escapeHtml(QString::fromUtf8(report.body)) + "</code>";
+}
+
+std::string reportsTable(const QList<Store::Report> &reports)
+{
+    if (reports.isEmpty())
+        return "<p>No reports yet.</p>";
+    std::string rows;
+    for (const Store::Report &report : reports) {
+        const QString kind = QString(report.kind).remove(QStringLiteral("/soft/"));
+        const QString time = QDateTime::fromSecsSinceEpoch(report.created, Qt::UTC)
+                                     .toString(QStringLiteral("yyyy-MM-dd hh:mm:ss 'UTC'"));
+        rows += "<tr><td>" + escapeHtml(kind) + "</td><td>" + escapeHtml(time) + "</td><td>" + reportDetails(report)
+                + "</td></tr>";
+    }
+    return "<table><tr><th>Kind</th><th>Time</th><th>Details</th></tr>" + rows + "</table>";
+}
+
+// What the program has reported for the logged-in user.
+void addReportsPage(httplib::Server &server, Service &service)
+{
+    server.Get("/account/reports", [&service](const httplib::Request &req, httplib::Response &res) {
+        QList<Store::Report> reports;
+        {
+            std::lock_guard lock(g_storeMutex);
+            const std::optional<QString> email = service.store.sessionUser(sessionToken(req));
+            if (!email) {
+                res.status = 403;
+                res.set_content(html("Your reports", "<p>Please log in first.</p>"), "text/html; charset=utf-8");
+                return;
+            }
+            reports = service.store.reports(*email);
+        }
+        res.set_content(html("Your reports", reportsTable(reports)), "text/html; charset=utf-8");
+    });
+}
+
 void addPages(httplib::Server &server, Service &service)
 {
     auto page = [&server](const char *path, const std::string &title, const std::string &body) {
@@ -476,7 +543,8 @@ void addPages(httplib::Server &server, Service &service)
     page("/soft/banner", "News", "<p>Welcome to Brindlecast. Save a hand with one click while you play.</p>");
     page("/soft/topreview", "Most viewed hands", "<p>No hands shared yet.</p>");
     page("/faq", "Questions and answers", "<p>Brindlecast keeps the last minutes of every table; press Save to keep a hand.</p>");
-    page("/account/info", "Your account", "<p>Your videos and settings live here.</p>");
+    page("/account/info", "Your account",
+         "<p>Your videos and settings live here.</p><p><a href=\"/account/reports\">What the program has reported</a></p>");
     page("/signup", "Sign up", "<p>Ask the service's owner for an account (brindlecast-service --add-user).</p>");
     page("/auth/recovery", "Forgotten password", "<p>Ask the service's owner to set a new one.</p>");
     server.Get(R"(/video/([0-9a-f]{1,32}))", [&service](const httplib::Request &req, httplib::Response &res) {
@@ -545,6 +613,7 @@ int main(int argc, char **argv)
     server.Post("/video/upload", [&service](const httplib::Request &req, httplib::Response &res,
                                             const httplib::ContentReader &reader) { handleUpload(service, req, res, reader); });
     addPages(server, service);
+    addReportsPage(server, service);
 
     // Bound already: whoever waits for this line may connect at once.
     std::printf("Brindlecast service on %s (data in %s)\n", service.base.c_str(), qPrintable(options->dataDir));

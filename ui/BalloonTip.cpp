@@ -124,7 +124,8 @@ QPainterPath BalloonTip::buildOutline(bool below, bool right, int arrowHeight) c
     if (arrowHeight <= 0)
         return box;
     const qreal x = right ? kArrowOffset : w - kArrowOffset;
-    const qreal tipY = below ? 0 : h;
+    // Aliased lines leave out their lowest pixel: pointing down, the tip goes one further.
+    const qreal tipY = below ? 0 : h + 1;
     // The base reaches a little into the box so that the two join without a seam.
     const qreal baseY = below ? top + 2 : bottom - 2;
     const qreal baseX = x + (right ? 1 : -1) * (arrowHeight + 2);

@@ -26,7 +26,6 @@ public:
     // closes unless the pointer is over it.
     void showAt(const QPoint &tip, int durationMs, bool arrow = true);
     QString text() const;
-    QPainterPath outline() const { return m_outline; }
 
 signals:
     // Once, when the balloon closes.

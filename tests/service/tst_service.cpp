@@ -1,6 +1,7 @@
 #include "HttpConnection.h"
 #include "JsonReader.h"
 #include "LoginRequests.h"
+#include "Reports.h"
 #include "Requests.h"
 #include "ServiceProcess.h"
 
@@ -130,6 +131,7 @@ private slots:
     void loginSetsTheSession();
     void programLogsInAndOut();
     void sessionsEnd();
+    void reportsAreKeptAsSent();
     void largeUploadIsStreamed();
     void uploadLimitHoldsForEveryBody();
     void formsNeedALength();
@@ -268,6 +270,46 @@ void TestService::sessionsEnd()
     QVERIFY(!next.isEmpty());
     QVERIFY(runToEnd(new Post(service.url(QStringLiteral("/auth/logout")), QByteArray())).errors.ok());
     QCOMPARE(service.sql(QStringLiteral("SELECT COUNT(*) FROM sessions WHERE token = '%1'").arg(next)), QStringLiteral("0"));
+}
+
+void TestService::reportsAreKeptAsSent()
+{
+    Service service;
+    QVERIFY(service.start());
+    QVERIFY(service.addUser(QStringLiteral("zoe@brindlecast.local"), QStringLiteral("zoe"), QStringLiteral("zoe")));
+    qputenv("BRINDLECAST_SERVICE_URL", service.url(QString()).toUtf8());
+    const Login demo(QStringLiteral("demo@brindlecast.local"), passwordDigest(QStringLiteral("demo")));
+    QVERIFY(demo.errors.ok() && demo.info);
+    // The reports say nothing back: they are over when the framework deletes them.
+    auto sent = [](HttpPostRequest *request) {
+        QSignalSpy gone(request, &QObject::destroyed);
+        HttpConnection::post(request, 0, 0);
+        return gone.wait(kPatienceMs);
+    };
+    QVERIFY(sent(new StatRequest(std::make_shared<StatData>(StatData{true}))));
+    QVERIFY(sent(new ActivityRequest(std::make_shared<Activity>(
+            Activity{12, QStringLiteral("Pokerstädt"), QStringLiteral("NLH 0.5/1 & friends"), QStringLiteral("C:/Poker/room.exe")}))));
+    // Bytes that are not text are kept as they came too.
+    QVERIFY(runToEnd(new Post(service.url(QStringLiteral("/soft/params")), "param=\xff\xfe")).errors.ok());
+
+    const QString body = QStringLiteral("SELECT body FROM reports WHERE kind = '/soft/%1' ORDER BY rowid");
+    QCOMPARE(service.sql(body.arg(QLatin1String("params"))), QStringLiteral("param={\"auto_start\":1}"));
+    QCOMPARE(service.sql(body.arg(QLatin1String("activity"))),
+             QStringLiteral("roomId=12&roomName=Pokerst%C3%A4dt&tableTitle=NLH%200.5%2F1%20%26%20friends&exePath=C%3A%2FPoker%2Froom.exe"));
+    QCOMPARE(service.sql(QStringLiteral("SELECT hex(body) FROM reports ORDER BY rowid DESC")), QStringLiteral("706172616D3DFFFE"));
+
+    // The user's own page shows them decoded; another user's shows none, no session no page.
+    const QByteArray get = "GET /account/reports HTTP/1.1\r\nHost: 127.0.0.1\r\n";
+    const QByteArray session = "Cookie: session=" + cookies(service.url(QStringLiteral("/"))).value(QStringLiteral("session")).toLatin1();
+    const QString page = QString::fromUtf8(exchange(service.port, get + session + "\r\n\r\n"));
+    QVERIFY2(page.startsWith(QLatin1String("HTTP/1.1 200")), qPrintable(page.left(200)));
+    for (const char *shown : {"Room 12: Pokerstädt", "Table: NLH 0.5/1 &amp; friends", "Program: C:/Poker/room.exe", "auto_start: 1"})
+        QVERIFY2(page.contains(QString::fromUtf8(shown)), shown);
+    const Login zoe(QStringLiteral("zoe@brindlecast.local"), passwordDigest(QStringLiteral("zoe")));
+    QVERIFY(zoe.errors.ok() && zoe.info);
+    const QByteArray zoeSession = "Cookie: session=" + cookies(service.url(QStringLiteral("/"))).value(QStringLiteral("session")).toLatin1();
+    QVERIFY(QString::fromUtf8(exchange(service.port, get + zoeSession + "\r\n\r\n")).contains(QLatin1String("No reports yet.")));
+    QVERIFY(exchange(service.port, get + "\r\n").startsWith("HTTP/1.1 403"));
 }
 
 void TestService::largeUploadIsStreamed()
