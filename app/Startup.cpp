@@ -8,6 +8,7 @@
 #include "LoginDialog.h"
 #include "MediaOperations.h"
 #include "MyApplication.h"
+#include "Reports.h"
 #include "Paths.h"
 #include "RecorderManager.h"
 #include "Resources.h"
@@ -162,7 +163,8 @@ int runStartup(MyApplication &app, const QStringList &arguments)
     if (const bc_ret loaded = detection->load(); loaded.failed())
         logInfo(QStringLiteral("No poker programs known yet: %1").arg(loaded.messages(QStringLiteral(": "))));
     // Stage: the user's own language.
-    // Stage: main window.
+    // Stage: main window. Until it exists, the start-up sends the report it would send.
+    HttpConnection::post(new StatRequest(std::make_shared<StatData>(StatData{settings->autoStart()})), 300, 0);
     runRecorderTool(app, single);
 
     if (const bc_ret saved = detection->save(); saved.failed())

@@ -2,6 +2,8 @@
 
 #include "MyApplication.h"
 #include "RecorderWidget.h"
+#include "Reports.h"
+#include "Rooms.h"
 #include "WindowConfig.h"
 
 namespace {
@@ -39,6 +41,20 @@ void WindowObserver::newTable(WindowId window)
             follow(window, settings && settings->autoRecord());
     } else {
         emit popup();
+    }
+    reportActivity(window);
+}
+
+void WindowObserver::reportActivity(WindowId window)
+{
+    const DetectionSptr detection = m_notifier.tableDetection(window);
+    const DetectionManager *manager = DetectionManager::instance();
+    if (!detection || detection->room() <= 0 || !manager)
+        return;
+    if (const RoomSptr room = manager->rooms()->roomById(detection->room())) {
+        auto activity = std::make_shared<Activity>(
+                Activity{room->id, room->name, desktop::windowTitle(window), detection->exePath()});
+        HttpConnection::post(new ActivityRequest(activity), 0, 0);
     }
 }
 

@@ -36,6 +36,9 @@ public slots:
     void unregister(WindowId window);
 
 private:
+    // Tells the service which room's table the user plays, when the room is known.
+    void reportActivity(WindowId window);
+
     int m_period;
     QMap<WindowId, WindowFollower *> m_followers;
     QTimer m_timer;
