@@ -6,8 +6,24 @@
 
 #include <QMessageBox>
 
+namespace {
+
+// Poker clients run under Wine as X11 windows, on Wayland desktops too (XWayland): the
+// program joins them there, so that its recorders can be owned by their tables and
+// window capture works.
+void preferX11UnderWayland()
+{
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        return;
+    if (qEnvironmentVariableIsSet("WAYLAND_DISPLAY") && qEnvironmentVariableIsSet("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+}
+
+} // namespace
+
 int main(int argc, char **argv)
 {
+    preferX11UnderWayland();
     registerResultMetaType();
     MyApplication app(argc, argv);
     AppExit appExit;

@@ -55,6 +55,7 @@ public:
     void abort();
     // Where the follower goes now, from the followee's last rectangle.
     QPoint computedPosition() const;
+    bool isGliding() const { return m_animation.state() == QAbstractAnimation::Running; }
 
 public slots:
     void stop(bool save);

@@ -5,6 +5,7 @@
 #include "RecorderManager.h"
 #include "RecorderWidget.h"
 #include "Resources.h"
+#include "Screenshot.h"
 #include "User.h"
 #include "WindowConfig.h"
 #include "XSession.h"
@@ -67,6 +68,7 @@ public:
 private slots:
     void initTestCase();
     void followerOwnedByItsTable();
+    void followerGlides();
     void tablesUpToTheLimit();
     void closedTableIsSavedWhenWanted();
     void cleanupTestCase();
@@ -139,6 +141,9 @@ void TestWindowTracking::followerOwnedByItsTable()
     QCOMPARE(desktop::windowOwner(own), table.id());
     const QRect tableRect = desktop::windowFrameRect(table.id());
     QTRY_COMPARE(desktop::windowFrameRect(own).bottom() + 1, tableRect.top());
+    // Kept for people to look at: the recorder over its table, as the screen shows it.
+    QTRY_VERIFY(distinctColours(keepScreenshot(QStringLiteral("follower-above-table"), 0).copy(desktop::windowFrameRect(own)))
+                > 10);
 
     // Minimised with the table, back with it.
     QVERIFY(table.command("minimise"));
@@ -146,10 +151,36 @@ void TestWindowTracking::followerOwnedByItsTable()
     QVERIFY(table.command("restore"));
     QTRY_VERIFY_WITH_TIMEOUT(desktop::isWindowVisible(own), kPatienceMs);
 
-    // A table that moves takes its recorder along.
     manager.windowObserver().follower(table.id())->stop();
     QTRY_VERIFY(follower.isNull());
     QCOMPARE(manager.windowObserver().count(), 0);
+}
+
+void TestWindowTracking::followerGlides()
+{
+    TableWindow table(pokerProgram(QStringLiteral("notes")), QStringLiteral("Moving"), QRect(100, 300, 500, 300));
+    // Driven by hand here, not by the observer's timer.
+    WindowFollower follower(table.id(), std::make_shared<WindowTarget>(table.id()), 400, false);
+    follower.attach(nullptr);
+    QVERIFY(QTest::qWaitForWindowExposed(&follower));
+    const QRect start = desktop::windowFrameRect(table.id());
+
+    // A few pixels: it glides there.
+    QVERIFY(table.command("move 130 320"));
+    QTRY_VERIFY(desktop::windowFrameRect(table.id()) != start);
+    follower.follow();
+    QVERIFY(follower.isGliding());
+    const QPoint glidedTo = follower.computedPosition();
+    QTRY_VERIFY_WITH_TIMEOUT(!follower.isGliding(), kPatienceMs);
+    QCOMPARE(follower.pos(), glidedTo);
+
+    // Dragged, it slides along the top edge only, and not past the table's right edge.
+    const QRect tableRect = desktop::windowFrameRect(table.id());
+    const int y = follower.y();
+    follower.shift(QPoint(5000, 40));
+    QCOMPARE(follower.y(), y);
+    QCOMPARE(follower.frameGeometry().right(), tableRect.right());
+    follower.abort();
 }
 
 void TestWindowTracking::tablesUpToTheLimit()

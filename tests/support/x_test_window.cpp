@@ -1,6 +1,7 @@
 // x_test_window TITLE X Y WIDTH HEIGHT RRGGBB [animate]
 // Shows a window of one colour, prints its id once the window manager shows it,
-// and answers lines on standard input: "minimise", "restore", "title TEXT", "quit". With
+// and answers lines on standard input: "minimise", "restore", "title TEXT", "move X Y",
+// "quit". With
 // "animate" its picture changes ten times a second, like a table in play.
 #include "XSession.h"
 
@@ -43,7 +44,11 @@ int main(int argc, char **argv)
                     window.minimise();
                 else if (command == "restore")
                     window.restore();
-                else if (command.rfind("title ", 0) == 0)
+                else if (command.rfind("move ", 0) == 0) {
+                    int x = 0, y = 0;
+                    if (std::sscanf(command.c_str() + 5, "%d %d", &x, &y) == 2)
+                        window.move(x, y);
+                } else if (command.rfind("title ", 0) == 0)
                     window.setTitle(QString::fromStdString(command.substr(6)));
                 else if (command == "quit")
                     quit = true;
