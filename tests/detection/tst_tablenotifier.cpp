@@ -27,11 +27,7 @@ public:
     }
     ~ProgramWindow()
     {
-        m_process.write("quit\n");
-        m_process.closeWriteChannel();
-        if (!m_process.waitForFinished(kPatienceMs))
-            m_process.kill();
-        m_process.waitForFinished(kPatienceMs);
+        quit();
     }
     WindowId id() const { return m_id; }
     bool command(const QByteArray &line)
@@ -41,8 +37,16 @@ public:
     }
     void quit()
     {
+        if (m_process.state() == QProcess::NotRunning)
+            return;
         m_process.write("quit\n");
+        if (!m_process.waitForFinished(kPatienceMs))
+            m_process.kill();
         m_process.waitForFinished(kPatienceMs);
+        // X reuses a departed client's window ids at once: the window manager must be
+        // done with this window before a later one could take its id.
+        if (!QTest::qWaitFor([this] { return !desktop::topLevelWindows().contains(m_id); }, kPatienceMs))
+            qWarning("Window %u is still listed", m_id);
     }
 
 private:
