@@ -79,6 +79,16 @@ RoomConfirmForm::RoomConfirmForm(const ConstDetectionSptr &detection, QWidget *p
     connect(m_btnConfirm, &QAbstractButton::clicked, this, &RoomConfirmForm::onConfirm);
 }
 
+RoomConfirmForm::~RoomConfirmForm()
+{
+    // The balloon closes when the room box goes, after this form's own members are
+    // gone: it must not report back then.
+    if (m_balloon) {
+        m_balloon->disconnect(this);
+        m_balloon->close();
+    }
+}
+
 void RoomConfirmForm::setMatching()
 {
     m_btnConfirm->setEnabled(m_roomBox->matching());

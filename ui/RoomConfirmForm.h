@@ -33,6 +33,7 @@ class RoomConfirmForm : public QFrame
     Q_OBJECT
 public:
     RoomConfirmForm(const ConstDetectionSptr &detection, QWidget *parent = nullptr);
+    ~RoomConfirmForm() override;
 
     RoomBox *roomBox() const { return m_roomBox; }
     QPushButton *confirmButton() const { return m_btnConfirm; }
