@@ -1,6 +1,7 @@
 #include "Detection.h"
 #include "TableNotifier.h"
 #include "User.h"
+#include "ProgramWindow.h"
 #include "XSession.h"
 
 #include <QFile>
@@ -13,46 +14,6 @@ namespace {
 
 constexpr int kPatienceMs = 20000;
 
-// A window of another process, run from a copy of the test window program under a
-// poker program's file name, as a poker client's windows are.
-class ProgramWindow
-{
-public:
-    ProgramWindow(const QString &program, const QString &title, int x)
-    {
-        m_process.start(program, {title, QString::number(x), QStringLiteral("100"), QStringLiteral("300"),
-                                  QStringLiteral("200"), QStringLiteral("1f6f3f")});
-        if (m_process.waitForReadyRead(kPatienceMs))
-            m_id = m_process.readLine().trimmed().toUInt();
-    }
-    ~ProgramWindow()
-    {
-        quit();
-    }
-    WindowId id() const { return m_id; }
-    bool command(const QByteArray &line)
-    {
-        m_process.write(line + '\n');
-        return m_process.waitForReadyRead(kPatienceMs) && m_process.readLine().trimmed() == "done";
-    }
-    void quit()
-    {
-        if (m_process.state() == QProcess::NotRunning)
-            return;
-        m_process.write("quit\n");
-        if (!m_process.waitForFinished(kPatienceMs))
-            m_process.kill();
-        m_process.waitForFinished(kPatienceMs);
-        // X reuses a departed client's window ids at once: the window manager must be
-        // done with this window before a later one could take its id.
-        if (!QTest::qWaitFor([this] { return !desktop::topLevelWindows().contains(m_id); }, kPatienceMs))
-            qWarning("Window %u is still listed", m_id);
-    }
-
-private:
-    QProcess m_process;
-    WindowId m_id = 0;
-};
 
 QList<WindowId> reported(const QSignalSpy &spy)
 {
@@ -102,13 +63,13 @@ void TestTableNotifier::tablesOfPokerPrograms()
 {
     const QString stars = program(QStringLiteral("PokerStars.exe"));
     // Shown before the notifier starts: examined once at start; a minimised one is not.
-    ProgramWindow early(stars, QStringLiteral("Table 1 - NLH 1/2"), 0);
-    ProgramWindow hidden(stars, QStringLiteral("Table 2 - NLH 1/2"), 40);
+    ProgramWindow early(stars, QStringLiteral("Table 1 - NLH 1/2"), QRect(0, 100, 300, 200));
+    ProgramWindow hidden(stars, QStringLiteral("Table 2 - NLH 1/2"), QRect(40, 100, 300, 200));
     QVERIFY(early.id() && hidden.id());
     QVERIFY(hidden.command("minimise"));
     QTRY_VERIFY(!desktop::isWindowVisible(hidden.id()));
     // Not a poker program: never looked at.
-    ProgramWindow other(program(QStringLiteral("notes")), QStringLiteral("Omaha notes"), 80);
+    ProgramWindow other(program(QStringLiteral("notes")), QStringLiteral("Omaha notes"), QRect(80, 100, 300, 200));
 
     TableNotifier notifier;
     QSignalSpy tables(&notifier, &TableNotifier::newTable);
@@ -119,9 +80,9 @@ void TestTableNotifier::tablesOfPokerPrograms()
     QCOMPARE(notifier.tableDetection(early.id())->exeName(), QStringLiteral("PokerStars.exe"));
 
     // New windows: a lobby is rejected, a welcome screen waits, a table is reported.
-    ProgramWindow lobby(stars, QStringLiteral("PokerStars Lobby"), 120);
-    ProgramWindow welcome(stars, QStringLiteral("Welcome"), 160);
-    ProgramWindow table(stars, QStringLiteral("Table 3 - Omaha hi-lo"), 200);
+    ProgramWindow lobby(stars, QStringLiteral("PokerStars Lobby"), QRect(120, 100, 300, 200));
+    ProgramWindow welcome(stars, QStringLiteral("Welcome"), QRect(160, 100, 300, 200));
+    ProgramWindow table(stars, QStringLiteral("Table 3 - Omaha hi-lo"), QRect(200, 100, 300, 200));
     QTRY_VERIFY_WITH_TIMEOUT(reported(tables).contains(table.id()), kPatienceMs);
     QVERIFY(notifier.isPending(welcome.id()));
     QVERIFY(!notifier.isPending(lobby.id()) && !notifier.tableDetection(lobby.id()));
@@ -150,10 +111,10 @@ void TestTableNotifier::uncheckedProgramsGiveNoTables()
     TableNotifier notifier;
     QSignalSpy tables(&notifier, &TableNotifier::newTable);
     notifier.start();
-    ProgramWindow unchecked(party, QStringLiteral("Table 6 - NLH"), 240);
+    ProgramWindow unchecked(party, QStringLiteral("Table 6 - NLH"), QRect(240, 100, 300, 200));
     // A window created after it, of a program still checked: once it is reported, the
     // first has been handled too.
-    ProgramWindow checked(everest, QStringLiteral("Table 7 - NLH"), 280);
+    ProgramWindow checked(everest, QStringLiteral("Table 7 - NLH"), QRect(280, 100, 300, 200));
     QTRY_VERIFY_WITH_TIMEOUT(reported(tables).contains(checked.id()), kPatienceMs);
     QCOMPARE(reported(tables), QList<WindowId>{checked.id()});
 }

@@ -9,6 +9,7 @@
 #include "Snipers.h"
 #include "User.h"
 #include "WindowConfig.h"
+#include "ProgramWindow.h"
 #include "XSession.h"
 
 #include <QApplication>
@@ -23,44 +24,6 @@ namespace {
 
 constexpr int kPatienceMs = 20000;
 
-// A table window of another process, run from a copy of the test window program under
-// a poker program's file name.
-class TableWindow
-{
-public:
-    TableWindow(const QString &program, const QString &title, const QRect &rect)
-    {
-        m_process.start(program, {title, QString::number(rect.x()), QString::number(rect.y()),
-                                  QString::number(rect.width()), QString::number(rect.height()),
-                                  QStringLiteral("1f6f3f"), QStringLiteral("animate")});
-        if (m_process.waitForReadyRead(kPatienceMs))
-            m_id = m_process.readLine().trimmed().toUInt();
-    }
-    ~TableWindow() { quit(); }
-    WindowId id() const { return m_id; }
-    bool command(const QByteArray &line)
-    {
-        m_process.write(line + '\n');
-        return m_process.waitForReadyRead(kPatienceMs) && m_process.readLine().trimmed() == "done";
-    }
-    void quit()
-    {
-        if (m_process.state() == QProcess::NotRunning)
-            return;
-        m_process.write("quit\n");
-        if (!m_process.waitForFinished(kPatienceMs))
-            m_process.kill();
-        m_process.waitForFinished(kPatienceMs);
-        // X reuses a departed client's window ids at once: the window manager must be
-        // done with this window before the next test's windows could take its id.
-        if (!QTest::qWaitFor([this] { return !desktop::topLevelWindows().contains(m_id); }, kPatienceMs))
-            qWarning("Window %u is still listed", m_id);
-    }
-
-private:
-    QProcess m_process;
-    WindowId m_id = 0;
-};
 
 } // namespace
 
@@ -134,7 +97,7 @@ void TestWindowTracking::followerOwnedByItsTable()
 {
     m_settings->setAutoDetection(false);
     RecorderManager manager;
-    TableWindow table(pokerProgram(QStringLiteral("notes")), QStringLiteral("Some table"), QRect(200, 300, 500, 300));
+    ProgramWindow table(pokerProgram(QStringLiteral("notes")), QStringLiteral("Some table"), QRect(200, 300, 500, 300), true);
     QVERIFY(table.id());
     manager.windowObserver().follow(table.id(), false);
     QPointer<WindowFollower> follower = manager.windowObserver().follower(table.id());
@@ -164,7 +127,7 @@ void TestWindowTracking::followerOwnedByItsTable()
 
 void TestWindowTracking::followerGlides()
 {
-    TableWindow table(pokerProgram(QStringLiteral("notes")), QStringLiteral("Moving"), QRect(100, 300, 500, 300));
+    ProgramWindow table(pokerProgram(QStringLiteral("notes")), QStringLiteral("Moving"), QRect(100, 300, 500, 300), true);
     // Driven by hand here, not by the observer's timer.
     WindowFollower follower(table.id(), std::make_shared<WindowTarget>(table.id()), 400, false);
     follower.attach(nullptr);
@@ -193,9 +156,9 @@ void TestWindowTracking::followerGlides()
 void TestWindowTracking::windowSniperTakesTheTopWindow()
 {
     const QString program = pokerProgram(QStringLiteral("notes"));
-    TableWindow lower(program, QStringLiteral("Lower"), QRect(100, 100, 400, 300));
-    TableWindow higher(program, QStringLiteral("Higher"), QRect(300, 200, 400, 300));
-    TableWindow minimised(program, QStringLiteral("Minimised"), QRect(800, 100, 300, 200));
+    ProgramWindow lower(program, QStringLiteral("Lower"), QRect(100, 100, 400, 300), true);
+    ProgramWindow higher(program, QStringLiteral("Higher"), QRect(300, 200, 400, 300), true);
+    ProgramWindow minimised(program, QStringLiteral("Minimised"), QRect(800, 100, 300, 200), true);
     QVERIFY(minimised.command("minimise"));
     QTRY_VERIFY(desktop::isWindowMinimised(minimised.id()));
     QTRY_VERIFY(desktop::topLevelWindows().indexOf(higher.id()) < desktop::topLevelWindows().indexOf(lower.id()));
@@ -229,10 +192,10 @@ void TestWindowTracking::tablesUpToTheLimit()
     RecorderManager manager;
     WindowObserver &observer = manager.windowObserver();
     const QString program = pokerProgram(QStringLiteral("notes"));
-    TableWindow first(program, QStringLiteral("One"), QRect(0, 100, 300, 200));
-    TableWindow second(program, QStringLiteral("Two"), QRect(320, 100, 300, 200));
-    TableWindow third(program, QStringLiteral("Three"), QRect(640, 100, 300, 200));
-    TableWindow minimised(program, QStringLiteral("Four"), QRect(960, 100, 300, 200));
+    ProgramWindow first(program, QStringLiteral("One"), QRect(0, 100, 300, 200), true);
+    ProgramWindow second(program, QStringLiteral("Two"), QRect(320, 100, 300, 200), true);
+    ProgramWindow third(program, QStringLiteral("Three"), QRect(640, 100, 300, 200), true);
+    ProgramWindow minimised(program, QStringLiteral("Four"), QRect(960, 100, 300, 200), true);
     QVERIFY(minimised.command("minimise"));
     QTRY_VERIFY(desktop::isWindowMinimised(minimised.id()));
 
@@ -271,7 +234,7 @@ void TestWindowTracking::closedTableIsSavedWhenWanted()
         RecorderManager manager;
         collectSaved(manager);
         QSignalSpy followed(&manager.windowObserver().notifier(), &TableNotifier::newTable);
-        TableWindow table(stars, QStringLiteral("Table 1 - NLH 1/2"), QRect(200, 300, 400, 300));
+        ProgramWindow table(stars, QStringLiteral("Table 1 - NLH 1/2"), QRect(200, 300, 400, 300), true);
         QTRY_VERIFY_WITH_TIMEOUT(manager.windowObserver().follower(table.id()), kPatienceMs);
         QPointer<WindowFollower> follower = manager.windowObserver().follower(table.id());
         QVERIFY(follower->recorder() && follower->recorder()->session());
