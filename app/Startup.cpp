@@ -93,8 +93,8 @@ std::unique_ptr<User> logIn(const QStringList &arguments, SingleApplication &sin
 }
 
 // Until the main window exists, the recorder tool is the program's window, shown in
-// either mode (nothing detects tables yet): messages from later starts raise it, and
-// closing it ends the program.
+// either mode (there is no other way to reach the program yet): messages from later
+// starts raise it, and closing it ends the program.
 void runRecorderTool(MyApplication &app, SingleApplication &single)
 {
     RecorderManager tool;
