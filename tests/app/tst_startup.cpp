@@ -231,7 +231,8 @@ void TestStartup::staleLockOfKilledProgram()
     // The next start takes over the lock and the socket left behind.
     auto next = startProgram(session);
     QTRY_COMPARE_WITH_TIMEOUT(session.log().count(QStringLiteral("VERSION_STRING")), 2, 20000);
-    QTest::qWait(300);
+    // It runs on as the first instance: its login window shows.
+    QTRY_VERIFY_WITH_TIMEOUT(shownWindowOf(*next) != 0, ServiceProcess::kPatienceMs);
     QCOMPARE(next->state(), QProcess::Running);
 
     auto third = startProgram(session);
