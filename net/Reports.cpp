@@ -12,8 +12,9 @@ StatRequest::StatRequest(StatDataSptr data, QObject *parent)
 bc_ret StatRequest::prepare(QNetworkRequest &request, QByteArray &body)
 {
     setCommonHeaders(request, serviceUrl(QStringLiteral("/soft/params")));
-    // The service reads these bytes as they are: no encoding, and no content type of
-    // ours (Qt still sends its default form type, with a warning on the console).
+    // The service reads these bytes as they are: no encoding. Qt sends a POST without a
+    // content type as a form anyway (warning on the console), so it is named here.
+    request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/x-www-form-urlencoded"));
     body = QByteArrayLiteral("param={\"auto_start\":") + (m_data->autoStart ? '1' : '0') + '}';
     return bc_ret();
 }
