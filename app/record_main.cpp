@@ -5,6 +5,7 @@
 #include "Log.h"
 #include "MediaOperations.h"
 #include "Resources.h"
+#include "ScreenPixels.h"
 #include "TerminationWatcher.h"
 
 #include <QCommandLineParser>
@@ -55,7 +56,7 @@ TargetSptr targetFrom(const QCommandLineParser &args, QString &error)
     const QString name = args.value(QStringLiteral("monitor"));
     for (const QScreen *screen : QGuiApplication::screens()) {
         if (screen->name() == name)
-            return std::make_shared<MonitorTarget>(name, screen->geometry());
+            return std::make_shared<MonitorTarget>(name, desktop::nativeGeometry(screen));
     }
     error = QStringLiteral("no monitor named '%1'").arg(name);
     return nullptr;

@@ -4,6 +4,7 @@
 #include "Log.h"
 #include "RecorderWidget.h"
 #include "RoomConfirmForm.h"
+#include "ScreenPixels.h"
 #include "WindowConfig.h"
 
 #include <QCheckBox>
@@ -148,13 +149,19 @@ QPoint Follower::computedPosition() const
 {
     // The available area of the screen where the follower would go; a place off every
     // screen (a table at the top edge) takes the followee's own screen.
-    const QPoint candidate = followerPosition(m_followee, size(), m_xOffset, m_yOffset, QRect());
+    const QRect followee = followeeOnScreen();
+    const QPoint candidate = followerPosition(followee, size(), m_xOffset, m_yOffset, QRect());
     const QScreen *screen = QGuiApplication::screenAt(candidate);
     if (!screen)
-        screen = QGuiApplication::screenAt(m_followee.topLeft());
+        screen = QGuiApplication::screenAt(followee.topLeft());
     if (!screen)
         screen = QGuiApplication::primaryScreen();
-    return followerPosition(m_followee, size(), m_xOffset, m_yOffset, screen ? screen->availableGeometry() : QRect());
+    return followerPosition(followee, size(), m_xOffset, m_yOffset, screen ? screen->availableGeometry() : QRect());
+}
+
+QRect Follower::followeeOnScreen() const
+{
+    return desktop::toLogical(m_followee);
 }
 
 void Follower::moveToPlace()
@@ -237,7 +244,7 @@ void Follower::follow()
 void Follower::shift(const QPoint &diff)
 {
     // Only along the followee's top edge: the vertical part of a drag is dropped.
-    m_xOffset = x() - m_followee.left() + diff.x();
+    m_xOffset = x() - followeeOnScreen().left() + diff.x();
     moveToPlace();
 }
 
@@ -251,7 +258,7 @@ void Follower::dock(bool dockedInside)
 
 void Follower::highlight()
 {
-    m_recaller->setGeometry(m_target->geometry());
+    m_recaller->setGeometry(desktop::toLogical(m_target->geometry()));
     m_recaller->show();
     // Right behind the follower: the follower stays usable above the frame.
     raise();

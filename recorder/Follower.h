@@ -78,6 +78,8 @@ protected:
 private:
     void buildForm();
     void moveToPlace();
+    // Where the followee is, in the widget coordinates followers are placed in.
+    QRect followeeOnScreen() const;
 
     TargetSptr m_target;
     QFrame *m_frmFollower;
@@ -88,6 +90,7 @@ private:
     DraggableButton *m_btnDrag;
     Recaller *m_recaller;
     QPropertyAnimation m_animation;
+    // In device pixels, as the target gives it.
     QRect m_followee;
     int m_xOffset = kNotSet;
     int m_yOffset = kNotSet;

@@ -39,7 +39,8 @@ void WindowObserver::newTable(WindowId window)
         const int allowed = settings ? settings->maxTables() : 0;
         if (count() < allowed)
             follow(window, settings && settings->autoRecord());
-    } else {
+    } else if (settings->popupSelectionTool()) {
+        // The user picks tables by hand and wants the tool at hand for a new one.
         emit popup();
     }
     reportActivity(window);

@@ -144,8 +144,11 @@ void RecorderManager::raiseAll()
 
 void RecorderManager::runWindowSniper()
 {
-    // Choosing from a list comes with its own form; until then the mouse picks.
-    runSniper(new WindowSniper);
+    const WindowConfig *settings = WindowConfig::instance();
+    if (settings && settings->selectWindowFromList())
+        runSniper(new SubWindowSniper);
+    else
+        runSniper(new WindowSniper);
 }
 
 void RecorderManager::runRegionSniper()

@@ -1,8 +1,16 @@
 #include "Snipers.h"
 
+#include "ProcessInfo.h"
+#include "RecorderControls.h"
+#include "ScreenPixels.h"
 #include "WindowConfig.h"
 
 #include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -100,7 +108,7 @@ void AbstractSniper::setSelection(const TargetSptr &target)
 
 QRect AbstractSniper::selectionRect() const
 {
-    return m_selection ? m_selection->geometry().translated(-geometry().topLeft()) : QRect();
+    return m_selection ? desktop::toLogical(m_selection->geometry()).translated(-geometry().topLeft()) : QRect();
 }
 
 void AbstractSniper::paintEvent(QPaintEvent *)
@@ -170,7 +178,7 @@ void RegionSniper::mousePressEvent(QMouseEvent *event)
     if (event->button() == Qt::LeftButton) {
         m_dragging = true;
         m_anchor = event->globalPosition().toPoint();
-        setSelection(std::make_shared<RegionTarget>(QRect(m_anchor, m_anchor)));
+        setSelection(std::make_shared<RegionTarget>(desktop::toNative(QRect(m_anchor, m_anchor))));
     }
     FromDesktopSniper::mousePressEvent(event);
 }
@@ -178,7 +186,7 @@ void RegionSniper::mousePressEvent(QMouseEvent *event)
 void RegionSniper::mouseMoveEvent(QMouseEvent *event)
 {
     if (m_dragging)
-        setSelection(std::make_shared<RegionTarget>(spanned(m_anchor, event->globalPosition().toPoint())));
+        setSelection(std::make_shared<RegionTarget>(desktop::toNative(spanned(m_anchor, event->globalPosition().toPoint()))));
     FromDesktopSniper::mouseMoveEvent(event);
 }
 
@@ -189,7 +197,7 @@ void RegionSniper::mouseReleaseEvent(QMouseEvent *event)
         const QRect region = spanned(m_anchor, event->globalPosition().toPoint());
         // A click, or a slip of the mouse, is not a region anybody means to record.
         const bool meant = region.width() >= kMinimumSide && region.height() >= kMinimumSide;
-        setSelection(meant ? std::make_shared<RegionTarget>(region) : nullptr);
+        setSelection(meant ? std::make_shared<RegionTarget>(desktop::toNative(region)) : nullptr);
     }
     FromDesktopSniper::mouseReleaseEvent(event);
 }
@@ -221,7 +229,7 @@ void MonitorSniper::selectAt(const QPoint &global)
     }
     const auto current = std::dynamic_pointer_cast<MonitorTarget>(selection());
     if (!current || current->name() != screen->name())
-        setSelection(std::make_shared<MonitorTarget>(screen->name(), screen->geometry()));
+        setSelection(std::make_shared<MonitorTarget>(screen->name(), desktop::nativeGeometry(screen)));
 }
 
 void AbstractWindowSniper::start()
@@ -237,16 +245,26 @@ void AbstractWindowSniper::start()
     AbstractSniper::start();
 }
 
+int AbstractWindowSniper::candidateAt(const QPoint &global) const
+{
+    const QPoint at = desktop::toNative(global);
+    for (int i = 0; i < m_candidates.size(); ++i) {
+        if (m_candidates.at(i).rect.contains(at))
+            return i;
+    }
+    return -1;
+}
+
+TargetSptr AbstractWindowSniper::windowTarget(WindowId window)
+{
+    const WindowConfig *settings = WindowConfig::instance();
+    return chooseWindowTarget(window, desktop::isCompositionEnabled(), settings && settings->recordOverlayWindows());
+}
+
 TargetSptr AbstractWindowSniper::targetAt(const QPoint &global) const
 {
-    for (const WindowCandidate &candidate : m_candidates) {
-        if (candidate.rect.contains(global)) {
-            const WindowConfig *settings = WindowConfig::instance();
-            return chooseWindowTarget(candidate.window, desktop::isCompositionEnabled(),
-                                      settings && settings->recordOverlayWindows());
-        }
-    }
-    return nullptr;
+    const int index = candidateAt(global);
+    return index < 0 ? nullptr : windowTarget(m_candidates.at(index).window);
 }
 
 WindowSniper::WindowSniper(QWidget *parent)
@@ -269,4 +287,161 @@ void WindowSniper::mouseMoveEvent(QMouseEvent *event)
     if (!now || !before || now->window() != before->window())
         setSelection(target);
     AbstractWindowSniper::mouseMoveEvent(event);
+}
+
+SubWindowSniper::SubWindowSniper(QWidget *parent)
+    : AbstractWindowSniper(parent)
+{
+    buildForm();
+    connect(m_frmTitle, &DraggableFrame::shift, this, &SubWindowSniper::shiftWindowList);
+    connect(m_lstWindows, &QListWidget::currentItemChanged, this, &SubWindowSniper::onSelectedFromList);
+    connect(m_lstWindows, &QListWidget::itemDoubleClicked, this, &AbstractSniper::fire);
+    connect(m_btnRecord, &QAbstractButton::clicked, this, &AbstractSniper::fire);
+    connect(m_btnCancel, &QAbstractButton::clicked, this, &QWidget::close);
+}
+
+void SubWindowSniper::buildForm()
+{
+    m_frmWindowList = new QFrame(this);
+    m_frmWindowList->setObjectName(QStringLiteral("frmWindowList"));
+    // The form is drawn as a form, not dimmed like the desktop beneath it.
+    QPalette form = QGuiApplication::palette();
+    form.setBrush(QPalette::Window, form.window());
+    form.setBrush(QPalette::ButtonText, form.buttonText());
+    m_frmWindowList->setPalette(form);
+    auto *outer = new QVBoxLayout(m_frmWindowList);
+    outer->setContentsMargins(0, 0, 0, 0);
+    m_frmWindowListInt = new QFrame(m_frmWindowList);
+    m_frmWindowListInt->setObjectName(QStringLiteral("frmWindowListInt"));
+    outer->addWidget(m_frmWindowListInt);
+    auto *column = new QVBoxLayout(m_frmWindowListInt);
+    // The title bar moves the list out of the way of what it covers.
+    m_frmTitle = new DraggableFrame(m_frmWindowListInt);
+    m_frmTitle->setObjectName(QStringLiteral("frmSniperTitle"));
+    m_frmTitle->setCursor(Qt::SizeAllCursor);
+    auto *titleRow = new QHBoxLayout(m_frmTitle);
+    titleRow->setContentsMargins(0, 0, 0, 0);
+    m_lblSniperTitle = new QLabel(tr("Select the window to record"), m_frmTitle);
+    m_lblSniperTitle->setObjectName(QStringLiteral("lblSniperTitle"));
+    titleRow->addWidget(m_lblSniperTitle);
+    column->addWidget(m_frmTitle);
+    auto *hLine = new QFrame(m_frmWindowListInt);
+    hLine->setObjectName(QStringLiteral("hLine_0"));
+    hLine->setFrameShape(QFrame::HLine);
+    column->addWidget(hLine);
+    m_lstWindows = new QListWidget(m_frmWindowListInt);
+    m_lstWindows->setObjectName(QStringLiteral("lstWindows"));
+    m_lstWindows->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_lstWindows->setMinimumSize(360, 160);
+    column->addWidget(m_lstWindows);
+    m_frmButtons = new QFrame(m_frmWindowListInt);
+    m_frmButtons->setObjectName(QStringLiteral("frmButtons"));
+    auto *buttons = new QHBoxLayout(m_frmButtons);
+    buttons->setContentsMargins(0, 0, 0, 0);
+    buttons->addStretch();
+    m_btnRecord = new QPushButton(tr("Record"), m_frmButtons);
+    m_btnRecord->setObjectName(QStringLiteral("btnRecord"));
+    m_btnRecord->setEnabled(false);
+    buttons->addWidget(m_btnRecord);
+    auto *vLine = new QFrame(m_frmButtons);
+    vLine->setObjectName(QStringLiteral("vLine_0"));
+    vLine->setFrameShape(QFrame::VLine);
+    buttons->addWidget(vLine);
+    m_btnCancel = new QPushButton(tr("Cancel"), m_frmButtons);
+    m_btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    buttons->addWidget(m_btnCancel);
+    column->addWidget(m_frmButtons);
+}
+
+void SubWindowSniper::start()
+{
+    AbstractWindowSniper::start();
+    m_frmWindowList->adjustSize();
+    fillList();
+    // In the middle of the screen the mouse is on.
+    const QScreen *screen = QGuiApplication::screenAt(QCursor::pos());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->availableGeometry() : rect();
+    QRect place(QPoint(), m_frmWindowList->size());
+    place.moveCenter(area.center());
+    m_frmWindowList->move(place.topLeft() - geometry().topLeft());
+    m_frmWindowList->raise();
+    m_lstWindows->setFocus();
+}
+
+void SubWindowSniper::fillList()
+{
+    m_lstWindows->clear();
+    const int width = m_lstWindows->viewport()->width() - 2 * m_lstWindows->spacing() - 8;
+    for (const WindowCandidate &candidate : candidates()) {
+        auto *item = new QListWidgetItem(entryText(candidate.title, candidate.programPath, m_lstWindows->fontMetrics(), width));
+        item->setToolTip(QStringLiteral("%1\n%2").arg(candidate.title, candidate.programPath));
+        m_lstWindows->addItem(item);
+    }
+}
+
+QString SubWindowSniper::entryText(const QString &title, const QString &programPath, const QFontMetrics &metrics, int width)
+{
+    const QString program = programFileName(programPath);
+    const QString whole = QStringLiteral("%1 [%2]").arg(title, program);
+    if (metrics.horizontalAdvance(whole) <= width)
+        return whole;
+    // The title says which table; the program gets at most a third of the room.
+    const QString shortProgram = metrics.elidedText(program, Qt::ElideRight, width / 3);
+    const int left = width - metrics.horizontalAdvance(QStringLiteral(" [%1]").arg(shortProgram));
+    return QStringLiteral("%1 [%2]").arg(metrics.elidedText(title, Qt::ElideRight, qMax(0, left)), shortProgram);
+}
+
+void SubWindowSniper::shiftWindowList(const QPoint &diff)
+{
+    QRect place = m_frmWindowList->geometry().translated(diff);
+    // Never dragged out of reach.
+    place.moveLeft(qBound(0, place.left(), qMax(0, width() - place.width())));
+    place.moveTop(qBound(0, place.top(), qMax(0, height() - place.height())));
+    m_frmWindowList->move(place.topLeft());
+}
+
+void SubWindowSniper::onSelectedFromList(QListWidgetItem *current, QListWidgetItem *)
+{
+    selectCandidate(current ? m_lstWindows->row(current) : -1);
+}
+
+void SubWindowSniper::selectCandidate(int index)
+{
+    const bool valid = index >= 0 && index < candidates().size();
+    setSelection(valid ? windowTarget(candidates().at(index).window) : nullptr);
+    m_btnRecord->setEnabled(selection() != nullptr);
+}
+
+void SubWindowSniper::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        // A focused button does what it says; anywhere else Return records.
+        if (auto *button = qobject_cast<QPushButton *>(focusWidget()))
+            button->click();
+        else if (selection())
+            fire();
+        return;
+    }
+    AbstractWindowSniper::keyPressEvent(event);
+}
+
+void SubWindowSniper::mousePressEvent(QMouseEvent *event)
+{
+    // Pointing at a window on the desktop chooses it in the list as well.
+    if (event->button() == Qt::LeftButton && !m_frmWindowList->geometry().contains(event->position().toPoint())) {
+        const int index = candidateAt(event->globalPosition().toPoint());
+        if (index >= 0)
+            m_lstWindows->setCurrentRow(index);
+    }
+    AbstractWindowSniper::mousePressEvent(event);
+}
+
+void SubWindowSniper::mouseReleaseEvent(QMouseEvent *event)
+{
+    // Only the list's own buttons take the choice; a right click still gives up.
+    if (event->button() == Qt::RightButton)
+        close();
+    QWidget::mouseReleaseEvent(event);
 }

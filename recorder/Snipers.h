@@ -2,6 +2,13 @@
 
 #include "Target.h"
 
+class DraggableFrame;
+class QLabel;
+class QListWidget;
+class QListWidgetItem;
+class QPushButton;
+
+#include <QFontMetrics>
 #include <QFrame>
 #include <QPixmap>
 #include <QWidget>
@@ -125,8 +132,12 @@ public:
     const QList<WindowCandidate> &candidates() const { return m_candidates; }
 
 protected:
-    // The topmost candidate at a point of the screen, as a target; null when none.
+    // The topmost candidate at a point of the screen: its index, -1 when none.
+    int candidateAt(const QPoint &global) const;
+    // As a target; null when none.
     TargetSptr targetAt(const QPoint &global) const;
+    // The kind of target the settings and the desktop call for.
+    static TargetSptr windowTarget(WindowId window);
 
 private:
     QList<WindowCandidate> m_candidates;
@@ -142,4 +153,41 @@ public:
 
 protected:
     void mouseMoveEvent(QMouseEvent *event) override;
+};
+
+// The candidate windows as a list, by title and program, for those who would rather
+// choose by name; clicking a window on the desktop selects it too. "Record" (or
+// Return) takes the selection, "Cancel" (or Escape) gives up.
+class SubWindowSniper : public AbstractWindowSniper
+{
+    Q_OBJECT
+public:
+    explicit SubWindowSniper(QWidget *parent = nullptr);
+    void start() override;
+
+    // "title [program]" with both shortened at the right so that the whole fits width.
+    static QString entryText(const QString &title, const QString &programPath, const QFontMetrics &metrics, int width);
+
+public slots:
+    void shiftWindowList(const QPoint &diff);
+    void onSelectedFromList(QListWidgetItem *current, QListWidgetItem *previous);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    void buildForm();
+    void fillList();
+    void selectCandidate(int index);
+
+    QFrame *m_frmWindowList;
+    QFrame *m_frmWindowListInt;
+    DraggableFrame *m_frmTitle;
+    QLabel *m_lblSniperTitle;
+    QListWidget *m_lstWindows;
+    QFrame *m_frmButtons;
+    QPushButton *m_btnRecord;
+    QPushButton *m_btnCancel;
 };

@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QListWidget>
 #include <QPointer>
 #include <QProcess>
 #include <QSignalSpy>
@@ -38,6 +39,7 @@ private slots:
     void followerOwnedByItsTable();
     void followerGlides();
     void windowSniperTakesTheTopWindow();
+    void windowListChoosesByName();
     void tablesUpToTheLimit();
     void closedTableIsSavedWhenWanted();
     void cleanupTestCase();
@@ -161,6 +163,9 @@ void TestWindowTracking::windowSniperTakesTheTopWindow()
     ProgramWindow minimised(program, QStringLiteral("Minimised"), QRect(800, 100, 300, 200), true);
     QVERIFY(minimised.command("minimise"));
     QTRY_VERIFY(desktop::isWindowMinimised(minimised.id()));
+    const WindowId dialog = lower.openDialog();
+    QVERIFY(dialog);
+    QTRY_VERIFY(desktop::topLevelWindows().contains(dialog));
     QTRY_VERIFY(desktop::topLevelWindows().indexOf(higher.id()) < desktop::topLevelWindows().indexOf(lower.id()));
 
     WindowSniper sniper;
@@ -172,6 +177,7 @@ void TestWindowTracking::windowSniperTakesTheTopWindow()
         offered.append(candidate.window);
     QVERIFY(offered.contains(lower.id()) && offered.contains(higher.id()));
     QVERIFY(!offered.contains(minimised.id()));
+    QVERIFY(!offered.contains(dialog));
     QVERIFY(!offered.contains(WindowId(sniper.winId())));
 
     // Where the two overlap, the higher one is taken.
@@ -182,6 +188,70 @@ void TestWindowTracking::windowSniperTakesTheTopWindow()
     const auto shot = std::dynamic_pointer_cast<WindowTarget>(result.first().first().value<TargetSptr>());
     QVERIFY(shot);
     QCOMPARE(shot->window(), higher.id());
+}
+
+void TestWindowTracking::windowListChoosesByName()
+{
+    const QString program = pokerProgram(QStringLiteral("PokerStars.exe"));
+    const QString longTitle = QStringLiteral("Tournament 4471 Table 12 - No Limit Hold'em - Blinds 2000/4000 Ante 400 - Level 17");
+    ProgramWindow lower(program, longTitle, QRect(100, 100, 300, 200));
+    ProgramWindow higher(program, QStringLiteral("Higher"), QRect(200, 150, 300, 200));
+    QTRY_VERIFY(desktop::topLevelWindows().indexOf(higher.id()) < desktop::topLevelWindows().indexOf(lower.id()));
+    const auto chosen = [](const QSignalSpy &result) {
+        const auto shot = std::dynamic_pointer_cast<WindowTarget>(result.first().first().value<TargetSptr>());
+        return shot ? shot->window() : WindowId(0);
+    };
+    enum Way { Keyboard, Pointing, Escape };
+    for (const Way way : {Keyboard, Pointing, Escape}) {
+        SubWindowSniper sniper;
+        QSignalSpy result(&sniper, &AbstractSniper::result);
+        sniper.start();
+        QVERIFY(QTest::qWaitForWindowExposed(&sniper));
+        auto *list = sniper.findChild<QListWidget *>(QStringLiteral("lstWindows"));
+        auto *record = sniper.findChild<QPushButton *>(QStringLiteral("btnRecord"));
+        QVERIFY(list && record);
+        QCOMPARE(record->isEnabled(), sniper.selection() != nullptr);
+        QCOMPARE(list->count(), sniper.candidates().size());
+        int lowerRow = -1;
+        int higherRow = -1;
+        for (int row = 0; row < list->count(); ++row) {
+            const QString text = list->item(row)->text();
+            // Every entry fits the list and still names the program.
+            QVERIFY2(list->fontMetrics().horizontalAdvance(text) <= list->viewport()->width(), qPrintable(text));
+            QVERIFY2(text.endsWith(QStringLiteral("[PokerStars.exe]")), qPrintable(text));
+            if (sniper.candidates().at(row).window == lower.id())
+                lowerRow = row;
+            if (sniper.candidates().at(row).window == higher.id())
+                higherRow = row;
+        }
+        QVERIFY(lowerRow >= 0 && higherRow >= 0);
+        QVERIFY(list->item(lowerRow)->text().startsWith(longTitle.left(10)) && list->item(lowerRow)->text().contains(QChar(0x2026)));
+        QCOMPARE(list->item(higherRow)->text(), QStringLiteral("Higher [PokerStars.exe]"));
+
+        if (way == Keyboard) {
+            keepScreenshot(QStringLiteral("window-list"), 0);
+            list->setFocus();
+            while (list->currentRow() != higherRow)
+                QTest::keyClick(list, Qt::Key_Down);
+            QVERIFY(record->isEnabled());
+            QTest::keyClick(list, Qt::Key_Return);
+            QCOMPARE(result.size(), 1);
+            QCOMPARE(chosen(result), higher.id());
+        } else if (way == Pointing) {
+            // Pointing at a window chooses it in the list, and only Record takes it.
+            QTest::mouseClick(&sniper, Qt::LeftButton, {}, sniper.mapFromGlobal(QPoint(120, 120)));
+            QCOMPARE(list->currentRow(), lowerRow);
+            QCOMPARE(result.size(), 0);
+            QTest::mouseClick(record, Qt::LeftButton);
+            QCOMPARE(result.size(), 1);
+            QCOMPARE(chosen(result), lower.id());
+        } else {
+            list->setCurrentRow(lowerRow);
+            QTest::keyClick(list, Qt::Key_Escape);
+            QCOMPARE(result.size(), 1);
+            QVERIFY(!result.first().first().value<TargetSptr>());
+        }
+    }
 }
 
 void TestWindowTracking::tablesUpToTheLimit()
@@ -219,6 +289,13 @@ void TestWindowTracking::tablesUpToTheLimit()
     observer.newTable(minimised.id());
     QCOMPARE(popup.size(), 1);
     QVERIFY(manager.isVisible());
+    // Unless the user asked not to be disturbed by new tables.
+    m_settings->setPopupSelectionTool(false);
+    manager.hide();
+    observer.newTable(second.id());
+    QCOMPARE(popup.size(), 1);
+    QVERIFY(!manager.isVisible());
+    m_settings->setPopupSelectionTool(true);
 }
 
 void TestWindowTracking::closedTableIsSavedWhenWanted()

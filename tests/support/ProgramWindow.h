@@ -38,6 +38,12 @@ public:
         m_process.write(line + '\n');
         return m_process.waitForReadyRead(kPatienceMs) && m_process.readLine().trimmed() == "done";
     }
+    // Opens a window owned by this one (a dialog); its id, 0 when it failed.
+    WindowId openDialog()
+    {
+        m_process.write("dialog\n");
+        return m_process.waitForReadyRead(kPatienceMs) ? m_process.readLine().trimmed().toUInt() : 0;
+    }
     void quit()
     {
         if (m_process.state() == QProcess::NotRunning)

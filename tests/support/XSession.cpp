@@ -190,7 +190,7 @@ struct TestWindow::Private
     std::vector<quint32> pixels;
 };
 
-TestWindow::TestWindow(const QString &title, const QRect &geometry, quint32 rgb, const QString &className)
+TestWindow::TestWindow(const QString &title, const QRect &geometry, quint32 rgb, const QString &className, quint32 owner)
     : d(std::make_unique<Private>())
 {
     d->c = xcb_connect(nullptr, nullptr);
@@ -210,6 +210,8 @@ TestWindow::TestWindow(const QString &title, const QRect &geometry, quint32 rgb,
     xcb_icccm_size_hints_set_position(&hints, 1, geometry.x(), geometry.y());
     xcb_icccm_size_hints_set_size(&hints, 1, geometry.width(), geometry.height());
     xcb_icccm_set_wm_normal_hints(d->c, m_window, &hints);
+    if (owner)
+        xcb_icccm_set_wm_transient_for(d->c, m_window, owner);
     xcb_map_window(d->c, m_window);
     xcb_flush(d->c);
 }

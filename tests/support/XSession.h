@@ -43,7 +43,9 @@ private:
 class TestWindow
 {
 public:
-    TestWindow(const QString &title, const QRect &geometry, quint32 rgb, const QString &className = QStringLiteral("brindletest"));
+    // owner: the window this one is transient for (a dialog of it), or 0.
+    TestWindow(const QString &title, const QRect &geometry, quint32 rgb, const QString &className = QStringLiteral("brindletest"),
+               quint32 owner = 0);
     ~TestWindow();
 
     quint32 id() const { return m_window; }

@@ -1,12 +1,13 @@
 // x_test_window TITLE X Y WIDTH HEIGHT RRGGBB [animate]
 // Shows a window of one colour, prints its id once the window manager shows it,
 // and answers lines on standard input: "minimise", "restore", "title TEXT", "move X Y",
-// "quit". With
+// "dialog" (opens a window owned by it and answers its id), "quit". With
 // "animate" its picture changes ten times a second, like a table in play.
 #include "XSession.h"
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include <poll.h>
@@ -25,6 +26,7 @@ int main(int argc, char **argv)
     std::printf("%u\n", window.id());
     std::fflush(stdout);
 
+    std::unique_ptr<TestWindow> dialog;
     std::string line;
     int step = 0;
     for (;;) {
@@ -50,7 +52,14 @@ int main(int argc, char **argv)
                         window.move(x, y);
                 } else if (command.rfind("title ", 0) == 0)
                     window.setTitle(QString::fromStdString(command.substr(6)));
-                else if (command == "quit")
+                else if (command == "dialog") {
+                    const QRect inside(atoi(argv[2]) + 20, atoi(argv[3]) + 20, 200, 100);
+                    dialog = std::make_unique<TestWindow>(QStringLiteral("Dialog"), inside, 0xc0c0c0,
+                                                          QStringLiteral("brindletest"), window.id());
+                    std::printf("%u\n", dialog->waitShown() ? dialog->id() : 0u);
+                    std::fflush(stdout);
+                    continue;
+                } else if (command == "quit")
                     quit = true;
                 std::printf("done\n");
                 std::fflush(stdout);
