@@ -183,6 +183,7 @@ void TestWindowTracking::windowSniperTakesTheTopWindow()
     // Where the two overlap, the higher one is taken.
     const QPoint overlap = sniper.mapFromGlobal(QPoint(350, 250));
     QTest::mouseMove(&sniper, overlap);
+    QTRY_VERIFY(sniper.selection() && sniper.selection()->geometry().contains(QPoint(350, 250)));
     QTest::mouseClick(&sniper, Qt::LeftButton, {}, overlap);
     QCOMPARE(result.size(), 1);
     const auto shot = std::dynamic_pointer_cast<WindowTarget>(result.first().first().value<TargetSptr>());

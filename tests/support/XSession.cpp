@@ -82,7 +82,7 @@ bool XSession::waitForSelection(const char *selection, bool owned, int ms) const
     return waitFor([&] { return selectionOwned(selection) == owned; }, ms);
 }
 
-bool XSession::startServer()
+bool XSession::startServer(const QSize &size)
 {
     // -displayfd: the server picks a free display itself and names it only once it
     // accepts clients. -noreset: otherwise the server resets, reloading its keymap,
@@ -90,7 +90,8 @@ bool XSession::startServer()
     auto server = std::make_unique<QProcess>();
     server->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     server->start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-noreset"),
-                                           QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("1280x1024x24"),
+                                           QStringLiteral("-screen"), QStringLiteral("0"),
+                                           QStringLiteral("%1x%2x24").arg(size.width()).arg(size.height()),
                                            QStringLiteral("-nolisten"), QStringLiteral("tcp")});
     if (!server->waitForStarted(5000)) {
         qWarning("Xvfb could not be started: %s", qPrintable(server->errorString()));
@@ -149,7 +150,39 @@ bool XSession::startWindowManager()
 
 bool XSession::start(bool windowManager)
 {
-    if (!startServer())
+    return start(windowManager, {QRect(0, 0, 1280, 1024)});
+}
+
+bool XSession::splitIntoMonitors(const QList<QRect> &monitors)
+{
+    for (int i = 0; i < monitors.size(); ++i) {
+        const QRect &m = monitors.at(i);
+        // The first monitor takes over the server's one output; the others have none.
+        const QString geometry = QStringLiteral("%1/%2x%3/%4+%5+%6")
+                                         .arg(m.width()).arg(m.width() / 4).arg(m.height()).arg(m.height() / 4)
+                                         .arg(m.x()).arg(m.y());
+        const QStringList arguments{QStringLiteral("--setmonitor"), QStringLiteral("M%1").arg(i + 1), geometry,
+                                    i == 0 ? QStringLiteral("screen") : QStringLiteral("none")};
+        QProcess xrandr;
+        xrandr.setStandardOutputFile(QProcess::nullDevice());
+        xrandr.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        xrandr.start(QStringLiteral("xrandr"), arguments);
+        if (!xrandr.waitForFinished(10000) || xrandr.exitCode() != 0) {
+            qWarning("xrandr %s failed", qPrintable(arguments.join(QLatin1Char(' '))));
+            return false;
+        }
+    }
+    return true;
+}
+
+bool XSession::start(bool windowManager, const QList<QRect> &monitors)
+{
+    QRect all;
+    for (const QRect &monitor : monitors)
+        all |= monitor;
+    if (!startServer(all.size()))
+        return false;
+    if (monitors.size() > 1 && !splitIntoMonitors(monitors))
         return false;
     if (!windowManager)
         return true;

@@ -4,6 +4,7 @@
 // compositing manager, plus plain X windows of known colours. Each test program
 // runs its own server so tests never disturb each other's desktop.
 
+#include <QList>
 #include <QProcess>
 #include <QRect>
 #include <QString>
@@ -19,12 +20,16 @@ public:
     // Starts Xvfb on a free display and exports DISPLAY; with a window manager
     // (openbox) when asked. Must run before anything connects to X.
     bool start(bool windowManager = true);
+    // The same on a screen made of these monitors side by side (RandR monitors named
+    // "M1", "M2"...), as a desktop with several displays shows itself.
+    bool start(bool windowManager, const QList<QRect> &monitors);
     bool startCompositor();
     void stopCompositor();
     QString display() const { return m_display; }
 
 private:
-    bool startServer();
+    bool startServer(const QSize &size);
+    bool splitIntoMonitors(const QList<QRect> &monitors);
     bool startWindowManager();
     bool selectionOwned(const char *selection) const;
     bool waitForSelection(const char *selection, bool owned, int ms) const;
