@@ -4,6 +4,7 @@
 #include "bc_ret.h"
 
 #include <QDateTime>
+#include <QMetaType>
 #include <QObject>
 #include <QPixmap>
 #include <QString>
@@ -94,6 +95,7 @@ struct EncodedItem
     static std::shared_ptr<EncodedItem> read(const XmlElement &element);
 };
 using EncodedItemSptr = std::shared_ptr<EncodedItem>;
+Q_DECLARE_METATYPE(EncodedItemSptr)
 
 // One entry of the edited list.
 struct StoredItem
