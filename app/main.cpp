@@ -6,6 +6,8 @@
 
 #include <QMessageBox>
 
+#include <clocale>
+
 namespace {
 
 // Poker clients run under Wine as X11 windows, on Wayland desktops too (XWayland): the
@@ -26,6 +28,9 @@ int main(int argc, char **argv)
     preferX11UnderWayland();
     registerResultMetaType();
     MyApplication app(argc, argv);
+    // The editor's player (libmpv) needs numbers written the C way; the application
+    // object has just set them from the user's locale.
+    std::setlocale(LC_NUMERIC, "C");
     AppExit appExit;
 
     int result = -1;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "AudioCapture.h"
-#include "AudioFormat.h"
+#include "AudioRecParams.h"
 #include "AudioStream.h"
 #include "NativeThread.h"
 #include "SoundTimeline.h"

@@ -21,7 +21,7 @@ class Canvas:
             out_a = a + da * (255 - a) // 255
             if out_a == 0:
                 return
-            mix = lambda s, d: (s * a + d * da * (255 - a) // 255) // out_a
+            mix = lambda s, d: min(255, (s * a + d * da * (255 - a) // 255) // out_a)
             self.px[y][x] = (mix(r, dr), mix(g, dg), mix(b, db), out_a)
 
     def shape(self, inside, c, samples=4):
@@ -106,3 +106,21 @@ c.circle(24, 24, 13, RED)
 for i, h in enumerate([12, 22, 32, 18, 26, 14, 28, 20, 10, 24, 16, 8]):
     c.rect(48 + i * 9, 38 - h, 53 + i * 9, 38, GREEN)
 c.save('images/logo_login.png')
+# The editor's timeline handles: the hand's beginning "[", its end "]" and the
+# play position, each brighter under the mouse.
+for name, colour, hover in (('sld_begin', (63, 174, 73, 255), (110, 233, 55, 255)),
+                            ('sld_end', (214, 84, 52, 255), (255, 128, 90, 255))):
+    for suffix, col in (('', colour), ('_hover', hover)):
+        c = Canvas(12, 22)
+        right = name == 'sld_end'
+        bar = (8, 11) if right else (1, 4)
+        c.rect(bar[0], 1, bar[1], 21, col)
+        c.rect(1 if right else 4, 1, 8 if right else 11, 4, col)
+        c.rect(1 if right else 4, 18, 8 if right else 11, 21, col)
+        c.save('images/%s%s.png' % (name, suffix))
+for suffix, col in (('', (70, 76, 86, 255)), ('_hover', (30, 34, 40, 255))):
+    c = Canvas(14, 22)
+    c.rect(6, 1, 8, 21, col)
+    c.line(1, 11, 4, 8, 1.4, col); c.line(1, 11, 4, 14, 1.4, col)
+    c.line(13, 11, 10, 8, 1.4, col); c.line(13, 11, 10, 14, 1.4, col)
+    c.save('images/sld_bi_arrow%s.png' % suffix)

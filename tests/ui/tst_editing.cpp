@@ -1,0 +1,279 @@
+// The editor on a private X server: the time line's scale and markers, the player
+// with libmpv on a real recording, the loudness curve, the edit panel's rules, and
+// what the page shows.
+#include "AudioVisualizer.h"
+#include "EditingPage.h"
+#include "EncoderThread.h"
+#include "MediaInputs.h"
+#include "MediaOperations.h"
+#include "Resources.h"
+#include "Screenshot.h"
+#include "TaskQueue.h"
+#include "TestFiles.h"
+#include "Timeline.h"
+#include "VideoPlayer.h"
+#include "XSession.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+constexpr int kPatienceMs = 20000;
+constexpr int kSeconds = 40;
+
+class Quiet : public AsyncTask
+{
+public:
+    bc_ret run() override { return bc_ret(); }
+};
+
+RecordedItemSptr recordedItem(const QString &file)
+{
+    auto item = std::make_shared<RecordedItem>();
+    item->info = std::make_shared<VideoInfo>();
+    item->info->fileName = file;
+    item->info->duration = kSeconds * 1000;
+    item->room = 12;
+    return item;
+}
+
+// Closes the next message box that appears and reports its title.
+void answerNextMessageBox(QString *title)
+{
+    QTimer::singleShot(0, [title] {
+        if (!QTest::qWaitFor([] { return qobject_cast<QMessageBox *>(QApplication::activeModalWidget()); }, kPatienceMs))
+            return;
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        *title = box->windowTitle();
+        box->accept();
+    });
+}
+
+} // namespace
+
+class TestEditing : public QObject
+{
+    Q_OBJECT
+public:
+    explicit TestEditing(XSession *) {}
+
+private slots:
+    void initTestCase();
+    void timelineScaleAndMarkers();
+    void playerOnARecording();
+    void unplayableFile();
+    void editPanelQueuesTheHand();
+    void pageShowsPictureAndCurve();
+
+private:
+    QTemporaryDir m_dir;
+    QString m_recording;
+};
+
+void TestEditing::initTestCase()
+{
+    qApp->setStyleSheet(applicationStyleSheet());
+    // A recording as the program saves it: picture and sound in one AVI.
+    const QString video = m_dir.filePath(QStringLiteral("v.avi"));
+    const QString audio = m_dir.filePath(QStringLiteral("a.avi"));
+    m_recording = m_dir.filePath(QStringLiteral("recording.avi"));
+    QVERIFY(makeVideo(video, kSeconds * 10, 320, 240) && makeAudio(audio, kSeconds * 1000));
+    Quiet listener;
+    QVERIFY(MediaMuxer(&listener).mux(video, audio, m_recording).ok());
+}
+
+void TestEditing::timelineScaleAndMarkers()
+{
+    Timeline timeline;
+    timeline.resize(600, 90);
+    // Up to two hours a step is a millisecond; a three-hour video has 7,200,000 steps.
+    timeline.setDuration(90000);
+    QCOMPARE(timeline.scale(), 90000);
+    QCOMPARE(timeline.timeOf(30500), 30500);
+    timeline.setDuration(3 * 3600 * 1000);
+    QCOMPARE(timeline.scale(), 7200000);
+    QCOMPARE(timeline.timeOf(3600000), qint64(5400000));
+    QCOMPARE(timeline.valueOf(5400000), 3600000);
+    QCOMPARE(timeline.endMarker()->value(), 7200000);
+    QCOMPARE(timeline.markedDuration(), qint64(3 * 3600 * 1000));
+
+    timeline.setDuration(60000);
+    QSignalSpy begins(&timeline, &Timeline::beginSliderMoved);
+    QSignalSpy ends(&timeline, &Timeline::endSliderMoved);
+    PlayerSlider *begin = timeline.beginMarker();
+    PlayerSlider *end = timeline.endMarker();
+    begin->tryMoveTo(20000);
+    QCOMPARE(begins.last().first().toLongLong(), qint64(20000));
+    QCOMPARE(timeline.seekSlider()->value(), 20000);
+    // The end cannot go before the beginning, nor the beginning past the end.
+    end->tryMoveTo(5000);
+    QCOMPARE(end->value(), 20000);
+    QCOMPARE(ends.last().first().toLongLong(), qint64(20000));
+    end->tryMoveTo(45000);
+    begin->tryMoveTo(50000);
+    QCOMPARE(begin->value(), 45000);
+    QCOMPARE(timeline.markedDuration(), qint64(0));
+
+    // A click beside the handle jumps there; the arrow keys step a second; each is a
+    // whole move, started and stopped.
+    QSignalSpy started(timeline.seekSlider(), &PlayerSlider::sliderStartMoving);
+    QSignalSpy stopped(timeline.seekSlider(), &PlayerSlider::sliderStopMoving);
+    timeline.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&timeline));
+    PlayerSlider *seek = timeline.seekSlider();
+    QCOMPARE(seek->value(), 45000);
+    QTest::mouseClick(seek, Qt::LeftButton, {}, QPoint(seek->width() / 4, seek->height() / 2));
+    QVERIFY2(qAbs(seek->value() - 15000) < 3000, qPrintable(QString::number(seek->value())));
+    QTest::keyClick(seek, Qt::Key_Left);
+    QCOMPARE(started.size(), 2);
+    QCOMPARE(stopped.size(), 2);
+    const int stepped = seek->value();
+    QTest::keyClick(seek, Qt::Key_Right);
+    QCOMPARE(seek->value(), stepped + 1000);
+}
+
+void TestEditing::playerOnARecording()
+{
+    VideoPlayerWindow window;
+    window.setOutputs({QStringLiteral("null")}, QStringLiteral("null"));
+    bc_ret errors;
+    VideoPlayer *player = window.open(m_recording, errors);
+    QVERIFY2(player, qPrintable(errors.details(QStringLiteral("; "))));
+    QVERIFY(errors.ok());
+    QVERIFY2(qAbs(player->duration() - kSeconds * 1000) <= 100, qPrintable(QString::number(player->duration())));
+    QCOMPARE(player->fileName(), m_recording);
+
+    // Exactly where asked, also while paused.
+    player->seek(30500);
+    QTRY_COMPARE_WITH_TIMEOUT(player->position(), qint64(30500), kPatienceMs);
+    QSignalSpy running(player, &VideoPlayer::running);
+    QVERIFY(player->run().ok());
+    QCOMPARE(running.size(), 1);
+    QTRY_VERIFY_WITH_TIMEOUT(player->position() > 30700, kPatienceMs);
+    QVERIFY(player->pause().ok());
+    const qint64 held = player->position();
+    QTest::qWait(300);
+    QCOMPARE(player->position(), held);
+
+    player->setVolume(0);
+    QTRY_COMPARE(player->volume(), 0);
+    player->setVolume(100);
+    QTRY_COMPARE(player->volume(), 100);
+
+    // Played to the end, it says so.
+    QSignalSpy stopped(player, &VideoPlayer::stopped);
+    player->seek(kSeconds * 1000 - 300);
+    QVERIFY(player->run().ok());
+    QVERIFY(stopped.wait(kPatienceMs));
+}
+
+void TestEditing::unplayableFile()
+{
+    const QString text = m_dir.filePath(QStringLiteral("notes.avi"));
+    QVERIFY(writeAll(text, "not a video at all"));
+    VideoPlayerWindow window;
+    window.setOutputs({QStringLiteral("null"), QStringLiteral("x11")}, QStringLiteral("null"));
+    bc_ret errors;
+    QVERIFY(!window.open(text, errors));
+    QVERIFY(!window.player());
+    const QString said = errors.messages(QStringLiteral("|"));
+    QVERIFY2(said.contains(QStringLiteral("Error trying MpvPlayer (null)"))
+                     && said.contains(QStringLiteral("Error trying MpvPlayer (x11)"))
+                     && said.count(QStringLiteral("Error opening file '%1'").arg(text)) == 2,
+             qPrintable(said));
+
+    // An output that does not work here is passed over for the next.
+    window.setOutputs({QStringLiteral("no-such-output"), QStringLiteral("null")}, QStringLiteral("null"));
+    errors = bc_ret();
+    VideoPlayer *player = window.open(m_recording, errors);
+    QVERIFY(player);
+    QCOMPARE(player->name(), QStringLiteral("MpvPlayer (null)"));
+    QVERIFY(errors.messages(QStringLiteral("|")).contains(QStringLiteral("Error trying MpvPlayer (no-such-output)")));
+}
+
+void TestEditing::editPanelQueuesTheHand()
+{
+    EncoderThreadQueue queue;
+    queue.setProgram(m_dir.filePath(QStringLiteral("no-encoder-needed")));
+    QList<EditedItemSptr> queued;
+    connect(&queue, &EncoderThreadQueue::createDisplayHandler, this,
+            [&queued](const EncoderThreadSptr &job, bool toUpload) { queued.append(toUpload ? job->editedItem() : nullptr); });
+    EditingPage page;
+    page.playerWindow()->setOutputs({QStringLiteral("null")}, QStringLiteral("null"));
+    EditControlPage panel;
+    connectEditing(&panel, &page);
+    const RecordedItemSptr item = recordedItem(m_recording);
+    QVERIFY(page.doEditVideo(item).ok());
+    panel.setItem(item);
+    QCOMPARE(item->status(), RecordedItemStatus::Editing);
+    page.timeline()->beginMarker()->tryMoveTo(page.timeline()->valueOf(12000));
+    page.timeline()->endMarker()->tryMoveTo(page.timeline()->valueOf(31000));
+    page.volumeSlider()->tryMoveTo(40);
+
+    auto *title = panel.findChild<QLineEdit *>(QStringLiteral("txtUploadName"));
+    auto *upload = panel.findChild<QPushButton *>(QStringLiteral("btnEncodeUpload"));
+    QVERIFY(title && upload);
+    title->setText(QStringLiteral("AK"));
+    QString boxTitle;
+    answerNextMessageBox(&boxTitle);
+    upload->click();
+    QCOMPARE(boxTitle, QStringLiteral("Video title not provided correctly"));
+    QVERIFY(queued.isEmpty());
+
+    title->setText(QStringLiteral("AKs"));
+    upload->click();
+    QCOMPARE(queued.size(), 1);
+    const EditedItemSptr edit = queued.first();
+    QVERIFY(edit);
+    QCOMPARE(edit->source, item);
+    QCOMPARE(edit->startMs, qint64(12000));
+    QCOMPARE(edit->endMs, qint64(31000));
+    QCOMPARE(edit->volume, 40);
+    QCOMPARE(edit->params->videoTitle, QStringLiteral("AKs"));
+    QCOMPARE(edit->params->room, 12);
+    page.resetPage();
+    QVERIFY(!page.playerWindow()->player());
+    QCOMPARE(page.elapsedText(), QStringLiteral("00:00"));
+}
+
+void TestEditing::pageShowsPictureAndCurve()
+{
+    EditingPage page;
+    page.playerWindow()->setOutputs({QStringLiteral("x11")}, QStringLiteral("null"));
+    page.resize(800, 600);
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    QSignalSpy curve(page.audioVisualizer(), &AudioVisualizer::graphReady);
+    QVERIFY(page.doEditVideo(recordedItem(m_recording)).ok());
+    QVERIFY(curve.wait(kPatienceMs));
+    QVERIFY(curve.first().first().toBool());
+    QCOMPARE(page.audioVisualizer()->values().size(), kSeconds * 10);
+    // Played on: the clock moves.
+    QTRY_VERIFY_WITH_TIMEOUT(page.elapsedText() > QStringLiteral("00:00:01"), kPatienceMs);
+
+    // The screen shows the picture (not black) and the curve under the time line.
+    const auto shown = [&page](QWidget *part) {
+        const QImage screen = keepScreenshot(QStringLiteral("editing-page"), 0);
+        return screen.copy(QRect(part->mapToGlobal(QPoint(0, 0)), part->size()));
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(shown(page.playerWindow()).pixelColor(160, 120) != QColor(Qt::black), kPatienceMs);
+    const auto curveDrawn = [&shown, &page] {
+        const QImage graph = shown(page.audioVisualizer());
+        for (int y = 0; y < graph.height(); ++y) {
+            if (graph.pixelColor(graph.width() / 2, y) == QColor(60, 110, 150))
+                return true;
+        }
+        return false;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(curveDrawn(), kPatienceMs);
+}
+
+BC_XSESSION_TEST_MAIN(TestEditing)
+#include "tst_editing.moc"
