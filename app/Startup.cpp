@@ -8,9 +8,8 @@
 #include "LoginDialog.h"
 #include "MediaOperations.h"
 #include "MyApplication.h"
-#include "Reports.h"
 #include "Paths.h"
-#include "RecorderManager.h"
+#include "MainWindow.h"
 #include "Resources.h"
 #include "SingleApplication.h"
 #include "TerminationWatcher.h"
@@ -18,7 +17,6 @@
 #include "WindowConfig.h"
 
 #include <QDir>
-#include <QEvent>
 #include <QFileInfo>
 #include <QIcon>
 #include <QMessageBox>
@@ -39,21 +37,6 @@ void endEventLoop()
 {
     QCoreApplication::exit(0);
 }
-
-// Ends the event loop when the watched window is closed by the user.
-class QuitOnClose : public QObject
-{
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Close)
-            QMetaObject::invokeMethod(QCoreApplication::instance(), &endEventLoop, Qt::QueuedConnection);
-        return QObject::eventFilter(watched, event);
-    }
-};
 
 bool openAppDirectoryAndLog(const QStringList &arguments)
 {
@@ -92,27 +75,16 @@ std::unique_ptr<User> logIn(const QStringList &arguments, SingleApplication &sin
     return dialog.takeUser();
 }
 
-// Until the main window exists, the recorder tool is the program's window, shown in
-// either mode (there is no other way to reach the program yet): messages from later
-// starts raise it, and closing it ends the program.
-void runRecorderTool(MyApplication &app, SingleApplication &single)
+// The main window until the program ends: messages from later starts bring it forward.
+void runMainWindow(const QStringList &arguments, SingleApplication &single)
 {
-    RecorderManager tool;
-    tool.restorePosition();
-    QuitOnClose quitOnClose;
-    tool.installEventFilter(&quitOnClose);
-    QObject::connect(&single, &SingleApplication::messageAvailable, &tool, [&tool](const QString &text) {
+    MainWindow window(arguments);
+    QObject::connect(&single, &SingleApplication::messageAvailable, &window, [&window](const QString &text) {
         logInstanceMessage(text);
-        tool.showOnScreen();
+        window.goToTop();
     });
-    QObject::connect(&app, &MyApplication::mainWindow, &tool, &RecorderManager::showOnScreen);
-    QObject::connect(&app, &MyApplication::queryEndSession, &app, &endEventLoop, Qt::QueuedConnection);
-    tool.showOnScreen();
-    logInfo(QStringLiteral("Recorder tool shown"));
-    app.exec();
+    window.run();
     logInfo(QStringLiteral("Event loop ended"));
-    tool.savePosition();
-    tool.stopAll();
 }
 
 } // namespace
@@ -163,9 +135,7 @@ int runStartup(MyApplication &app, const QStringList &arguments)
     if (const bc_ret loaded = detection->load(); loaded.failed())
         logInfo(QStringLiteral("No poker programs known yet: %1").arg(loaded.messages(QStringLiteral(": "))));
     // Stage: the user's own language.
-    // Stage: main window. Until it exists, the start-up sends the report it would send.
-    HttpConnection::post(new StatRequest(std::make_shared<StatData>(StatData{settings->autoStart()})), 300, 0);
-    runRecorderTool(app, single);
+    runMainWindow(arguments, single);
 
     if (const bc_ret saved = detection->save(); saved.failed())
         logWarn(QStringLiteral("Poker programs not saved: %1").arg(saved.details(QStringLiteral(": "))));

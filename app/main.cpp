@@ -8,6 +8,8 @@
 
 #include <clocale>
 
+#include <unistd.h>
+
 namespace {
 
 // Poker clients run under Wine as X11 windows, on Wayland desktops too (XWayland): the
@@ -23,9 +25,18 @@ void preferX11UnderWayland()
 
 } // namespace
 
+// The service's pages are shown by Chromium's engine, whose sandbox cannot run as root.
+void prepareWebEngine()
+{
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+}
+
 int main(int argc, char **argv)
 {
     preferX11UnderWayland();
+    prepareWebEngine();
     registerResultMetaType();
     MyApplication app(argc, argv);
     // The editor's player (libmpv) needs numbers written the C way; the application

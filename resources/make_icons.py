@@ -124,3 +124,11 @@ for suffix, col in (('', (70, 76, 86, 255)), ('_hover', (30, 34, 40, 255))):
     c.line(1, 11, 4, 8, 1.4, col); c.line(1, 11, 4, 14, 1.4, col)
     c.line(13, 11, 10, 8, 1.4, col); c.line(13, 11, 10, 14, 1.4, col)
     c.save('images/sld_bi_arrow%s.png' % suffix)
+# Marks of the video lists and the notifiers: done, the notifier's logo, the small
+# program icon.
+c = Canvas(16, 16); c.line(3, 8, 7, 12, 2.2, GREEN); c.line(7, 12, 13, 4, 2.2, GREEN); c.save('images/check.png')
+c = Canvas(20, 20); c.circle(10, 10, 8, (30, 34, 40, 255)); c.circle(10, 10, 5, RED); c.save('images/logo_notifier.png')
+c = Canvas(32, 32)
+c.shape(lambda x, y: (x - 16) ** 2 + (y - 16) ** 2 <= 15 ** 2, (30, 34, 40, 255))
+c.circle(16, 16, 8, RED)
+c.save('images/small_icon.png')

@@ -394,3 +394,51 @@ void connectEditing(EditControlPage *panel, EditingPage *page)
     QObject::connect(panel, &EditControlPage::encode, page, &EditingPage::doEncode);
     QObject::connect(page, &EditingPage::newEditDuration, panel, &EditControlPage::onNewEditDuration);
 }
+
+EditingItemWidget::EditingItemWidget(QWidget *parent)
+    : QFrame(parent)
+    , m_page(new EditingPage(this))
+    , m_panel(new EditControlPage(this))
+{
+    setObjectName(QStringLiteral("EditingItemWidget"));
+    // Shown wherever the main page puts it.
+    m_panel->hide();
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->addWidget(m_page);
+    connectEditing(m_panel, m_page);
+    // The panel asks; this widget hands the edit on and ends the editing.
+    disconnect(m_panel, &EditControlPage::encode, m_page, &EditingPage::doEncode);
+    connect(m_panel, &EditControlPage::encode, this, &EditingItemWidget::doEncode);
+}
+
+void EditingItemWidget::doEditVideo(const RecordedItemSptr &item)
+{
+    if (!item)
+        return;
+    finish();
+    if (const bc_ret opened = m_page->doEditVideo(item); opened.failed())
+        QMessageBox::warning(window(), tr("Editing"), tr("This video cannot be played: %1").arg(opened.messages(QStringLiteral(": "))));
+    m_panel->setItem(item);
+    emit newEditingItem();
+}
+
+void EditingItemWidget::doEncode(const UploadParamsSptr &params, bool toUpload)
+{
+    if (!m_page->item())
+        return;
+    m_page->doEncode(params, toUpload);
+    finish();
+    emit newEditedItem();
+}
+
+void EditingItemWidget::finish()
+{
+    const RecordedItemSptr item = m_page->item();
+    if (!item)
+        return;
+    m_page->resetPage();
+    item->setStatus(RecordedItemStatus::Idle);
+    m_panel->setItem(nullptr);
+    emit finishEditingItem();
+}

@@ -134,3 +134,32 @@ private:
 
 // The panel's buttons drive the editor, the editor tells the panel how long the hand is.
 void connectEditing(EditControlPage *panel, EditingPage *page);
+
+// The "Editing" tab's video: the editor, its panel, and the item being edited.
+class EditingItemWidget : public QFrame
+{
+    Q_OBJECT
+public:
+    explicit EditingItemWidget(QWidget *parent = nullptr);
+
+    EditingPage *editingPage() const { return m_page; }
+    // Shown beside the tabs while the editing tab is open.
+    EditControlPage *editControl() const { return m_panel; }
+    RecordedItemSptr item() const { return m_page->item(); }
+
+signals:
+    void newEditingItem();
+    void finishEditingItem();
+    void newEditedItem();
+    void uninitialize();
+
+public slots:
+    void doEditVideo(const RecordedItemSptr &item);
+    void doEncode(const UploadParamsSptr &params, bool toUpload);
+    // Editing ends: the player stops, the item is no longer being edited.
+    void finish();
+
+private:
+    EditingPage *m_page;
+    EditControlPage *m_panel;
+};

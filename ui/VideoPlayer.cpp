@@ -254,8 +254,8 @@ VideoPlayerWindow::VideoPlayerWindow(QWidget *parent)
     , m_videoOutputs({QStringLiteral("gpu"), QStringLiteral("x11")})
 {
     setObjectName(QStringLiteral("player"));
-    // The player draws into a window of its own, beneath which this one stays black.
-    setAttribute(Qt::WA_NativeWindow);
+    // The player draws into a window of its own, beneath which this one stays black;
+    // it becomes native only when a player needs it.
     setAttribute(Qt::WA_DontCreateNativeAncestors);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(320, 240);

@@ -158,7 +158,7 @@ void TestStartup::cancelledLoginEndsQuietly()
     program->terminate();
     QVERIFY(endsWithCode0(*program));
     QVERIFY(session.log().contains(QStringLiteral("Login window closed without a login")));
-    QVERIFY(!session.log().contains(QStringLiteral("Recorder tool shown")));
+    QVERIFY(!session.log().contains(QStringLiteral("Main window shown")));
     QVERIFY(!QFileInfo::exists(session.path(QStringLiteral("users"))));
 }
 
@@ -175,14 +175,41 @@ void TestStartup::loggedInUntilTerminated()
     QVERIFY(stale.open(QIODevice::WriteOnly));
     stale.close();
 
+    // Tables chosen by hand, so that the recorder tool shows beside the main window.
+    XmlRootElement settings;
+    settings.addChild(QStringLiteral("autoDetection"), QStringLiteral("false"));
+    settings.addChild(QStringLiteral("showHelpAtStartup"), QStringLiteral("false"));
+    settings.addChild(QStringLiteral("migrate_1_2_5"), QStringLiteral("true"));
+    settings.addChild(QStringLiteral("migrate_1_2_9"), QStringLiteral("true"));
+    QVERIFY(settings.writeToFile(session.path(QStringLiteral("users/demo/window.conf"))).ok());
+
     auto first = startProgram(session);
-    QTRY_VERIFY_WITH_TIMEOUT(session.log().contains(QStringLiteral("Recorder tool shown")), ServiceProcess::kPatienceMs);
+    QTRY_VERIFY_WITH_TIMEOUT(session.log().contains(QStringLiteral("Main window shown")), ServiceProcess::kPatienceMs);
     for (const QString &dir : {QStringLiteral("out"), QStringLiteral("out/recorded"), QStringLiteral("out/edited")})
         QVERIFY2(QFileInfo(session.path(QStringLiteral("users/demo/") + dir)).isDir(), qPrintable(dir));
+    // The main window and the small tool.
+    WindowId main = 0;
     WindowId tool = 0;
-    QTRY_VERIFY_WITH_TIMEOUT((tool = shownWindowOf(*first)) != 0, ServiceProcess::kPatienceMs);
+    const auto titles = [&first] {
+        QStringList all;
+        for (WindowId window : shownWindowsOf(*first))
+            all.append(desktop::windowTitle(window));
+        return all.join(QStringLiteral(", "));
+    };
+    QTRY_VERIFY2_WITH_TIMEOUT(shownWindowsOf(*first).size() == 2, qPrintable(titles()), ServiceProcess::kPatienceMs);
+    for (WindowId window : shownWindowsOf(*first))
+        (desktop::windowFrameRect(window).width() > 500 ? main : tool) = window;
+    QVERIFY2(main && tool, qPrintable(titles()));
     QTRY_VERIFY2(distinctColours(keepScreenshot(QStringLiteral("recorder-tool"), tool)) > 10,
                  "the recorder tool is not on the screen");
+    QVERIFY(desktop::windowTitle(main).contains(QStringLiteral("Main Window")));
+    // The service's pages rendered inside it: the page beside the tabs shows its text.
+    const auto webText = [main] {
+        const QImage shot = keepScreenshot(QStringLiteral("main-window"), main);
+        return distinctColours(shot.copy(QRect(shot.width() * 3 / 4, shot.height() / 4, shot.width() / 4 - 10,
+                                               shot.height() / 4)));
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(webText() > 4, ServiceProcess::kPatienceMs);
 
     // A second start hands its message to the first and ends; the tool stays.
     auto second = startProgram(session);
@@ -198,10 +225,11 @@ void TestStartup::loggedInUntilTerminated()
     const QPoint regionButton(toolRect.center().x(), toolRect.bottom() - 12);
     dragPointer(regionButton, regionButton);
     WindowId sniper = 0;
-    QTRY_VERIFY_WITH_TIMEOUT((sniper = otherWindowOf(*first, {tool}, true)) != 0, ServiceProcess::kPatienceMs);
+    QTRY_VERIFY_WITH_TIMEOUT((sniper = otherWindowOf(*first, {tool, main}, true)) != 0, ServiceProcess::kPatienceMs);
     dragPointer(QPoint(100, 150), QPoint(500, 450));
     WindowId follower = 0;
-    QTRY_VERIFY_WITH_TIMEOUT((follower = otherWindowOf(*first, {tool, sniper}, false)) != 0, ServiceProcess::kPatienceMs);
+    QTRY_VERIFY_WITH_TIMEOUT((follower = otherWindowOf(*first, {tool, sniper, main}, false)) != 0,
+                             ServiceProcess::kPatienceMs);
     QTRY_VERIFY_WITH_TIMEOUT(QDir(session.path(QStringLiteral("users/demo/tmp"))).entryList(QDir::Files).size() > 1,
                              ServiceProcess::kPatienceMs);
 

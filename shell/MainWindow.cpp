@@ -1,0 +1,411 @@
+#include "MainWindow.h"
+
+#include "AppExit.h"
+#include "Counter.h"
+#include "DesktopIntegration.h"
+#include "EditedPage.h"
+#include "EditingPage.h"
+#include "HttpConnection.h"
+#include "LoginRequests.h"
+#include "Log.h"
+#include "MainPage.h"
+#include "MyApplication.h"
+#include "Paths.h"
+#include "PostExitCmd.h"
+#include "RecordedPage.h"
+#include "Reports.h"
+#include "StatPage.h"
+#include "User.h"
+#include "WindowConfig.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QResource>
+#include <QUrl>
+
+namespace {
+
+qint64 recordedBytes(const PendingPage *page)
+{
+    qint64 bytes = 0;
+    for (const RecordedItemWidget *widget : page->widgets()) {
+        if (widget->item() && widget->item()->info)
+            bytes += widget->item()->info->fileSize;
+    }
+    return bytes;
+}
+
+qint64 editedBytes(const EditedPage *page)
+{
+    qint64 bytes = 0;
+    for (const EditedItemWidget *widget : page->widgets()) {
+        if (widget->item()->encodedItem)
+            bytes += QFileInfo(widget->item()->encodedItem->fileName).size();
+    }
+    return bytes;
+}
+
+} // namespace
+
+MainWindow::MainWindow(const QStringList &arguments, QWidget *parent)
+    : QMainWindow(parent)
+    , m_quickStart(nullptr)
+    , m_arguments(arguments)
+{
+    setObjectName(QStringLiteral("MainWindow"));
+    copyHelpFile();
+}
+
+MainWindow::~MainWindow()
+{
+    if (!m_helpFile.isEmpty())
+        QFile::remove(m_helpFile);
+    delete m_quickStart;
+    m_notifierQueue.closeAll();
+    m_recorderManager.stopAll();
+    m_encoderQueue.stop();
+}
+
+void MainWindow::copyHelpFile()
+{
+    const User *user = User::current();
+    const QDir tmp = user ? user->paths().tmp : QDir(QDir::tempPath());
+    const QString target = tmp.filePath(newFileName() + QStringLiteral(".html"));
+    QFile source(QStringLiteral(":/html/help.html"));
+    QFile file(target);
+    if (source.open(QIODevice::ReadOnly) && file.open(QIODevice::WriteOnly)) {
+        const QByteArray page = source.readAll();
+        if (file.write(page) == page.size())
+            m_helpFile = target;
+    }
+    if (m_helpFile.isEmpty())
+        logWarn(QStringLiteral("Error copying help file to %1").arg(target));
+    logDebug(QStringLiteral("Help file: %1").arg(m_helpFile));
+}
+
+void MainWindow::buildMenus()
+{
+    const auto action = [this](const char *name) {
+        auto *a = new QAction(this);
+        a->setObjectName(QString::fromLatin1(name));
+        return a;
+    };
+    m_actLogOut = action("actLogOut");
+    m_actShow = action("actShow");
+    m_actQuit = action("actQuit");
+    m_actLanguage = action("actLanguage");
+    m_actOptions = action("actOptions");
+    m_actStatistic = action("actStatistic");
+    m_actFAQ = action("actFAQ");
+    m_actAbout = action("actAbout");
+    m_actQuickStart = action("actQuickStart");
+    m_actHelp = action("actHelp");
+    // The options dialog and the language choice come with the translations.
+    m_actOptions->setEnabled(false);
+    m_actLanguage->setEnabled(false);
+    m_mnuFile = menuBar()->addMenu(QString());
+    m_mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    m_mnuFile->addAction(m_actLogOut);
+    m_mnuFile->addSeparator();
+    m_mnuFile->addAction(m_actQuit);
+    m_mnuTools = menuBar()->addMenu(QString());
+    m_mnuTools->setObjectName(QStringLiteral("mnuTools"));
+    m_mnuTools->addAction(m_actOptions);
+    m_mnuTools->addSeparator();
+    m_mnuTools->addAction(m_actStatistic);
+    m_mnuHelp = menuBar()->addMenu(QString());
+    m_mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
+    m_mnuHelp->addAction(m_actHelp);
+    m_mnuHelp->addAction(m_actQuickStart);
+    m_mnuHelp->addAction(m_actFAQ);
+    m_mnuHelp->addSeparator();
+    m_mnuHelp->addAction(m_actAbout);
+
+    connect(m_actShow, &QAction::triggered, this, &MainWindow::goToTop);
+    connect(m_actShow, &QAction::triggered, &m_recorderManager, &RecorderManager::goToTop);
+    connect(m_actLogOut, &QAction::triggered, this, &MainWindow::logOut);
+    connect(m_actQuit, &QAction::triggered, this, &MainWindow::tryQuit);
+    connect(m_actStatistic, &QAction::triggered, this, &MainWindow::displayStat);
+    connect(m_actFAQ, &QAction::triggered, this, &MainWindow::displayFAQ);
+    connect(m_actAbout, &QAction::triggered, this, &MainWindow::displayAbout);
+    connect(m_actQuickStart, &QAction::triggered, this, &MainWindow::displayQuickStart);
+    connect(m_actHelp, &QAction::triggered, this, &MainWindow::displayHelp);
+}
+
+void MainWindow::buildTray()
+{
+    m_trayMenu = new QMenu(this);
+    m_trayMenu->addAction(m_actShow);
+    m_trayMenu->addSeparator();
+    m_trayMenu->addAction(m_actQuit);
+    m_trayIcon = new QSystemTrayIcon(windowIcon(), this);
+    m_trayIcon->setToolTip(QStringLiteral("Brindlecast"));
+    m_trayIcon->show();
+    connect(m_trayIcon, &QSystemTrayIcon::activated, this, &MainWindow::onTrayIconActivated);
+}
+
+void MainWindow::connectApplication()
+{
+    if (auto *app = qobject_cast<MyApplication *>(QCoreApplication::instance())) {
+        connect(app, &MyApplication::queryEndSession, this, &MainWindow::doQuit);
+        connect(app, &MyApplication::mainWindow, this, &MainWindow::goToTop);
+        connect(this, &MainWindow::displayChanged, app, &MyApplication::displayChanged);
+    }
+    // A monitor added, removed or resized moves the followers and the notifiers.
+    connect(qApp, &QGuiApplication::screenAdded, this, &MainWindow::displayChanged);
+    connect(qApp, &QGuiApplication::screenRemoved, this, &MainWindow::displayChanged);
+    connect(qApp, &QGuiApplication::primaryScreenChanged, this, &MainWindow::displayChanged);
+}
+
+void MainWindow::restoreState()
+{
+    m_mainPage->loadState();
+    m_recorderManager.restorePosition();
+    if (const WindowConfig *settings = WindowConfig::instance())
+        restoreGeometry(settings->mainWindowGeometry());
+}
+
+void MainWindow::start()
+{
+    writeRegKey();
+    WindowConfig *settings = WindowConfig::instance();
+    if (settings)
+        connect(settings, &WindowConfig::autoStartChanged, this, &MainWindow::writeRegKey);
+    HttpConnection::post(new StatRequest(std::make_shared<StatData>(StatData{settings && settings->autoStart()})), 300, 0);
+    buildMenus();
+    setAttribute(Qt::WA_AlwaysShowToolTips);
+    setFocusPolicy(Qt::StrongFocus);
+    m_mainPage = new MainPage(this);
+    setCentralWidget(m_mainPage);
+    resize(1100, 720);
+    connect(m_mainPage, &MainPage::logOut, this, &MainWindow::logOut);
+    connect(&m_recorderManager.assembleQueue(), &AVAssembleQueue::createDisplayHandler, m_mainPage->recordedPage(),
+            &RecordedPage::doCreateDisplayHandler);
+    connect(m_mainPage->editedPage(), &EditedPage::totalProgress, this,
+            [](int done, int total) { desktop::setLauncherProgress(done, total); });
+    connect(&m_adTimer, &QTimer::timeout, this, &MainWindow::reloadAd);
+    m_adTimer.start(kAdPeriodMs);
+    buildTray();
+    QApplication::setQuitOnLastWindowClosed(false);
+    connectApplication();
+    if (Counter *counter = Counter::instance())
+        connect(counter, &Counter::countChanged, this, &MainWindow::recorderCountChanged);
+    m_quickStart = new QuickStart(this);
+    retranslate();
+    restoreState();
+    // Started with the session: only the tray (and the followers) until asked.
+    if (m_arguments.value(1) != QLatin1String("autoLogin")) {
+        show();
+        logInfo(QStringLiteral("Main window shown"));
+        m_recorderManager.goToTop();
+        if (settings && settings->showHelpAtStartup())
+            displayQuickStart();
+    }
+}
+
+int MainWindow::run()
+{
+    start();
+    const int result = QApplication::exec();
+    // Nothing left to run after the program ends unless something asked for it.
+    if (AppExit *appExit = AppExit::instance(); appExit && !appExit->hasCommand())
+        appExit->setCommand(std::make_shared<DoNopCmd>());
+    return result;
+}
+
+void MainWindow::writeRegKey()
+{
+    const WindowConfig *settings = WindowConfig::instance();
+    const bc_ret result = settings && settings->autoStart()
+                                  ? desktop::enableAutostart(RestartCmd::commandLineFor(
+                                            {m_arguments.value(0), QStringLiteral("autoLogin")}))
+                                  : desktop::disableAutostart();
+    if (result.failed())
+        logWarn(result.details(QStringLiteral(": ")));
+}
+
+void MainWindow::goToTop()
+{
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
+    raise();
+    activateWindow();
+}
+
+void MainWindow::onTrayIconActivated(QSystemTrayIcon::ActivationReason reason)
+{
+    if (m_quitting)
+        return;
+    if (reason == QSystemTrayIcon::Context) {
+        activateWindow();
+        m_trayMenu->popup(QCursor::pos());
+    } else if (reason == QSystemTrayIcon::DoubleClick || reason == QSystemTrayIcon::Trigger) {
+        m_actShow->trigger();
+    }
+}
+
+void MainWindow::recorderCountChanged(int count)
+{
+    if (m_trayIcon)
+        m_trayIcon->setToolTip(count <= 0 ? QStringLiteral("Brindlecast")
+                                          : tr("Brindlecast - %1 recording(s) ongoing").arg(count));
+}
+
+bool MainWindow::confirmStopRecordings()
+{
+    const int running = Counter::count();
+    if (running <= 0)
+        return true;
+    return QMessageBox::question(this, tr("Confirm Exit"),
+                                 tr("%1 recordings still ongoing, do you want to stop them?").arg(running),
+                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+           == QMessageBox::Yes;
+}
+
+void MainWindow::tryQuit()
+{
+    if (confirmStopRecordings())
+        doQuit();
+}
+
+void MainWindow::logOut()
+{
+    if (!confirmStopRecordings())
+        return;
+    if (AppExit *appExit = AppExit::instance())
+        appExit->setCommand(std::make_shared<RestartCmd>(
+                RestartCmd::commandLineFor({m_arguments.value(0), QStringLiteral("reLogin")})));
+    doQuit();
+}
+
+void MainWindow::restart()
+{
+    if (!confirmStopRecordings())
+        return;
+    if (AppExit *appExit = AppExit::instance())
+        appExit->setCommand(std::make_shared<RestartCmd>(RestartCmd::commandLineFor({m_arguments.value(0)})));
+    doQuit();
+}
+
+void MainWindow::doQuit()
+{
+    if (m_quitting)
+        return;
+    m_quitting = true;
+    logDebug(QStringLiteral("MainWindow::doQuit"));
+    m_recorderManager.hide();
+    auto *logout = new LogoutRequest;
+    connect(logout, &LogoutRequest::logOutDone, this, &MainWindow::onLogOutDone);
+    HttpConnection::post(logout, 0, kLogoutTimeoutSeconds);
+    saveWindowState();
+    m_recorderManager.stopAll();
+    m_encoderQueue.stop();
+    m_notifierQueue.closeAll();
+}
+
+void MainWindow::saveWindowState()
+{
+    if (WindowConfig *settings = WindowConfig::instance())
+        settings->setMainWindowGeometry(saveGeometry());
+    m_recorderManager.savePosition();
+    m_mainPage->saveState();
+}
+
+void MainWindow::onLogOutDone(const bc_ret &errors)
+{
+    logDebug(QStringLiteral("MainWindow::onLogOutDone"));
+    if (errors.failed())
+        logWarn(QStringLiteral("Error while logging out: %1").arg(errors.details(QStringLiteral(": "))));
+    if (HttpConnection *connection = HttpConnection::instance())
+        emit connection->abortEach();
+    close();
+    // Followers refuse to close, so the loop is ended, not the last window closed.
+    QCoreApplication::exit(0);
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    logDebug(QStringLiteral("MainWindow::closeEvent"));
+    event->accept();
+    m_mainPage->editingItem()->finish();
+    if (m_quitting) {
+        logDebug(QStringLiteral("Really quit!?"));
+        QCoreApplication::exit(0);
+    }
+}
+
+void MainWindow::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && isVisible())
+        m_recorderManager.raiseAll();
+    QMainWindow::changeEvent(event);
+}
+
+void MainWindow::reloadAd()
+{
+    // Nobody looks at a hidden window's banner.
+    if (!isVisible())
+        return;
+    qDebug("MainWindow::reloadAd");
+    m_mainPage->reloadAd();
+}
+
+void MainWindow::displayStat()
+{
+    const RecordedPage *recorded = m_mainPage->recordedPage();
+    StatPage page(recordedBytes(recorded->pendingPage()), recordedBytes(recorded->archivePage()),
+                  editedBytes(m_mainPage->editedPage()), this);
+    page.exec();
+}
+
+void MainWindow::displayAbout()
+{
+    AboutBox box(this);
+    box.exec();
+}
+
+void MainWindow::displayQuickStart()
+{
+    m_quickStart->show();
+    m_quickStart->raise();
+    m_quickStart->activateWindow();
+}
+
+void MainWindow::displayHelp()
+{
+    if (!m_helpFile.isEmpty())
+        QDesktopServices::openUrl(QUrl::fromLocalFile(m_helpFile));
+}
+
+void MainWindow::displayFAQ()
+{
+    QDesktopServices::openUrl(QUrl(serviceUrl(tr("/faq"))));
+}
+
+void MainWindow::retranslate()
+{
+    setWindowTitle(tr("Brindlecast - Main Window"));
+    m_actLogOut->setText(tr("Log &out"));
+    m_actShow->setText(tr("&Show"));
+    m_actQuit->setText(tr("&Quit"));
+    m_actLanguage->setText(tr("&Language..."));
+    m_actOptions->setText(tr("&Options..."));
+    m_actStatistic->setText(tr("&Statistics..."));
+    m_actFAQ->setText(tr("&FAQ..."));
+    m_actAbout->setText(tr("&About..."));
+    m_actQuickStart->setText(tr("&Quick start..."));
+    m_actHelp->setText(tr("&Help..."));
+    m_mnuFile->setTitle(tr("&File"));
+    m_mnuTools->setTitle(tr("&Tools"));
+    m_mnuHelp->setTitle(tr("&Help"));
+    m_mainPage->retranslate();
+    m_quickStart->retranslate();
+}
