@@ -1,0 +1,175 @@
+// The main window on the display scripts/test provides: hiding, the questions before
+// quitting, the logout that ends the program even when the service is silent, the
+// autostart entry and the banner.
+#include "AppExit.h"
+#include "Counter.h"
+#include "DesktopIntegration.h"
+#include "HttpConnection.h"
+#include "MainPage.h"
+#include "MainWindow.h"
+#include "ServiceProcess.h"
+#include "TestFiles.h"
+#include "User.h"
+#include "WebView.h"
+#include "WindowConfig.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <unistd.h>
+
+namespace {
+
+constexpr int kPatienceMs = ServiceProcess::kPatienceMs;
+
+// Accepts connections, reads what comes and never answers.
+class SilentServer : public QTcpServer
+{
+public:
+    SilentServer()
+    {
+        listen(QHostAddress::LocalHost);
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *socket = nextPendingConnection()) {
+                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { received += socket->readAll(); });
+            }
+        });
+    }
+    QString url() const { return QStringLiteral("http://127.0.0.1:%1").arg(serverPort()); }
+    int requests(const QByteArray &path) const { return int(received.count("POST " + path + " HTTP")); }
+    QByteArray received;
+};
+
+// Answers the next message box with button and reports its text.
+void answerNextMessageBox(QMessageBox::StandardButton button, QString *text)
+{
+    QTimer::singleShot(0, [button, text] {
+        if (!QTest::qWaitFor([] { return qobject_cast<QMessageBox *>(QApplication::activeModalWidget()); }, kPatienceMs))
+            return;
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        *text = box->windowTitle() + QLatin1Char('|') + box->text();
+        box->button(button)->click();
+    });
+}
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void closeHidesAndQuitAsks();
+    void autostartFollowsTheSetting();
+    void bannerOnlyWhileShown();
+    void logoutEndsWithoutAnAnswer();
+
+private:
+    QTemporaryDir m_home;
+    std::unique_ptr<User> m_user;
+    std::unique_ptr<WindowConfig> m_settings;
+    std::unique_ptr<Counter> m_counter;
+    std::unique_ptr<HttpConnection> m_connection;
+    SilentServer m_service;
+};
+
+void TestMainWindow::initTestCase()
+{
+    qputenv("XDG_CONFIG_HOME", m_home.filePath(QStringLiteral("config")).toUtf8());
+    qputenv("BRINDLECAST_SERVICE_URL", m_service.url().toUtf8());
+    const QString dir = m_home.filePath(QStringLiteral("user"));
+    QVERIFY(ensureDirectories(dir).ok());
+    m_user = std::make_unique<User>(std::make_shared<UserInfo>(UserInfo{QString(), QStringLiteral("demo"), QString()}), dir);
+    m_settings = std::make_unique<WindowConfig>(m_user->paths());
+    m_settings->setShowHelpAtStartup(false);
+    m_counter = std::make_unique<Counter>();
+    m_connection = std::make_unique<HttpConnection>();
+}
+
+void TestMainWindow::closeHidesAndQuitAsks()
+{
+    MainWindow window({QStringLiteral("/opt/brindlecast/brindlecast")});
+    window.start();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(QFile::exists(window.helpFile()));
+    window.close();
+    QVERIFY(!window.isVisible());
+    QVERIFY(!window.isQuitting());
+
+    // Two recordings running: quitting asks first, and No keeps everything.
+    Counter::increment();
+    Counter::increment();
+    QString asked;
+    answerNextMessageBox(QMessageBox::No, &asked);
+    window.tryQuit();
+    QCOMPARE(asked, QStringLiteral("Confirm Exit|2 recordings still ongoing, do you want to stop them?"));
+    QVERIFY(!window.isQuitting());
+    QCOMPARE(window.trayIcon()->toolTip(), QStringLiteral("Brindlecast - 2 recording(s) ongoing"));
+    Counter::decrement();
+    Counter::decrement();
+    QCOMPARE(window.trayIcon()->toolTip(), QStringLiteral("Brindlecast"));
+}
+
+void TestMainWindow::autostartFollowsTheSetting()
+{
+    m_settings->setAutoStart(false);
+    MainWindow window({QStringLiteral("/opt/brindle cast/brindlecast")});
+    window.start();
+    QVERIFY(!QFile::exists(desktop::autostartFile()));
+    m_settings->setAutoStart(true);
+    const QString entry = QString::fromUtf8(readAll(desktop::autostartFile()));
+    QVERIFY2(entry.contains(QStringLiteral("Exec=\"/opt/brindle cast/brindlecast\" \"autoLogin\"")), qPrintable(entry));
+    m_settings->setAutoStart(false);
+    QVERIFY(!QFile::exists(desktop::autostartFile()));
+}
+
+void TestMainWindow::bannerOnlyWhileShown()
+{
+    MainWindow window({QStringLiteral("brindlecast")});
+    window.start();
+    WebView *banner = window.mainPage()->adView();
+    QTRY_COMPARE_WITH_TIMEOUT(banner->loadCount(), 1, kPatienceMs);
+    window.hide();
+    window.reloadAd();
+    // A load would come a second after the request.
+    QTest::qWait(2 * WebView::kLoadDelayMs);
+    QCOMPARE(banner->loadCount(), 1);
+    window.show();
+    window.reloadAd();
+    QTRY_COMPARE_WITH_TIMEOUT(banner->loadCount(), 2, kPatienceMs);
+}
+
+void TestMainWindow::logoutEndsWithoutAnAnswer()
+{
+    AppExit appExit;
+    MainWindow window({QStringLiteral("/opt/brindlecast/brindlecast")});
+    window.start();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.logOut();
+    QVERIFY(window.isQuitting());
+    QCOMPARE(appExit.commandText(), QStringLiteral("\"/opt/brindlecast/brindlecast\" \"reLogin\""));
+    // The service never answers the logout: the window closes all the same.
+    QTRY_VERIFY_WITH_TIMEOUT(!window.isVisible(), kPatienceMs);
+    // A second quit (the session ending meanwhile) sends nothing more.
+    window.doQuit();
+    QTest::qWait(200);
+    QCOMPARE(m_service.requests("/auth/logout"), 1);
+    QVERIFY(!window.recorderManager().isVisible());
+}
+
+int main(int argc, char **argv)
+{
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    if (geteuid() == 0)
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    QApplication app(argc, argv);
+    TestMainWindow test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_mainwindow.moc"

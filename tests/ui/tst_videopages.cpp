@@ -1,0 +1,246 @@
+// The video pages with real recordings and the bundled service, and the notifiers,
+// on the display scripts/test provides.
+#include "EditedPage.h"
+#include "EditingPage.h"
+#include "FrameDecoder.h"
+#include "HttpConnection.h"
+#include "ListFile.h"
+#include "LoginRequests.h"
+#include "MainPage.h"
+#include "MediaInputs.h"
+#include "Notifiers.h"
+#include "RecordedPage.h"
+#include "ServiceProcess.h"
+#include "TestFiles.h"
+#include "User.h"
+#include "VideoPlayer.h"
+#include "WindowConfig.h"
+
+#include <QApplication>
+#include <QPointer>
+#include <QScreen>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <unistd.h>
+
+namespace {
+
+constexpr int kPatienceMs = ServiceProcess::kPatienceMs;
+
+RecordedItemSptr recording(const QString &path, const QString &name)
+{
+    if (!makeVideo(path, 20))
+        return nullptr;
+    auto item = std::make_shared<RecordedItem>();
+    item->date = QDateTime::currentDateTime();
+    item->videoName = name;
+    item->info = createVideoInfo(path, RecordedItemWidget::kThumbnailSize);
+    return item;
+}
+
+template<class Widget>
+Widget *child(QWidget *parent, const char *name)
+{
+    return parent->findChild<Widget *>(QString::fromLatin1(name));
+}
+
+} // namespace
+
+class TestVideoPages : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void recordedListsAndEditing();
+    void uploadFailureAndSuccess();
+    void notifierPlacement();
+    void notifiersClosing();
+
+private:
+    QTemporaryDir m_home;
+    std::unique_ptr<User> m_user;
+    std::unique_ptr<WindowConfig> m_settings;
+    std::unique_ptr<HttpConnection> m_connection;
+};
+
+void TestVideoPages::initTestCase()
+{
+    const QString dir = m_home.filePath(QStringLiteral("user"));
+    QVERIFY(ensureDirectories(dir).ok());
+    m_user = std::make_unique<User>(std::make_shared<UserInfo>(UserInfo{QString(), QStringLiteral("demo"), QString()}), dir);
+    m_settings = std::make_unique<WindowConfig>(m_user->paths());
+    m_connection = std::make_unique<HttpConnection>();
+}
+
+void TestVideoPages::recordedListsAndEditing()
+{
+    const UserPaths &paths = m_user->paths();
+    QList<RecordedItemSptr> pending;
+    QList<RecordedItemSptr> archived;
+    for (int i = 0; i < 5; ++i) {
+        const RecordedItemSptr item = recording(paths.recorded.filePath(QStringLiteral("v%1.avi").arg(i)),
+                                                QStringLiteral("Hand %1").arg(i));
+        QVERIFY(item);
+        (i < 3 ? pending : archived).append(item);
+    }
+    QVERIFY(saveList(paths.pendingList, pending).ok());
+    QVERIFY(saveList(paths.archiveList, archived).ok());
+
+    MainPage page;
+    page.editingItem()->editingPage()->playerWindow()->setOutputs({QStringLiteral("null")}, QStringLiteral("null"));
+    page.loadState();
+    RecordedPage *recorded = page.recordedPage();
+    QCOMPARE(page.tabText(0), QStringLiteral("Recorded (5)"));
+    auto *innerTabs = recorded->findChild<QTabWidget *>();
+    QCOMPARE(innerTabs->tabText(0), QStringLiteral("Pending videos (3)"));
+    QCOMPARE(innerTabs->tabText(1), QStringLiteral("Archived videos (2)"));
+
+    // Nothing checked: nothing moves. One checked: it goes to the end of the archive.
+    child<QPushButton>(recorded, "btnArchive")->click();
+    QCOMPARE(recorded->pendingPage()->count(), 3);
+    recorded->pendingPage()->widgets().at(1)->setChecked(true);
+    child<QPushButton>(recorded, "btnArchive")->click();
+    QCOMPARE(recorded->pendingPage()->count(), 2);
+    QCOMPARE(loadList<RecordedItem>(paths.archiveList).size(), 3);
+    QCOMPARE(loadList<RecordedItem>(paths.archiveList).last()->videoName, QStringLiteral("Hand 1"));
+    QCOMPARE(page.tabText(0), QStringLiteral("Recorded (5)"));
+
+    // Deleting removes the entry and its files.
+    RecordedItemWidget *doomed = recorded->archivePage()->widgets().first();
+    const QString video = doomed->item()->info->fileName;
+    const QString thumbnail = doomed->item()->info->thumbnailFile;
+    doomed->setChecked(true);
+    child<QPushButton>(recorded, "btnDeleteArchive")->click();
+    QVERIFY(!QFile::exists(video) && !QFile::exists(thumbnail));
+    QCOMPARE(loadList<RecordedItem>(paths.archiveList).size(), 2);
+    QCOMPARE(page.tabText(0), QStringLiteral("Recorded (4)"));
+
+    // Edited: the editing tab opens, the item's border turns red until editing ends.
+    RecordedItemWidget *edited = recorded->pendingPage()->widgets().first();
+    child<QPushButton>(edited, "btnEdit")->click();
+    QCOMPARE(page.tabs()->currentIndex(), 1);
+    QCOMPARE(page.tabText(1), QStringLiteral("Editing (1)"));
+    QVERIFY(edited->styleSheet().contains(QStringLiteral("rgb(111, 41, 41)")));
+    page.editingItem()->finish();
+    QVERIFY(edited->styleSheet().contains(QStringLiteral("rgb(54, 54, 54)")));
+    QCOMPARE(page.tabText(1), QStringLiteral("Editing (0)"));
+}
+
+void TestVideoPages::uploadFailureAndSuccess()
+{
+    ServiceProcess service;
+    QVERIFY(service.start());
+    qputenv("BRINDLECAST_SERVICE_URL", service.url(QString()).toUtf8());
+    const QString file = m_user->paths().edited.filePath(QStringLiteral("hand.flv"));
+    QVERIFY(writeAll(file, QByteArray(20000, 'f')));
+    auto stored = std::make_shared<StoredItem>();
+    stored->encodedItem = std::make_shared<EncodedItem>();
+    stored->encodedItem->fileName = file;
+    stored->uploadParams = std::make_shared<UploadParams>(UploadParams{QStringLiteral("Quads"), 12});
+    stored->encodedItem->params = stored->uploadParams;
+    stored->addedDate = stored->editedDate = QDateTime::currentDateTime();
+    QVERIFY(saveList(m_user->paths().editedList, QList<StoredItemSptr>{stored}).ok());
+
+    {
+        EditedPage page(m_user->paths().editedList);
+        page.loadState();
+        QCOMPARE(page.count(), 1);
+        EditedItemWidget *item = page.widgets().first();
+        QCOMPARE(item->state(), EditedItemWidget::State::Encoded);
+        // Not logged in: the service refuses; the button stays, the entry keeps status 1.
+        item->doUpload();
+        QCOMPARE(item->state(), EditedItemWidget::State::Uploading);
+        QTRY_COMPARE_WITH_TIMEOUT(item->state(), EditedItemWidget::State::Encoded, kPatienceMs);
+        QCOMPARE(loadList<StoredItem>(m_user->paths().editedList).first()->status, int(StoredItem::Encoded));
+
+        auto *login = new LoginRequest(QStringLiteral("demo@brindlecast.local"), passwordDigest(QStringLiteral("demo")));
+        QSignalSpy loggedIn(login, &LoginRequest::replyParsed);
+        HttpConnection::post(login, 0, 0);
+        QVERIFY(loggedIn.wait(kPatienceMs));
+        item->setChecked(true);
+        child<QPushButton>(&page, "btnUploadSelect")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(item->state(), EditedItemWidget::State::Uploaded, kPatienceMs);
+        QCOMPARE(item->statusText(), QStringLiteral("Uploaded"));
+    }
+    // Started again, the list shows the uploaded video with its links.
+    EditedPage again(m_user->paths().editedList);
+    again.loadState();
+    EditedItemWidget *item = again.widgets().first();
+    QCOMPARE(item->state(), EditedItemWidget::State::Uploaded);
+    const QString key = item->item()->uploadKey;
+    QVERIFY(!key.isEmpty());
+    const QString links = child<QLabel>(item, "lblLinks")->text();
+    QVERIFY2(links.contains(service.url(QStringLiteral("/video/")) + key) && links.contains(QStringLiteral("Edit page")),
+             qPrintable(links));
+}
+
+void TestVideoPages::notifierPlacement()
+{
+    // A 1920 x 1080 screen with a 40-pixel panel at the bottom.
+    const QRect available(0, 0, 1920, 1040);
+    QCOMPARE(NotifierQueue::place(available, 0), QPoint(1652, 932));
+    QCOMPARE(NotifierQueue::place(available, 1), QPoint(1652, 824));
+    QCOMPARE(NotifierQueue::place(available, 2), QPoint(1652, 716));
+
+    // On this screen: newest lowest; closing the middle one moves the oldest down.
+    NotifierQueue queue;
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QList<QPointer<Notifier>> shown;
+    for (int i = 0; i < 3; ++i) {
+        auto *notifier = new NewVideoNotifier(i + 1);
+        queue.add(notifier);
+        shown.append(notifier);
+    }
+    QCOMPARE(shown.at(2)->pos(), NotifierQueue::place(screen, 0));
+    QCOMPARE(shown.at(0)->pos(), NotifierQueue::place(screen, 2));
+    shown.at(1)->close();
+    QCOMPARE(queue.notifiers().size(), 2);
+    QCOMPARE(shown.at(0)->pos(), NotifierQueue::place(screen, 1));
+    QTRY_VERIFY(shown.at(1).isNull());
+    queue.closeAll();
+    QTRY_VERIFY(shown.at(0).isNull() && shown.at(2).isNull());
+}
+
+void TestVideoPages::notifiersClosing()
+{
+    NotifierQueue queue;
+    auto *update = new NewUpdateNotifier;
+    queue.add(update);
+    // Waits for an answer, however long.
+    QVERIFY(!update->closeTimer().isActive());
+    auto *video = new NewVideoNotifier(7);
+    QVERIFY(video->closeTimer().isActive());
+    QCOMPARE(video->closeTimer().interval(), 20000);
+    queue.add(video);
+    QSignalSpy titled(video, &NewVideoNotifier::videoTitleSet);
+    QPointer<Notifier> gone = video;
+    child<QPushButton>(video, "btnEnter")->click();
+    QCOMPARE(titled.size(), 0);
+    QTRY_VERIFY(gone.isNull());
+
+    auto *named = new NewVideoNotifier(8);
+    queue.add(named);
+    QSignalSpy named_(named, &NewVideoNotifier::videoTitleSet);
+    named->titleEdit()->setText(QStringLiteral("Aces cracked"));
+    child<QPushButton>(named, "btnEnter")->click();
+    QCOMPARE(named_.size(), 1);
+    QCOMPARE(named_.first().first().toString(), QStringLiteral("Aces cracked"));
+    QCOMPARE(queue.notifiers(), QList<Notifier *>({update}));
+}
+
+int main(int argc, char **argv)
+{
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    if (geteuid() == 0)
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    QApplication app(argc, argv);
+    TestVideoPages test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_videopages.moc"
