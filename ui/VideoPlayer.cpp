@@ -254,9 +254,6 @@ VideoPlayerWindow::VideoPlayerWindow(QWidget *parent)
     , m_videoOutputs({QStringLiteral("gpu"), QStringLiteral("x11")})
 {
     setObjectName(QStringLiteral("player"));
-    // The player draws into a window of its own, beneath which this one stays black;
-    // it becomes native only when a player needs it.
-    setAttribute(Qt::WA_DontCreateNativeAncestors);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(320, 240);
 }
@@ -297,13 +294,29 @@ void VideoPlayerWindow::closePlayer()
     update();
 }
 
+void VideoPlayerWindow::ensureSurface()
+{
+    if (m_surface)
+        return;
+    m_surface = new QWindow;
+    // The player's own window lives inside this one: it must be gone before this one goes.
+    m_surface->installEventFilter(this);
+    m_container = QWidget::createWindowContainer(m_surface, this);
+    m_container->setGeometry(rect());
+    m_container->setVisible(m_message.isEmpty());
+}
+
 WId VideoPlayerWindow::nativeWindow()
 {
-    const WId id = winId();
-    // The player's own window lives inside this one: it must be gone before this one goes.
-    if (QWindow *window = windowHandle())
-        window->installEventFilter(this);
-    return id;
+    ensureSurface();
+    return m_surface->winId();
+}
+
+void VideoPlayerWindow::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    if (m_container)
+        m_container->setGeometry(rect());
 }
 
 bool VideoPlayerWindow::eventFilter(QObject *watched, QEvent *event)
@@ -317,6 +330,9 @@ bool VideoPlayerWindow::eventFilter(QObject *watched, QEvent *event)
 void VideoPlayerWindow::setMessage(const QString &text)
 {
     m_message = text;
+    // The message is drawn where the picture would be.
+    if (m_container)
+        m_container->setVisible(text.isEmpty());
     update();
 }
 

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QWidget>
 
+class QWindow;
 class VideoPlayerWindow;
 struct mpv_handle;
 
@@ -106,10 +107,17 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void ensureSurface();
+
     VideoPlayer *m_player = nullptr;
+    // The native window the player draws into, held in a container so that Qt's own
+    // painting (which may go through OpenGL for the service's pages) leaves it alone.
+    QWindow *m_surface = nullptr;
+    QWidget *m_container = nullptr;
     QStringList m_videoOutputs;
     QString m_audioOutput;
     QString m_message;

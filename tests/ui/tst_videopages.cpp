@@ -92,7 +92,11 @@ void TestVideoPages::recordedListsAndEditing()
     QVERIFY(saveList(paths.archiveList, archived).ok());
 
     MainPage page;
-    page.editingItem()->editingPage()->playerWindow()->setOutputs({QStringLiteral("null")}, QStringLiteral("null"));
+    // The player's own window inside the page that also shows the service's pages.
+    page.editingItem()->editingPage()->playerWindow()->setOutputs({QStringLiteral("x11")}, QStringLiteral("null"));
+    page.resize(1000, 700);
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
     page.loadState();
     RecordedPage *recorded = page.recordedPage();
     QCOMPARE(page.tabText(0), QStringLiteral("Recorded (5)"));
@@ -126,6 +130,8 @@ void TestVideoPages::recordedListsAndEditing()
     QCOMPARE(page.tabs()->currentIndex(), 1);
     QCOMPARE(page.tabText(1), QStringLiteral("Editing (1)"));
     QVERIFY(edited->styleSheet().contains(QStringLiteral("rgb(111, 41, 41)")));
+    QVERIFY(page.editingItem()->editingPage()->playerWindow()->player());
+    QTest::qWait(500);
     page.editingItem()->finish();
     QVERIFY(edited->styleSheet().contains(QStringLiteral("rgb(54, 54, 54)")));
     QCOMPARE(page.tabText(1), QStringLiteral("Editing (0)"));
