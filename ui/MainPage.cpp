@@ -142,6 +142,8 @@ void MainPage::buildTabs(QWidget *parent, QHBoxLayout *row)
     corner->addWidget(btnOptions);
     m_tabGlobal->setCornerWidget(wgtTabTopRight, Qt::TopRightCorner);
     connect(btnOptions, &QAbstractButton::clicked, this, &MainPage::showOptions);
+    // Until the options dialog exists there is nothing for it to open.
+    btnOptions->setEnabled(false);
     tabColumn->addWidget(m_tabGlobal);
     row->addWidget(tabGlobalFrame, 3);
 
