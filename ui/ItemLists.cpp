@@ -19,6 +19,8 @@ CheckableItem::CheckableItem(QWidget *parent)
     , m_chkSelect(new QCheckBox(this))
 {
     m_chkSelect->setObjectName(QStringLiteral("chkSelect"));
+    // As tall as its content: the list's spare room stays below the last item.
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
     connect(m_chkSelect, &QCheckBox::toggled, this, &CheckableItem::checkChanged);
 }
 
