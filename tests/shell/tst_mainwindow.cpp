@@ -7,6 +7,7 @@
 #include "HttpConnection.h"
 #include "MainPage.h"
 #include "MainWindow.h"
+#include "MessageBoxes.h"
 #include "ServiceProcess.h"
 #include "TestFiles.h"
 #include "User.h"
@@ -14,12 +15,10 @@
 #include "WindowConfig.h"
 
 #include <QApplication>
-#include <QMessageBox>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include <unistd.h>
 
@@ -44,18 +43,6 @@ public:
     int requests(const QByteArray &path) const { return int(received.count("POST " + path + " HTTP")); }
     QByteArray received;
 };
-
-// Answers the next message box with button and reports its text.
-void answerNextMessageBox(QMessageBox::StandardButton button, QString *text)
-{
-    QTimer::singleShot(0, [button, text] {
-        if (!QTest::qWaitFor([] { return qobject_cast<QMessageBox *>(QApplication::activeModalWidget()); }, kPatienceMs))
-            return;
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        *text = box->windowTitle() + QLatin1Char('|') + box->text();
-        box->button(button)->click();
-    });
-}
 
 } // namespace
 

@@ -6,6 +6,7 @@
 #include "EncoderThread.h"
 #include "MediaInputs.h"
 #include "MediaOperations.h"
+#include "MessageBoxes.h"
 #include "Resources.h"
 #include "Screenshot.h"
 #include "TaskQueue.h"
@@ -21,7 +22,6 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 namespace {
 
@@ -42,18 +42,6 @@ RecordedItemSptr recordedItem(const QString &file)
     item->info->duration = kSeconds * 1000;
     item->room = 12;
     return item;
-}
-
-// Closes the next message box that appears and reports its title.
-void answerNextMessageBox(QString *title)
-{
-    QTimer::singleShot(0, [title] {
-        if (!QTest::qWaitFor([] { return qobject_cast<QMessageBox *>(QApplication::activeModalWidget()); }, kPatienceMs))
-            return;
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        *title = box->windowTitle();
-        box->accept();
-    });
 }
 
 } // namespace
@@ -221,10 +209,11 @@ void TestEditing::editPanelQueuesTheHand()
     auto *upload = panel.findChild<QPushButton *>(QStringLiteral("btnEncodeUpload"));
     QVERIFY(title && upload);
     title->setText(QStringLiteral("AK"));
-    QString boxTitle;
-    answerNextMessageBox(&boxTitle);
+    QString shown;
+    answerNextMessageBox(QMessageBox::Ok, &shown);
     upload->click();
-    QCOMPARE(boxTitle, QStringLiteral("Video title not provided correctly"));
+    QCOMPARE(shown, QStringLiteral("Video title not provided correctly|You have to provide at least 3 characters for the "
+                                   "title of your video."));
     QVERIFY(queued.isEmpty());
 
     title->setText(QStringLiteral("AKs"));
