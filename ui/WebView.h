@@ -41,6 +41,8 @@ public:
     QWebEngineView *view() const { return m_view; }
     // Loads made so far (several requests within a second make one).
     int loadCount() const { return m_loads; }
+    // A load was asked for and waits for its second to pass.
+    bool isLoadPending() const { return m_timer.isActive(); }
     void setScrollBarsOff();
 
 signals:

@@ -5,6 +5,7 @@
 #include "Counter.h"
 #include "DesktopIntegration.h"
 #include "HttpConnection.h"
+#include "LoginRequests.h"
 #include "MainPage.h"
 #include "MainWindow.h"
 #include "MessageBoxes.h"
@@ -123,8 +124,8 @@ void TestMainWindow::bannerOnlyWhileShown()
     QTRY_COMPARE_WITH_TIMEOUT(banner->loadCount(), 1, kPatienceMs);
     window.hide();
     window.reloadAd();
-    // A load would come a second after the request.
-    QTest::qWait(2 * WebView::kLoadDelayMs);
+    // Nothing is even waiting to be loaded.
+    QVERIFY(!banner->isLoadPending());
     QCOMPARE(banner->loadCount(), 1);
     window.show();
     window.reloadAd();
@@ -142,9 +143,11 @@ void TestMainWindow::logoutEndsWithoutAnAnswer()
     QCOMPARE(appExit.commandText(), QStringLiteral("\"/opt/brindlecast/brindlecast\" \"reLogin\""));
     // The service never answers the logout: the window closes all the same.
     QTRY_VERIFY_WITH_TIMEOUT(!window.isVisible(), kPatienceMs);
-    // A second quit (the session ending meanwhile) sends nothing more.
+    // A second quit (the session ending meanwhile) sends nothing more: a request
+    // posted now would be running at once.
+    QTRY_VERIFY(m_connection->findChildren<LogoutRequest *>().isEmpty());
     window.doQuit();
-    QTest::qWait(200);
+    QVERIFY(m_connection->findChildren<LogoutRequest *>().isEmpty());
     QCOMPARE(m_service.requests("/auth/logout"), 1);
     QVERIFY(!window.recorderManager().isVisible());
 }

@@ -147,6 +147,7 @@ void TestEditing::playerOnARecording()
     QTRY_VERIFY_WITH_TIMEOUT(player->position() > 30700, kPatienceMs);
     QVERIFY(player->pause().ok());
     const qint64 held = player->position();
+    // However long this takes on a busy machine, a paused player stays where it is.
     QTest::qWait(300);
     QCOMPARE(player->position(), held);
 

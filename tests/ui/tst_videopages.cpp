@@ -131,7 +131,6 @@ void TestVideoPages::recordedListsAndEditing()
     QCOMPARE(page.tabText(1), QStringLiteral("Editing (1)"));
     QVERIFY(edited->styleSheet().contains(QStringLiteral("rgb(111, 41, 41)")));
     QVERIFY(page.editingItem()->editingPage()->playerWindow()->player());
-    QTest::qWait(500);
     page.editingItem()->finish();
     QVERIFY(edited->styleSheet().contains(QStringLiteral("rgb(54, 54, 54)")));
     QCOMPARE(page.tabText(1), QStringLiteral("Editing (0)"));
