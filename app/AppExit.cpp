@@ -1,5 +1,7 @@
 #include "AppExit.h"
 
+#include <QCoreApplication>
+
 AppExit *AppExit::s_instance = nullptr;
 
 AppExit::AppExit()
@@ -35,4 +37,9 @@ void AppExit::execute(bc_ret &errors, QString &reason)
         return;
     PostExitCmdSptr command = std::move(m_command);
     command->execute(errors, reason);
+}
+
+QString AppExit::failureText(const QString &reason, const bc_ret &errors)
+{
+    return QCoreApplication::translate("main", "%1 Reason:<br>%2").arg(reason, errors.details(QStringLiteral(":<br>")));
 }

@@ -19,6 +19,8 @@ public:
     QString commandText() const;
     // Runs the pending command, if any, and drops it.
     void execute(bc_ret &errors, QString &reason);
+    // The text of the box that tells the user a command failed.
+    static QString failureText(const QString &reason, const bc_ret &errors);
 
 private:
     PostExitCmdSptr m_command;

@@ -3,6 +3,7 @@
 #include "Log.h"
 #include "Paths.h"
 
+#include <QCoreApplication>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -65,13 +66,55 @@ QStringList UpdateCmd::launchCommand() const
     return command;
 }
 
+namespace {
+
+// Why the installer run failed, from its exit status.
+QString installerFailure(int status, bool elevated)
+{
+    // The elevation helper's own statuses: the prompt was dismissed, or no rights given.
+    if (elevated && status == 126)
+        return QCoreApplication::translate("UpdateCmd", "The request for administrator rights was dismissed.");
+    if (elevated && status == 127)
+        return QCoreApplication::translate("UpdateCmd", "The administrator rights to install the update were refused.");
+    return QCoreApplication::translate("UpdateCmd", "The installation ended with status %1.").arg(status);
+}
+
+} // namespace
+
 void UpdateCmd::execute(bc_ret &errors, QString &reason)
 {
     QStringList command = launchCommand();
     logInfo(QStringLiteral("Running update: %1").arg(command.join(QLatin1Char(' '))));
-    const QString program = command.takeFirst();
-    errors = startDetachedProcess(program, command);
+    const bool elevated = command.first() != m_program;
     reason = tr("Error while installing the update, please try again later or install the latest "
                 "version from <a href=\"%1\">%1</a>.")
                      .arg(serviceUrl());
+    // Waited for: only its exit status says whether the rights were given and the
+    // program file replaced.
+    QProcess process;
+    process.setProgram(command.takeFirst());
+    process.setArguments(command);
+    process.setProcessChannelMode(QProcess::SeparateChannels);
+    process.start();
+    if (!process.waitForStarted(-1)) {
+        errors = bc_ret(QStringLiteral("QProcess::start"), qint64(process.error()), process.errorString());
+        return;
+    }
+    process.waitForFinished(-1);
+    const QString output = QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
+    if (!output.isEmpty())
+        errors.add(output);
+    if (process.exitStatus() != QProcess::NormalExit) {
+        errors.add(QStringLiteral("QProcess::waitForFinished"), -1,
+                   QCoreApplication::translate("UpdateCmd", "The installation stopped unexpectedly."));
+        return;
+    }
+    if (process.exitCode() != 0) {
+        errors.add(QStringLiteral("UpdateCmd::execute"), process.exitCode(), installerFailure(process.exitCode(), elevated));
+        return;
+    }
+    // Installed: the new version starts with the user's own rights.
+    logInfo(QStringLiteral("Update installed, restarting: %1").arg(m_program));
+    errors = startDetachedProcess(m_program, {});
+    reason = RestartCmd::tr("Error while restarting.");
 }

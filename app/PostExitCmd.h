@@ -49,8 +49,9 @@ private:
     QString m_commandLine;
 };
 
-// Runs the update program with raised rights: through pkexec where it is
-// installed, otherwise with the rights the user has.
+// Runs the update program with raised rights (through pkexec where it is installed,
+// otherwise with the rights the user has) and waits for it; when it has replaced the
+// program file, starts the new version with the user's own rights.
 class UpdateCmd : public PostExitCmd
 {
     Q_OBJECT

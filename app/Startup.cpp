@@ -13,6 +13,7 @@
 #include "Resources.h"
 #include "SingleApplication.h"
 #include "TerminationWatcher.h"
+#include "UpdateManager.h"
 #include "User.h"
 #include "WindowConfig.h"
 
@@ -108,13 +109,20 @@ int runStartup(MyApplication &app, const QStringList &arguments)
                      &MyApplication::queryEndSession);
 
     // Stage: translations from lang.conf.
-    // Stage: update check at start-up; it may leave an exit command (install an update).
+    app.setWindowIcon(QIcon(QStringLiteral(":/images/favicon_soft.png")));
+    // The update check sets up the network, which then serves the whole run. Unless this
+    // version is current it leaves an exit command (restart, install, or just end).
+    UpdateManager updates(arguments, serviceUrl(QStringLiteral("/soft/check")));
+    {
+        const QMetaObject::Connection quitCheck =
+                QObject::connect(&app, &MyApplication::queryEndSession, &updates, &UpdateManager::doCancelDownload);
+        updates.runStartupCheck();
+        QObject::disconnect(quitCheck);
+    }
     if (exitRequested())
         return 0;
     app.setStyleSheet(applicationStyleSheet());
-    app.setWindowIcon(QIcon(QStringLiteral(":/images/favicon_soft.png")));
 
-    HttpConnection connection;
     // A termination during the login ends it like closing its window.
     const QMetaObject::Connection quitLogin =
             QObject::connect(&app, &MyApplication::queryEndSession, &app, &endEventLoop);

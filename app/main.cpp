@@ -2,6 +2,7 @@
 #include "Log.h"
 #include "MyApplication.h"
 #include "Startup.h"
+#include "UpdateManager.h"
 #include "bc_ret.h"
 
 #include <QMessageBox>
@@ -33,8 +34,21 @@ void prepareWebEngine()
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
 }
 
+// The run that installs an update with raised rights has no display (the elevation
+// helper clears the environment) and no window: it only replaces the program file.
+int runElevatedInstall(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    return UpdateManager::runElevatedInstall(QCoreApplication::arguments());
+}
+
 int main(int argc, char **argv)
 {
+    QStringList given;
+    for (int i = 0; i < argc; ++i)
+        given.append(QString::fromLocal8Bit(argv[i]));
+    if (UpdateManager::isElevatedRun(given))
+        return runElevatedInstall(argc, argv);
     preferX11UnderWayland();
     prepareWebEngine();
     registerResultMetaType();
@@ -60,8 +74,7 @@ int main(int argc, char **argv)
     if (errors.failed()) {
         logError(QStringLiteral("Exit command failed: %1").arg(errors.details(QStringLiteral(": "))));
         QMessageBox box(QMessageBox::Warning, QCoreApplication::translate("main", "Brindlecast - Error on exit"),
-                        QCoreApplication::translate("main", "%1 Reason:<br>%2")
-                                .arg(reason, errors.details(QStringLiteral(":<br>"))),
+                        AppExit::failureText(reason, errors),
                         QMessageBox::Ok);
         box.exec();
     }

@@ -132,3 +132,10 @@ c = Canvas(32, 32)
 c.shape(lambda x, y: (x - 16) ** 2 + (y - 16) ** 2 <= 15 ** 2, (30, 34, 40, 255))
 c.circle(16, 16, 8, RED)
 c.save('images/small_icon.png')
+# The start-up splash: the login logo at twice its size, for the white update frame.
+c = Canvas(320, 96)
+c.shape(lambda x, y: 4 <= x <= 316 and 4 <= y <= 92, (30, 34, 40, 255))
+c.circle(48, 48, 26, RED)
+for i, h in enumerate([24, 44, 64, 36, 52, 28, 56, 40, 20, 48, 32, 16]):
+    c.rect(96 + i * 18, 76 - h, 106 + i * 18, 76, GREEN)
+c.save('images/splash.png')

@@ -88,6 +88,7 @@ struct Options
     QString dataDir;
     QString installer;      // announced as an update to install, when set
     QString newVersionPage; // announced as a new version, when set
+    QString checkReply;     // the update check's whole answer, when set (for trying odd answers)
     size_t maxUpload = 0;   // bytes
     bool addUser = false;
     QStringList positional;
@@ -105,6 +106,7 @@ std::optional<Options> parseOptions(const QCoreApplication &app)
             {QStringLiteral("add-user"), QStringLiteral("Add a user (EMAIL PASSWORD NAME as arguments) and exit.")},
             {QStringLiteral("installer"), QStringLiteral("Announce this file as an update to install (check code 2)."), QStringLiteral("FILE")},
             {QStringLiteral("new-version-page"), QStringLiteral("Announce a new version at this page (check code 3)."), QStringLiteral("URL")},
+            {QStringLiteral("check-reply"), QStringLiteral("Answer the update check with this text ({base}: this service's address)."), QStringLiteral("TEXT")},
             {QStringLiteral("max-upload-mb"), QStringLiteral("Largest upload accepted (default 2048)."), QStringLiteral("MB"), QStringLiteral("2048")},
     });
     args.process(app);
@@ -121,6 +123,7 @@ std::optional<Options> parseOptions(const QCoreApplication &app)
                                                          : QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     options.installer = args.value(QStringLiteral("installer"));
     options.newVersionPage = args.value(QStringLiteral("new-version-page"));
+    options.checkReply = args.value(QStringLiteral("check-reply"));
     options.maxUpload = size_t(qBound(1, args.value(QStringLiteral("max-upload-mb")).toInt(), 1 << 20)) << 20;
     options.addUser = args.isSet(QStringLiteral("add-user"));
     options.positional = args.positionalArguments();
@@ -252,12 +255,12 @@ void addAccountRoutes(httplib::Server &server, Service &service)
     });
 }
 
-// The announced installer, streamed from disk.
+// The announced installer, streamed from disk. The program downloads it with a POST.
 void addInstallerRoute(httplib::Server &server, const QString &installer)
 {
     // Escaped: the route is a pattern, the file name may hold its special characters.
     const std::string path = "/files/" + QRegularExpression::escape(QFileInfo(installer).fileName()).toStdString();
-    server.Get(path, [installer](const httplib::Request &, httplib::Response &res) {
+    const auto send = [installer](const httplib::Request &, httplib::Response &res) {
         auto file = std::make_shared<std::ifstream>(installer.toStdString(), std::ios::binary);
         const auto size = size_t(QFileInfo(installer).size());
         res.set_content_provider(size, "application/octet-stream",
@@ -270,24 +273,46 @@ void addInstallerRoute(httplib::Server &server, const QString &installer)
                                          return false;
                                      return sink.write(buffer.data(), size_t(file->gcount()));
                                  });
-    });
+    };
+    server.Get(path, send);
+    server.Post(path, send);
+}
+
+// The SHA-256 of a file as hex text; empty when it cannot be read.
+QString fileSha256(const QString &path)
+{
+    QFile file(path);
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file))
+        return QString();
+    return QString::fromLatin1(hash.result().toHex());
+}
+
+// The answer to the update check: a raw text when one was given, else the
+// announcement the options ask for (an installer comes with its checksum).
+std::string checkAnswer(const Service &service)
+{
+    const Options &options = service.options;
+    const QString here = QString::fromStdString(service.base);
+    if (!options.checkReply.isEmpty())
+        return QString(options.checkReply).replace(QStringLiteral("{base}"), here).toStdString();
+    QJsonObject reply;
+    if (!options.installer.isEmpty())
+        reply = {{QStringLiteral("code"), 2},
+                 {QStringLiteral("url"), here + QStringLiteral("/files/") + QFileInfo(options.installer).fileName()},
+                 {QStringLiteral("sha256"), fileSha256(options.installer)}};
+    else if (!options.newVersionPage.isEmpty())
+        reply = {{QStringLiteral("code"), 3}, {QStringLiteral("url"), options.newVersionPage}};
+    else
+        reply = {{QStringLiteral("code"), 1}, {QStringLiteral("url"), here + QStringLiteral("/soft")}};
+    return json(QJsonDocument(reply));
 }
 
 // Update check, rooms and reports.
 void addProgramRoutes(httplib::Server &server, Service &service)
 {
     server.Post("/soft/check", [&service](const httplib::Request &, httplib::Response &res) {
-        const QString here = QString::fromStdString(service.base);
-        const Options &options = service.options;
-        QJsonObject reply;
-        if (!options.installer.isEmpty())
-            reply = {{QStringLiteral("code"), 2},
-                     {QStringLiteral("url"), here + QStringLiteral("/files/") + QFileInfo(options.installer).fileName()}};
-        else if (!options.newVersionPage.isEmpty())
-            reply = {{QStringLiteral("code"), 3}, {QStringLiteral("url"), options.newVersionPage}};
-        else
-            reply = {{QStringLiteral("code"), 1}, {QStringLiteral("url"), here + QStringLiteral("/soft")}};
-        res.set_content(json(QJsonDocument(reply)), "application/json");
+        res.set_content(checkAnswer(service), "application/json");
     });
     if (!service.options.installer.isEmpty())
         addInstallerRoute(server, service.options.installer);

@@ -15,6 +15,7 @@
 #include "RecordedPage.h"
 #include "Reports.h"
 #include "StatPage.h"
+#include "Updates.h"
 #include "User.h"
 #include "WindowConfig.h"
 
@@ -196,6 +197,8 @@ void MainWindow::start()
     buildTray();
     QApplication::setQuitOnLastWindowClosed(false);
     connectApplication();
+    connect(&m_updateTimer, &QTimer::timeout, this, &MainWindow::checkUpdate);
+    m_updateTimer.start(kUpdatePeriodMs);
     if (Counter *counter = Counter::instance())
         connect(counter, &Counter::countChanged, this, &MainWindow::recorderCountChanged);
     m_quickStart = new QuickStart(this);
@@ -284,6 +287,28 @@ void MainWindow::logOut()
         appExit->setCommand(std::make_shared<RestartCmd>(
                 RestartCmd::commandLineFor({m_arguments.value(0), QStringLiteral("reLogin")})));
     doQuit();
+}
+
+void MainWindow::checkUpdate()
+{
+    logDebug(QStringLiteral("MainWindow::checkUpdate"));
+    auto *request = new UpdateCheckRequest(serviceUrl(QStringLiteral("/soft/check")));
+    connect(request, &UpdateCheckRequest::versionChecked, this, &MainWindow::onVersionChecked);
+    // A failed check is simply made again at the next period.
+    HttpConnection::post(request, 0, 0);
+}
+
+void MainWindow::onVersionChecked(int status, const bc_ret &errors, const QString &)
+{
+    logDebug(QStringLiteral("MainWindow::onVersionChecked"));
+    if (errors.failed() || (status != UpdateCheckRequest::InstallUpdate && status != UpdateCheckRequest::NewVersion))
+        return;
+    logDebug(QStringLiteral("MainWindow::onVersionChecked (New update)"));
+    auto *notifier = new NewUpdateNotifier;
+    connect(notifier, &Notifier::accepted, this, &MainWindow::restart);
+    m_notifierQueue.add(notifier);
+    // One offer per run is enough.
+    m_updateTimer.stop();
 }
 
 void MainWindow::restart()

@@ -22,6 +22,7 @@ class MainWindow : public QMainWindow
     Q_OBJECT
 public:
     static constexpr int kAdPeriodMs = 300000;
+    static constexpr int kUpdatePeriodMs = 1800000;
     static constexpr int kLogoutTimeoutSeconds = 2;
 
     explicit MainWindow(const QStringList &arguments, QWidget *parent = nullptr);
@@ -40,6 +41,7 @@ public:
     MainPage *mainPage() const { return m_mainPage; }
     QSystemTrayIcon *trayIcon() const { return m_trayIcon; }
     QString helpFile() const { return m_helpFile; }
+    const QTimer &updateTimer() const { return m_updateTimer; }
 
 signals:
     void displayChanged();
@@ -60,6 +62,8 @@ public slots:
     void tryQuit();
     void recorderCountChanged(int count);
     void reloadAd();
+    void checkUpdate();
+    void onVersionChecked(int status, const bc_ret &errors, const QString &url);
     void restart();
 
 protected:
@@ -82,6 +86,7 @@ private:
     QuickStart *m_quickStart;
     QString m_helpFile;
     QTimer m_adTimer;
+    QTimer m_updateTimer;
     QMenu *m_trayMenu = nullptr;
     QSystemTrayIcon *m_trayIcon = nullptr;
     MainPage *m_mainPage = nullptr;

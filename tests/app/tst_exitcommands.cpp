@@ -1,6 +1,7 @@
 #include "AppExit.h"
 #include "Paths.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -56,6 +57,8 @@ private slots:
     void restartStartsTheCommandLine();
     void updateAsksForRightsWhenPossible();
     void missingProgramsAreReported();
+    void elevatedRunInstallsThenRestarts();
+    void failedElevatedRunsAreReported();
 };
 
 void TestExitCommands::firstCommandWinsAndRunsOnce()
@@ -146,10 +149,89 @@ void TestExitCommands::missingProgramsAreReported()
     errors = bc_ret();
     UpdateCmd(bin.filePath(QStringLiteral("missing-installer")), QStringLiteral("updateMe \"x\"")).execute(errors, reason);
     QCOMPARE(errors.entries().size(), 1);
-    QCOMPARE(errors.entries().first().context, QStringLiteral("QProcess::startDetached"));
+    QCOMPARE(errors.entries().first().context, QStringLiteral("QProcess::start"));
     QCOMPARE(reason, QStringLiteral("Error while installing the update, please try again later or install the "
                                     "latest version from <a href=\"%1\">%1</a>.")
                              .arg(serviceUrl()));
+}
+
+namespace {
+
+bool writeExecutable(const QString &path, const QByteArray &bytes)
+{
+    return writeAll(path, bytes)
+           && QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
+                                                  | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
+}
+
+// A copy of the real program in a folder of its own, to be updated, and a stand-in
+// for the elevation helper on PATH.
+struct Installation
+{
+    QTemporaryDir dir;
+    QString program = dir.filePath(QStringLiteral("brindlecast"));
+    QString bin = dir.filePath(QStringLiteral("bin"));
+
+    bool create(const QByteArray &helper)
+    {
+        return QFile::copy(QStringLiteral(BRINDLECAST_BINARY), program) && QDir().mkpath(bin)
+               && writeExecutable(QDir(bin).filePath(QStringLiteral("pkexec")), helper);
+    }
+};
+
+} // namespace
+
+void TestExitCommands::elevatedRunInstallsThenRestarts()
+{
+    Installation installation;
+    QVERIFY(installation.create("#!/bin/sh\necho \"$@\" > \"${0%/*}/asked\"\nexec \"$@\"\n"));
+    const QString marker = installation.dir.filePath(QStringLiteral("restarted"));
+    const QByteArray newProgram = "#!/bin/sh\necho \"restarted with $# arguments\" > '" + marker.toUtf8() + "'\n";
+    const QString download = installation.dir.filePath(QStringLiteral("download"));
+    QVERIFY(writeAll(download, newProgram));
+    PathOverride path(installation.bin.toLocal8Bit());
+
+    UpdateCmd cmd(installation.program, QStringLiteral("updateMe \"%1\"").arg(download));
+    bc_ret errors;
+    QString reason;
+    cmd.execute(errors, reason);
+    QVERIFY2(errors.ok(), qPrintable(errors.details(QStringLiteral(", "))));
+    // The program asked for the rights with its absolute path, and replaced itself.
+    QCOMPARE(readAll(installation.dir.filePath(QStringLiteral("bin/asked"))),
+             QStringLiteral("%1 updateMe %2\n").arg(installation.program, download).toUtf8());
+    QCOMPARE(readAll(installation.program), newProgram);
+    QVERIFY(!QFile::exists(download));
+    // Then the new version starts, with the user's own rights.
+    QTRY_COMPARE(readAll(marker), QByteArray("restarted with 0 arguments\n"));
+}
+
+void TestExitCommands::failedElevatedRunsAreReported()
+{
+    const QString advice = QStringLiteral("Error while installing the update, please try again later");
+    struct Case
+    {
+        QByteArray helper;
+        QString why;
+    };
+    const QList<Case> cases{
+            {"#!/bin/sh\nexit 126\n", QStringLiteral("The request for administrator rights was dismissed.")},
+            {"#!/bin/sh\nexit 127\n", QStringLiteral("The administrator rights to install the update were refused.")},
+            // The program itself fails: its own words reach the user.
+            {"#!/bin/sh\nexec \"$@\"\n", QStringLiteral("failed to move")},
+    };
+    for (const Case &each : cases) {
+        Installation installation;
+        QVERIFY(installation.create(each.helper));
+        const QByteArray original = readAll(installation.program);
+        PathOverride path(installation.bin.toLocal8Bit());
+        UpdateCmd cmd(installation.program, QStringLiteral("updateMe \"%1\"").arg(installation.dir.filePath(QStringLiteral("gone"))));
+        bc_ret errors;
+        QString reason;
+        cmd.execute(errors, reason);
+        const QString shown = AppExit::failureText(reason, errors);
+        QVERIFY2(shown.startsWith(advice) && shown.contains(each.why), qPrintable(shown));
+        QVERIFY(readAll(installation.program) == original);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestExitCommands)

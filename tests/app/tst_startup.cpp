@@ -2,6 +2,7 @@
 #include "Screenshot.h"
 #include "ServiceProcess.h"
 #include "SingleApplication.h"
+#include "TestFiles.h"
 #include "XSession.h"
 #include "XmlElement.h"
 
@@ -41,14 +42,14 @@ struct Session
     QString serviceUrl = QStringLiteral("http://127.0.0.1:1");
 };
 
-std::unique_ptr<QProcess> startProgram(const Session &session)
+std::unique_ptr<QProcess> startProgram(const Session &session, const QString &program = QStringLiteral(BRINDLECAST_BINARY))
 {
     auto process = std::make_unique<QProcess>();
     QProcessEnvironment env = session.environment();
     env.insert(QStringLiteral("BRINDLECAST_SERVICE_URL"), session.serviceUrl);
     process->setProcessEnvironment(env);
     process->setProcessChannelMode(QProcess::ForwardedChannels);
-    process->start(QStringLiteral(BRINDLECAST_BINARY), QStringList{});
+    process->start(program, QStringList{});
     return process;
 }
 
@@ -73,10 +74,14 @@ QList<WindowId> shownWindowsOf(const QProcess &process)
     return shown;
 }
 
-WindowId shownWindowOf(const QProcess &process)
+// A window of the process on the screen whose title holds title; 0 when none.
+WindowId shownWindowTitled(const QProcess &process, const QString &title)
 {
-    const QList<WindowId> shown = shownWindowsOf(process);
-    return shown.isEmpty() ? 0 : shown.first();
+    for (WindowId window : shownWindowsOf(process)) {
+        if (desktop::windowTitle(window).contains(title))
+            return window;
+    }
+    return 0;
 }
 
 // A window of the process, other than known ones, that covers the whole screen or not.
@@ -116,6 +121,7 @@ private slots:
     void cancelledLoginEndsQuietly();
     void loggedInUntilTerminated();
     void staleLockOfKilledProgram();
+    void updateInstalledAndRestartedInto();
 };
 
 void TestStartup::secondObjectDeliversAnyText()
@@ -145,10 +151,13 @@ void TestStartup::notRunningSendsNothing()
 
 void TestStartup::cancelledLoginEndsQuietly()
 {
+    ServiceProcess service;
+    QVERIFY(service.start());
     Session session;
+    session.serviceUrl = service.url(QString());
     auto program = startProgram(session);
-    // Nothing remembered: the login window waits for the user.
-    QTRY_VERIFY_WITH_TIMEOUT(shownWindowOf(*program) != 0, ServiceProcess::kPatienceMs);
+    // Past the update check; nothing remembered: the login window waits for the user.
+    QTRY_VERIFY_WITH_TIMEOUT(shownWindowTitled(*program, QStringLiteral("Login")) != 0, ServiceProcess::kPatienceMs);
     // The first record of a run is its version line.
     QVERIFY2(session.log().section(QStringLiteral("\r\n"), 0, 0).contains(QStringLiteral(
                      "[INFO]  Brindlecast_VERSION_STRING: 1.3.4; revision: 2936; server: ")),
@@ -245,7 +254,10 @@ void TestStartup::loggedInUntilTerminated()
 
 void TestStartup::staleLockOfKilledProgram()
 {
+    ServiceProcess service;
+    QVERIFY(service.start());
     Session session;
+    session.serviceUrl = service.url(QString());
     auto crashed = startProgram(session);
     QTRY_VERIFY_WITH_TIMEOUT(session.log().contains(QStringLiteral("main # ")), 20000);
     crashed->kill();
@@ -260,7 +272,7 @@ void TestStartup::staleLockOfKilledProgram()
     auto next = startProgram(session);
     QTRY_COMPARE_WITH_TIMEOUT(session.log().count(QStringLiteral("VERSION_STRING")), 2, 20000);
     // It runs on as the first instance: its login window shows.
-    QTRY_VERIFY_WITH_TIMEOUT(shownWindowOf(*next) != 0, ServiceProcess::kPatienceMs);
+    QTRY_VERIFY_WITH_TIMEOUT(shownWindowTitled(*next, QStringLiteral("Login")) != 0, ServiceProcess::kPatienceMs);
     QCOMPARE(next->state(), QProcess::Running);
 
     auto third = startProgram(session);
@@ -271,6 +283,36 @@ void TestStartup::staleLockOfKilledProgram()
     next->terminate();
     QVERIFY(next->waitForFinished(10000));
     QCOMPARE(next->exitCode(), 0);
+}
+
+void TestStartup::updateInstalledAndRestartedInto()
+{
+    // The program to update: a copy, in a folder of its own.
+    QTemporaryDir installation;
+    const QString program = installation.filePath(QStringLiteral("brindlecast"));
+    QVERIFY(QFile::copy(QStringLiteral(BRINDLECAST_BINARY), program));
+    ServiceProcess service;
+    const QString started = service.scratch.filePath(QStringLiteral("new-version-started"));
+    const QByteArray newVersion = "#!/bin/sh\necho started > '" + started.toUtf8() + "'\n";
+    const QString installer = service.scratch.filePath(QStringLiteral("brindlecast-1.3.5"));
+    QVERIFY(writeAll(installer, newVersion));
+    QVERIFY(service.start({QStringLiteral("--installer"), installer}));
+    Session session;
+    session.serviceUrl = service.url(QString());
+
+    auto old = startProgram(session, program);
+    WindowId offer = 0;
+    QTRY_VERIFY_WITH_TIMEOUT((offer = shownWindowTitled(*old, QStringLiteral("New update"))) != 0,
+                             ServiceProcess::kPatienceMs);
+    // Return takes the default answer, OK.
+    const QRect box = desktop::windowFrameRect(offer);
+    movePointer(box.center().x(), box.center().y());
+    pressKey(0xff0d);
+    QVERIFY(endsWithCode0(*old));
+    QCOMPARE(readAll(program), newVersion);
+    QCOMPARE(QDir(installation.path()).entryList(QDir::Files), QStringList{QStringLiteral("brindlecast")});
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(started), ServiceProcess::kPatienceMs);
+    QVERIFY(session.log().contains(QStringLiteral("OnExit: \"%1\"").arg(QFileInfo(program).canonicalFilePath())));
 }
 
 QTEST_MAIN(TestStartup)

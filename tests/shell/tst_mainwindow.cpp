@@ -56,6 +56,7 @@ private slots:
     void autostartFollowsTheSetting();
     void bannerOnlyWhileShown();
     void logoutEndsWithoutAnAnswer();
+    void announcedUpdateOffersARestart();
 
 private:
     QTemporaryDir m_home;
@@ -150,6 +151,30 @@ void TestMainWindow::logoutEndsWithoutAnAnswer()
     QVERIFY(m_connection->findChildren<LogoutRequest *>().isEmpty());
     QCOMPARE(m_service.requests("/auth/logout"), 1);
     QVERIFY(!window.recorderManager().isVisible());
+}
+
+void TestMainWindow::announcedUpdateOffersARestart()
+{
+    ServiceProcess service;
+    QVERIFY(service.start({QStringLiteral("--new-version-page"), QStringLiteral("http://get.example/")}));
+    qputenv("BRINDLECAST_SERVICE_URL", service.url(QString()).toUtf8());
+    AppExit appExit;
+    MainWindow window({QStringLiteral("/opt/brindlecast/brindlecast")});
+    window.start();
+    QVERIFY(window.updateTimer().isActive());
+    QCOMPARE(window.updateTimer().interval(), 30 * 60 * 1000);
+    window.checkUpdate();
+    NewUpdateNotifier *offer = nullptr;
+    QTRY_VERIFY_WITH_TIMEOUT(!window.notifierQueue().notifiers().isEmpty()
+                                     && (offer = qobject_cast<NewUpdateNotifier *>(window.notifierQueue().notifiers().first())),
+                             kPatienceMs);
+    // One offer per run.
+    QVERIFY(!window.updateTimer().isActive());
+    offer->accept();
+    QCOMPARE(appExit.commandText(), QStringLiteral("\"/opt/brindlecast/brindlecast\""));
+    QVERIFY(window.isQuitting());
+    QTRY_VERIFY_WITH_TIMEOUT(!window.isVisible(), kPatienceMs);
+    qputenv("BRINDLECAST_SERVICE_URL", m_service.url().toUtf8());
 }
 
 int main(int argc, char **argv)

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -20,3 +21,32 @@ inline void answerNextMessageBox(QMessageBox::StandardButton button, QString *se
         box->button(button)->click();
     });
 }
+
+// Answers every message box shown while it lives with button, in turn, keeping
+// "title|text" of each (for calls that show several boxes one after the other).
+class MessageBoxAnswerer : public QObject
+{
+public:
+    explicit MessageBoxAnswerer(QMessageBox::StandardButton button)
+        : m_button(button)
+    {
+        connect(&m_timer, &QTimer::timeout, this, &MessageBoxAnswerer::answer);
+        m_timer.start(20);
+    }
+    QStringList seen;
+
+private:
+    void answer()
+    {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box || box == m_answered)
+            return;
+        m_answered = box;
+        seen.append(box->windowTitle() + QLatin1Char('|') + box->text());
+        box->button(m_button)->click();
+    }
+
+    QMessageBox::StandardButton m_button;
+    QTimer m_timer;
+    QPointer<QMessageBox> m_answered;
+};

@@ -414,6 +414,30 @@ void pressPointer(bool down)
     xcb_disconnect(c);
 }
 
+void pressKey(quint32 keysym)
+{
+    xcb_connection_t *c = xcb_connect(nullptr, nullptr);
+    const xcb_setup_t *setup = xcb_get_setup(c);
+    const int count = setup->max_keycode - setup->min_keycode + 1;
+    xcb_get_keyboard_mapping_reply_t *mapping = xcb_get_keyboard_mapping_reply(
+            c, xcb_get_keyboard_mapping(c, setup->min_keycode, uint8_t(count)), nullptr);
+    uint8_t keycode = 0;
+    if (mapping) {
+        const xcb_keysym_t *syms = xcb_get_keyboard_mapping_keysyms(mapping);
+        for (int i = 0; i < count * mapping->keysyms_per_keycode && !keycode; ++i) {
+            if (syms[i] == keysym)
+                keycode = uint8_t(setup->min_keycode + i / mapping->keysyms_per_keycode);
+        }
+        free(mapping);
+    }
+    if (keycode) {
+        xcb_test_fake_input(c, XCB_KEY_PRESS, keycode, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+        xcb_test_fake_input(c, XCB_KEY_RELEASE, keycode, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+    }
+    free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    xcb_disconnect(c);
+}
+
 void movePointer(int x, int y)
 {
     xcb_connection_t *c = xcb_connect(nullptr, nullptr);

@@ -82,6 +82,9 @@ private:
 void movePointer(int x, int y);
 // Presses or releases the left button where the pointer is, with XTest.
 void pressPointer(bool down);
+// Presses and releases the key of an X keysym (0xff0d: Return) with XTest, for the
+// window that has the keyboard focus.
+void pressKey(quint32 keysym);
 
 // main() for a test program that needs its own X server: starts it (with a
 // window manager) before the application object connects to it.
