@@ -13,6 +13,7 @@
 #include "Resources.h"
 #include "SingleApplication.h"
 #include "TerminationWatcher.h"
+#include "TranslatorManager.h"
 #include "UpdateManager.h"
 #include "User.h"
 #include "WindowConfig.h"
@@ -108,7 +109,10 @@ int runStartup(MyApplication &app, const QStringList &arguments)
     QObject::connect(&termination, &TerminationWatcher::terminationRequested, &app,
                      &MyApplication::queryEndSession);
 
-    // Stage: translations from lang.conf.
+    // The language saved on this computer, else the system's.
+    TranslatorManager translations;
+    translations.setConfFile(langConfPath());
+    translations.init();
     app.setWindowIcon(QIcon(QStringLiteral(":/images/favicon_soft.png")));
     // The update check sets up the network, which then serves the whole run. Unless this
     // version is current it leaves an exit command (restart, install, or just end).
@@ -142,7 +146,11 @@ int runStartup(MyApplication &app, const QStringList &arguments)
     auto detection = std::make_unique<DetectionManager>(user->paths());
     if (const bc_ret loaded = detection->load(); loaded.failed())
         logInfo(QStringLiteral("No poker programs known yet: %1").arg(loaded.messages(QStringLiteral(": "))));
-    // Stage: the user's own language.
+    // The user's own language, when the user has chosen one; otherwise the one in force
+    // (perhaps just chosen in the login window) stays.
+    translations.setConfFile(user->paths().languageFile);
+    if (QFileInfo::exists(user->paths().languageFile))
+        translations.init();
     runMainWindow(arguments, single);
 
     if (const bc_ret saved = detection->save(); saved.failed())

@@ -14,11 +14,6 @@ namespace desktop {
 
 namespace {
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("ProgramFile", text);
-}
-
 // Copies from into a new file at to, flushed to the disk; on failure removes it.
 bc_ret copyToNewFile(const QString &from, const QString &to, QFile::Permissions permissions)
 {
@@ -71,7 +66,7 @@ bc_ret replaceProgramFile(const QString &programPath, const QString &newFile, co
     const QFile::Permissions mode = QFileInfo(programPath).permissions();
     if (::rename(QFile::encodeName(programPath).constData(), QFile::encodeName(backup).constData()) != 0) {
         bc_ret errors = bc_ret::fromLastError(QStringLiteral("rename"));
-        return errors.add(tr("failed to backup '%1' to '%2'").arg(programPath, backup));
+        return errors.add(QCoreApplication::translate("ProgramFile", "failed to backup '%1' to '%2'").arg(programPath, backup));
     }
     // Staged beside the program, so that the last step is a rename within one file system.
     const QString staged = programPath + QStringLiteral(".new");
@@ -81,10 +76,10 @@ bc_ret replaceProgramFile(const QString &programPath, const QString &newFile, co
         errors = bc_ret::fromLastError(QStringLiteral("rename"));
     if (errors.failed()) {
         QFile::remove(staged);
-        errors.add(tr("failed to move '%1' to '%2'").arg(newFile, programPath));
+        errors.add(QCoreApplication::translate("ProgramFile", "failed to move '%1' to '%2'").arg(newFile, programPath));
         if (::rename(QFile::encodeName(backup).constData(), QFile::encodeName(programPath).constData()) != 0) {
             errors += bc_ret::fromLastError(QStringLiteral("rename"));
-            errors.add(tr("failed to restore '%1' from '%2'").arg(programPath, backup));
+            errors.add(QCoreApplication::translate("ProgramFile", "failed to restore '%1' from '%2'").arg(programPath, backup));
         }
         return errors;
     }

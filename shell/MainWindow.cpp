@@ -9,6 +9,9 @@
 #include "LoginRequests.h"
 #include "Log.h"
 #include "MainPage.h"
+#include "LanguageDialog.h"
+#include "OptionDialog.h"
+#include "TranslatorManager.h"
 #include "MyApplication.h"
 #include "Paths.h"
 #include "PostExitCmd.h"
@@ -70,6 +73,7 @@ MainWindow::~MainWindow()
     if (!m_helpFile.isEmpty())
         QFile::remove(m_helpFile);
     delete m_quickStart;
+    delete m_optionDialog;
     m_notifierQueue.closeAll();
     m_recorderManager.stopAll();
     m_encoderQueue.stop();
@@ -109,9 +113,6 @@ void MainWindow::buildMenus()
     m_actAbout = action("actAbout");
     m_actQuickStart = action("actQuickStart");
     m_actHelp = action("actHelp");
-    // The options dialog and the language choice come with the translations.
-    m_actOptions->setEnabled(false);
-    m_actLanguage->setEnabled(false);
     m_mnuFile = menuBar()->addMenu(QString());
     m_mnuFile->setObjectName(QStringLiteral("mnuFile"));
     m_mnuFile->addAction(m_actLogOut);
@@ -139,6 +140,8 @@ void MainWindow::buildMenus()
     connect(m_actAbout, &QAction::triggered, this, &MainWindow::displayAbout);
     connect(m_actQuickStart, &QAction::triggered, this, &MainWindow::displayQuickStart);
     connect(m_actHelp, &QAction::triggered, this, &MainWindow::displayHelp);
+    connect(m_actOptions, &QAction::triggered, this, &MainWindow::displayOptions);
+    connect(m_actLanguage, &QAction::triggered, this, &MainWindow::displayLanguage);
 }
 
 void MainWindow::buildTray()
@@ -188,6 +191,8 @@ void MainWindow::start()
     setCentralWidget(m_mainPage);
     resize(1100, 720);
     connect(m_mainPage, &MainPage::logOut, this, &MainWindow::logOut);
+    connect(m_mainPage, &MainPage::showOptions, this, &MainWindow::displayOptions);
+    connectLangChanged(this, &MainWindow::retranslate);
     connect(&m_recorderManager.assembleQueue(), &AVAssembleQueue::createDisplayHandler, m_mainPage->recordedPage(),
             &RecordedPage::doCreateDisplayHandler);
     connect(m_mainPage->editedPage(), &EditedPage::totalProgress, this,
@@ -395,6 +400,30 @@ void MainWindow::displayAbout()
 {
     AboutBox box(this);
     box.exec();
+}
+
+void MainWindow::displayOptions()
+{
+    if (!m_optionDialog) {
+        m_optionDialog = new OptionDialog;
+        connect(m_optionDialog, &OptionDialog::closed, this, &MainWindow::onOptionsClosed);
+    }
+    m_optionDialog->show();
+    m_optionDialog->raise();
+    m_optionDialog->activateWindow();
+}
+
+void MainWindow::onOptionsClosed()
+{
+    if (m_optionDialog)
+        m_optionDialog->deleteLater();
+    m_optionDialog = nullptr;
+}
+
+void MainWindow::displayLanguage()
+{
+    LanguageDialog dialog(this);
+    dialog.exec();
 }
 
 void MainWindow::displayQuickStart()

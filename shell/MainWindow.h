@@ -2,10 +2,12 @@
 
 #include "EncoderThread.h"
 #include "Notifiers.h"
+#include "OptionDialog.h"
 #include "RecorderManager.h"
 #include "bc_ret.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -41,6 +43,7 @@ public:
     MainPage *mainPage() const { return m_mainPage; }
     QSystemTrayIcon *trayIcon() const { return m_trayIcon; }
     QString helpFile() const { return m_helpFile; }
+    OptionDialog *optionDialog() const { return m_optionDialog; }
     const QTimer &updateTimer() const { return m_updateTimer; }
 
 signals:
@@ -50,6 +53,9 @@ public slots:
     void goToTop();
     void logOut();
     void displayStat();
+    void displayOptions();
+    void onOptionsClosed();
+    void displayLanguage();
     void displayFAQ();
     void displayAbout();
     void displayQuickStart();
@@ -85,6 +91,7 @@ private:
     bool m_quitting = false;
     QuickStart *m_quickStart;
     QString m_helpFile;
+    QPointer<OptionDialog> m_optionDialog;
     QTimer m_adTimer;
     QTimer m_updateTimer;
     QMenu *m_trayMenu = nullptr;

@@ -296,9 +296,9 @@ EditedPage::EditedPage(const QString &editedList, QWidget *parent)
     auto *bar = new QHBoxLayout;
     auto *chkAll = new CheckAllBox(this);
     chkAll->setObjectName(QStringLiteral("chkAll"));
-    auto *btnUploadSelect = new QPushButton(tr("Upload"), this);
+    auto *btnUploadSelect = new QPushButton(this);
     btnUploadSelect->setObjectName(QStringLiteral("btnUploadSelect"));
-    auto *btnDelete = new QPushButton(tr("Delete"), this);
+    auto *btnDelete = new QPushButton(this);
     btnDelete->setObjectName(QStringLiteral("btnDelete"));
     bar->addWidget(chkAll);
     bar->addStretch();
@@ -313,7 +313,14 @@ EditedPage::EditedPage(const QString &editedList, QWidget *parent)
         m_lblHeader->setText(tr("Edited videos (%1)").arg(n));
         emit itemCountChanged(n);
     });
-    m_lblHeader->setText(tr("Edited videos (%1)").arg(0));
+    retranslate();
+}
+
+void EditedPage::retranslate()
+{
+    findChild<QPushButton *>(QStringLiteral("btnUploadSelect"))->setText(tr("Upload"));
+    findChild<QPushButton *>(QStringLiteral("btnDelete"))->setText(tr("Delete"));
+    m_lblHeader->setText(tr("Edited videos (%1)").arg(m_table->count()));
 }
 
 QList<EditedItemWidget *> EditedPage::widgets() const

@@ -93,6 +93,8 @@ signals:
     void totalProgress(int done, int total);
 
 public slots:
+    // The texts again, in the language now in force.
+    void retranslate();
     void doCreateDisplayHandler(const EncoderThreadSptr &encoder, bool toUpload);
     void uploadChecked();
     void deleteChecked();

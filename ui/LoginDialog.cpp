@@ -2,6 +2,7 @@
 
 #include "AppExit.h"
 #include "Log.h"
+#include "LanguageDialog.h"
 #include "LoginRequests.h"
 #include "PasswordEdit.h"
 #include "Paths.h"
@@ -29,12 +30,17 @@ constexpr int kLoginRetries = 300;
 // so that a slow or unreachable service never leaves the user with nothing on screen.
 constexpr int kDefaultRevealDelayMs = 2000;
 
+void setLinkText(QLabel *label, const QString &text, const QString &path)
+{
+    label->setText(QStringLiteral("<a style=\"color:#d0d0d0;\" href=\"%1\">%2</a>")
+                           .arg(serviceUrl(path).toHtmlEscaped(), text.toHtmlEscaped()));
+}
+
 QLabel *linkLabel(const QString &name, const QString &text, const QString &path, QWidget *parent)
 {
     auto *label = new QLabel(parent);
     label->setObjectName(name);
-    label->setText(QStringLiteral("<a style=\"color:#d0d0d0;\" href=\"%1\">%2</a>")
-                           .arg(serviceUrl(path).toHtmlEscaped(), text.toHtmlEscaped()));
+    setLinkText(label, text, path);
     label->setTextFormat(Qt::RichText);
     label->setOpenExternalLinks(true);
     return label;
@@ -76,8 +82,6 @@ void LoginDialog::buildForm()
     m_mnuOptions->setObjectName(QStringLiteral("mnuOptions"));
     m_actLanguage = m_mnuOptions->addAction(tr("&Language..."));
     m_actLanguage->setObjectName(QStringLiteral("actLanguage"));
-    // The language dialog comes with the translations.
-    m_actLanguage->setEnabled(false);
     m_actNetworkOptions = m_mnuOptions->addAction(tr("&Network options..."));
     m_actNetworkOptions->setObjectName(QStringLiteral("actNetworkOptions"));
     outer->setMenuBar(m_menuBar);
@@ -320,7 +324,25 @@ void LoginDialog::onLogInDone(const bc_ret &errors)
 
 void LoginDialog::displayLanguage()
 {
-    // Arrives with the translations: the language dialog, then the texts again.
+    LanguageDialog dialog(this);
+    if (dialog.exec() == QDialog::Accepted)
+        retranslate();
+}
+
+void LoginDialog::retranslate()
+{
+    setWindowTitle(tr("Brindlecast - Login"));
+    m_mnuOptions->setTitle(tr("&Options"));
+    m_actLanguage->setText(tr("&Language..."));
+    m_actNetworkOptions->setText(tr("&Network options..."));
+    findChild<QLabel *>(QStringLiteral("lblEmail"))->setText(tr("Email:"));
+    findChild<QLabel *>(QStringLiteral("lblPassword"))->setText(tr("Password:"));
+    m_chkRememberEmail->setText(tr("Remember my email"));
+    m_chkRememberPassword->setText(tr("Remember my password"));
+    m_btnSignin->setText(tr("Sign in"));
+    m_btnCancel->setText(tr("Cancel"));
+    setLinkText(m_lblCreateAccount, tr("Create an Account"), QStringLiteral("/signup"));
+    setLinkText(m_lblPasswordForgot, tr("Forgot your password?"), QStringLiteral("/auth/recovery"));
 }
 
 void LoginDialog::displayNetworkOptions()

@@ -59,6 +59,8 @@ public slots:
     void onLogInDone(const bc_ret &errors);
     void displayLanguage();
     void displayNetworkOptions();
+    // The texts again, in the language now in force.
+    void retranslate();
     // Gives up on the login that runs; its result comes back as an error.
     void cancelSignin();
     void done(int result) override;

@@ -142,8 +142,6 @@ void MainPage::buildTabs(QWidget *parent, QHBoxLayout *row)
     corner->addWidget(btnOptions);
     m_tabGlobal->setCornerWidget(wgtTabTopRight, Qt::TopRightCorner);
     connect(btnOptions, &QAbstractButton::clicked, this, &MainPage::showOptions);
-    // Until the options dialog exists there is nothing for it to open.
-    btnOptions->setEnabled(false);
     tabColumn->addWidget(m_tabGlobal);
     row->addWidget(tabGlobalFrame, 3);
 
@@ -186,6 +184,12 @@ void MainPage::retranslate()
     m_rdManu->setText(tr("Manu"));
     m_tabWeb->setTabText(0, tr("Bonus"));
     m_tabWeb->setTabText(1, tr("Videos"));
+    findChild<QPushButton *>(QStringLiteral("btnOptions"))->setText(tr("Options"));
+    auto *signOut = findChild<QPushButton *>(QStringLiteral("btnSignout"));
+    signOut->setText(tr("Log out"));
+    signOut->setToolTip(tr("Log out"));
+    m_recorded->retranslate();
+    m_edited->retranslate();
     refreshTabTexts();
 }
 

@@ -208,9 +208,9 @@ RecordedPage::RecordedPage(const QString &pendingList, const QString &archiveLis
     auto *pendingRow = new QHBoxLayout(pendingBar);
     auto *chkAllPending = new CheckAllBox(pendingBar);
     chkAllPending->setObjectName(QStringLiteral("chkAllPending"));
-    auto *btnArchive = new QPushButton(tr("Move to archive"), pendingBar);
+    auto *btnArchive = new QPushButton(pendingBar);
     btnArchive->setObjectName(QStringLiteral("btnArchive"));
-    auto *btnDeletePending = new QPushButton(tr("Delete"), pendingBar);
+    auto *btnDeletePending = new QPushButton(pendingBar);
     btnDeletePending->setObjectName(QStringLiteral("btnDeletePending"));
     pendingRow->addWidget(chkAllPending);
     pendingRow->addStretch();
@@ -220,7 +220,7 @@ RecordedPage::RecordedPage(const QString &pendingList, const QString &archiveLis
     auto *archiveRow = new QHBoxLayout(archiveBar);
     auto *chkAllArchive = new CheckAllBox(archiveBar);
     chkAllArchive->setObjectName(QStringLiteral("chkAllArchive"));
-    auto *btnDeleteArchive = new QPushButton(tr("Delete"), archiveBar);
+    auto *btnDeleteArchive = new QPushButton(archiveBar);
     btnDeleteArchive->setObjectName(QStringLiteral("btnDeleteArchive"));
     archiveRow->addWidget(chkAllArchive);
     archiveRow->addStretch();
@@ -240,7 +240,22 @@ RecordedPage::RecordedPage(const QString &pendingList, const QString &archiveLis
         connect(page, &PendingPage::edit, this, &RecordedPage::edit);
     }
     connect(m_pending, &PendingPage::archive, this, &RecordedPage::doArchive);
+    retranslate();
     onCountChanged();
+}
+
+void RecordedPage::retranslate()
+{
+    findChild<QPushButton *>(QStringLiteral("btnArchive"))->setText(tr("Move to archive"));
+    findChild<QPushButton *>(QStringLiteral("btnDeletePending"))->setText(tr("Delete"));
+    findChild<QPushButton *>(QStringLiteral("btnDeleteArchive"))->setText(tr("Delete"));
+    refreshTabTexts();
+}
+
+void RecordedPage::refreshTabTexts()
+{
+    m_tabs->setTabText(0, tr("Pending videos (%1)").arg(m_pending->count()));
+    m_tabs->setTabText(1, tr("Archived videos (%1)").arg(m_archive->count()));
 }
 
 int RecordedPage::count() const
@@ -262,8 +277,7 @@ void RecordedPage::saveState() const
 
 void RecordedPage::onCountChanged()
 {
-    m_tabs->setTabText(0, tr("Pending videos (%1)").arg(m_pending->count()));
-    m_tabs->setTabText(1, tr("Archived videos (%1)").arg(m_archive->count()));
+    refreshTabTexts();
     emit itemCountChanged(count());
 }
 

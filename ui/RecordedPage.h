@@ -99,6 +99,8 @@ signals:
     void edit(const RecordedItemSptr &item);
 
 public slots:
+    // The texts again, in the language now in force.
+    void retranslate();
     void doCreateDisplayHandler(const AVAssemblerSptr &assembler);
     void doArchive(RecordedItemWidget *widget);
     void archiveChecked();
@@ -110,6 +112,7 @@ private slots:
     void onSaveFailed(RecordedItemWidget *widget);
 
 private:
+    void refreshTabTexts();
     void deleteChecked(PendingPage *page);
     void moveToArchive(RecordedItemWidget *widget);
 
