@@ -3,6 +3,8 @@
 #include "ProcessInfo.h"
 #include "XConnection_p.h"
 
+#include <QGuiApplication>
+
 #include <xcb/res.h>
 #include <xcb/xcb_icccm.h>
 
@@ -330,6 +332,19 @@ bool cursorPosition(QPoint &position)
         return false;
     position = QPoint(reply->root_x, reply->root_y);
     return true;
+}
+
+} // namespace desktop
+
+namespace desktop {
+
+void syncWithDisplay()
+{
+    const auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    if (!x11 || !x11->connection())
+        return;
+    xcb_connection_t *c = x11->connection();
+    free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
 }
 
 } // namespace desktop

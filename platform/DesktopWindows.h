@@ -53,6 +53,9 @@ namespace desktop {
 
 // False when no X server can be reached from this thread.
 bool isAvailable();
+// Waits until the X server has carried out every request the program's windows have
+// made so far (a window hidden is then off the screen for every later grab).
+void syncWithDisplay();
 WindowId rootWindow();
 
 // Managed top-level windows, topmost first.

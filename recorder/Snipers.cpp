@@ -2,6 +2,7 @@
 
 #include "ProcessInfo.h"
 #include "RecorderControls.h"
+#include "DesktopWindows.h"
 #include "ScreenPixels.h"
 #include "WindowConfig.h"
 
@@ -132,6 +133,10 @@ void AbstractSniper::closeEvent(QCloseEvent *event)
     QWidget::closeEvent(event);
     if (!m_reported) {
         m_reported = true;
+        // Told once the overlay is off the screen: a recording started at once must
+        // not catch it in its first picture.
+        hide();
+        desktop::syncWithDisplay();
         emit result(m_shot);
     }
 }

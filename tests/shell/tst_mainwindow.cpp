@@ -9,6 +9,9 @@
 #include "MainPage.h"
 #include "MainWindow.h"
 #include "MessageBoxes.h"
+#include "OptionDialog.h"
+#include "Screenshot.h"
+#include "TranslatorManager.h"
 #include "ServiceProcess.h"
 #include "TestFiles.h"
 #include "User.h"
@@ -16,6 +19,13 @@
 #include "WindowConfig.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QImage>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTabWidget>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -57,6 +67,7 @@ private slots:
     void bannerOnlyWhileShown();
     void logoutEndsWithoutAnAnswer();
     void announcedUpdateOffersARestart();
+    void speaksEachLanguageAtOnce();
 
 private:
     QTemporaryDir m_home;
@@ -175,6 +186,58 @@ void TestMainWindow::announcedUpdateOffersARestart()
     QVERIFY(window.isQuitting());
     QTRY_VERIFY_WITH_TIMEOUT(!window.isVisible(), kPatienceMs);
     qputenv("BRINDLECAST_SERVICE_URL", m_service.url().toUtf8());
+}
+
+void TestMainWindow::speaksEachLanguageAtOnce()
+{
+    TranslatorManager translations;
+    translations.setConfFile(m_home.filePath(QStringLiteral("lang.conf")));
+    MainWindow window({QStringLiteral("brindlecast")});
+    window.start();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    // The options button opens the options, once however often it is pressed.
+    auto *options = window.findChild<QPushButton *>(QStringLiteral("btnOptions"));
+    options->click();
+    options->click();
+    QVERIFY(window.optionDialog() && window.optionDialog()->isVisible());
+    // Beside the main window, so that the pictures show it whole.
+    window.optionDialog()->move(window.frameGeometry().right() + 20, 0);
+    int dialogs = 0;
+    for (const QWidget *widget : QApplication::topLevelWidgets())
+        dialogs += qobject_cast<const OptionDialog *>(widget) && widget->isVisible();
+    QCOMPARE(dialogs, 1);
+    const auto *loggedInAs = window.findChild<QLabel *>(QStringLiteral("lblUsernameX"));
+    const QMenu *file = window.menuBar()->actions().first()->menu();
+    const QString english = loggedInAs->text();
+    QCOMPARE(english, QStringLiteral("You're logged in as"));
+    QImage shown;
+    QTRY_VERIFY(!(shown = keepScreenshot(QStringLiteral("main-window-before"), window.winId())).isNull());
+    for (const QString &language : {QStringLiteral("French"), QStringLiteral("Italian"), QStringLiteral("Spanish"),
+                                    QStringLiteral("English")}) {
+        // Chosen in the options' general page: every open window follows at once.
+        QComboBox *languages = window.optionDialog()->general()->languageBox();
+        languages->setCurrentIndex(languages->findData(language));
+        QCOMPARE(currentLanguage(), language);
+        QCOMPARE(loggedInAs->text(), QCoreApplication::translate("MainPage", "You're logged in as"));
+        QCOMPARE(loggedInAs->text() == english, language == QStringLiteral("English"));
+        QCOMPARE(file->title(), QCoreApplication::translate("MainWindow", "&File"));
+        QCOMPARE(window.optionDialog()->windowTitle(), QCoreApplication::translate("OptionDialog", "Options"));
+        QCOMPARE(window.mainPage()->findChild<QTabWidget *>()->tabText(0),
+                 QCoreApplication::translate("MainPage", "Recorded (%1)").arg(0));
+        // The screen shows the new texts once the window has laid them out and painted them.
+        const QImage before = shown;
+        const QString name = QStringLiteral("main-window-") + language;
+        QImage last;
+        const auto settled = [&] {
+            shown = keepScreenshot(name, window.winId());
+            const bool same = shown == last;
+            last = shown;
+            return same && shown != before;
+        };
+        QTRY_VERIFY(settled());
+    }
+    window.optionDialog()->close();
+    QTRY_VERIFY(!window.optionDialog());
 }
 
 int main(int argc, char **argv)
