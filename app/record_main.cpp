@@ -5,12 +5,14 @@
 #include "Log.h"
 #include "MediaOperations.h"
 #include "Resources.h"
+#include "SegmentManifest.h"
 #include "ScreenPixels.h"
 #include "TerminationWatcher.h"
 
 #include <QCommandLineParser>
 #include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
@@ -62,6 +64,58 @@ TargetSptr targetFrom(const QCommandLineParser &args, QString &error)
     return nullptr;
 }
 
+// Saves what crashed recordings and failed saves left in DIR/tmp into out; prints
+// "saved PATH" for each; 1 when one of them could not be saved (it stays for a retry).
+int recover(const QDir &dir, const QDir &out, bool outGiven)
+{
+    AVAssembleQueue queue;
+    int exitCode = 0;
+    int pending = 0;
+    int count = 0;
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
+    for (const QString &path : SegmentManifest::findIn(dir.filePath(QStringLiteral("tmp")))) {
+        SegmentManifest manifest;
+        if (const bc_ret read = SegmentManifest::read(path, manifest); read.failed()) {
+            exitCode = fail(QStringLiteral("%1: %2").arg(path, read.messages(QStringLiteral(": "))));
+            continue;
+        }
+        const AVUnitList units = manifest.recoverableUnits();
+        if (units.isEmpty()) {
+            std::printf("nothing to save in %s\n", qPrintable(path));
+            QFile::remove(path);
+            continue;
+        }
+        auto cmd = std::make_shared<AssemblyCmd>();
+        // A failed save goes where it was meant to, unless another place is given.
+        const QString name = QStringLiteral("recovered-%1-%2.avi").arg(stamp).arg(++count);
+        cmd->outputFile = manifest.outputFile.isEmpty() ? out.filePath(name)
+                          : outGiven                    ? out.filePath(QFileInfo(manifest.outputFile).fileName())
+                                                        : manifest.outputFile;
+        cmd->maxDuration = units.keptDuration();
+        cmd->manifestFile = path;
+        QObject::connect(&queue, &AVAssembleQueue::createDisplayHandler, &queue, [&, path](const AVAssemblerSptr &assembler) {
+            ++pending;
+            QObject::connect(assembler.get(), &AVAssembler::buildFinished, &queue, [&, path](const bc_ret &result, const QString &file) {
+                if (result.ok()) {
+                    QFile::remove(path);
+                    std::printf("saved %s\n", qPrintable(file));
+                    std::fflush(stdout);
+                } else {
+                    exitCode = fail(result.messages(QStringLiteral(": ")));
+                }
+                if (--pending == 0)
+                    QCoreApplication::exit(exitCode);
+            });
+        }, Qt::SingleShotConnection);
+        queue.assemble(units, cmd);
+        // After a success only: a failed save keeps the files for the next try.
+        queue.clean(manifest.units);
+    }
+    const int result = pending > 0 ? QCoreApplication::exec() : exitCode;
+    queue.shutdown();
+    return result;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -85,8 +139,16 @@ int main(int argc, char **argv)
             {QStringLiteral("out"), QStringLiteral("Directory for saved files (default: the current one)."), QStringLiteral("DIR")},
             {QStringLiteral("no-audio"), QStringLiteral("Record silence instead of the microphone.")},
             {QStringLiteral("device"), QStringLiteral("Sound source to record (default: the default source)."), QStringLiteral("NAME")},
+            {QStringLiteral("recover"),
+             QStringLiteral("Save what an interrupted recording or a failed save left in DIR/tmp (into --out, default DIR)."),
+             QStringLiteral("DIR")},
     });
     args.process(app);
+    if (args.isSet(QStringLiteral("recover"))) {
+        const QDir dir(args.value(QStringLiteral("recover")));
+        const bool outGiven = args.isSet(QStringLiteral("out"));
+        return recover(dir, outGiven ? QDir(args.value(QStringLiteral("out"))) : dir, outGiven);
+    }
 
     QString error;
     const TargetSptr target = targetFrom(args, error);

@@ -2,6 +2,9 @@
 
 #include "Log.h"
 #include "Paths.h"
+#include "XmlElement.h"
+
+#include <QSet>
 
 #include <QCoreApplication>
 
@@ -53,10 +56,37 @@ bc_ret ensureDirectories(const QString &userDirectory)
     return bc_ret();
 }
 
+namespace {
+
+// Segment descriptions ("*.segments.xml") and the files they name: minutes that a
+// crash or a failed save left to be saved again.
+QSet<QString> describedSegments(const QDir &tmp)
+{
+    QSet<QString> kept;
+    for (const QFileInfo &manifest : tmp.entryInfoList({QStringLiteral("*.segments.xml")}, QDir::Files)) {
+        XmlRootElement document;
+        if (document.readFromFile(manifest.absoluteFilePath()).failed())
+            continue;
+        kept.insert(manifest.absoluteFilePath());
+        for (const XmlElement &list : document.children(QStringLiteral("units"))) {
+            for (const XmlElement &unit : list.children(QStringLiteral("unit"))) {
+                kept.insert(QFileInfo(unit.childString(QStringLiteral("videoFile"))).absoluteFilePath());
+                kept.insert(QFileInfo(unit.childString(QStringLiteral("audioFile"))).absoluteFilePath());
+            }
+        }
+    }
+    return kept;
+}
+
+} // namespace
+
 void removeTemporaryFiles(const UserPaths &paths)
 {
+    const QSet<QString> kept = describedSegments(paths.tmp);
     const QFileInfoList files = paths.tmp.entryInfoList(QDir::Files | QDir::Hidden | QDir::System);
     for (const QFileInfo &file : files) {
+        if (kept.contains(file.absoluteFilePath()))
+            continue;
         if (!QFile::remove(file.absoluteFilePath()))
             logWarn(QStringLiteral("Can not delete temporary file '%1'").arg(file.absoluteFilePath()));
     }

@@ -1,5 +1,7 @@
 #include "AVAssembler.h"
 
+#include "SegmentManifest.h"
+
 #include "LibraryItems.h"
 #include "Log.h"
 
@@ -34,6 +36,8 @@ void AVUnitList::cleanFiles()
 {
     while (!m_units.isEmpty()) {
         const AVUnitSptr unit = m_units.takeFirst();
+        if (unit->retained)
+            continue;
         QFile::remove(unit->audioFile);
         QFile::remove(unit->videoFile);
     }
@@ -48,6 +52,7 @@ bc_ret AVCleaner::run()
 AVAssembler::AVAssembler(const AVUnitList &units, const AssemblyCmdSptr &cmd)
     : AVTask(units)
     , m_cmd(cmd)
+    , m_given(units)
 {
 }
 
@@ -83,11 +88,34 @@ bc_ret AVAssembler::run()
         result.add(QStringLiteral("AVAssembler::run"), -1,
                    QStringLiteral("Error assembling at stage(%1/%2)").arg(m_stage).arg(m_stageCount));
         QFile::remove(outputFile);
+        keepForRetry(result);
         logWarn(result.details(QStringLiteral(": ")));
     }
     m_result = result;
     emit buildFinished(result, outputFile);
     return result;
+}
+
+void AVAssembler::keepForRetry(bc_ret &result)
+{
+    if (m_given.isEmpty())
+        return;
+    SegmentManifest manifest;
+    manifest.units = m_given;
+    manifest.outputFile = m_cmd->outputFile;
+    const QString path = !m_cmd->manifestFile.isEmpty()
+                                 ? m_cmd->manifestFile
+                                 : QFileInfo(m_given.units().first()->videoFile).absoluteDir().filePath(
+                                           QFileInfo(m_cmd->outputFile).completeBaseName() + QLatin1String(SegmentManifest::kSuffix));
+    if (const bc_ret written = manifest.write(path); written.failed()) {
+        // Without a description the segments could not be found again: they go as before.
+        logWarn(QStringLiteral("Segments of a failed save not described: %1").arg(written.details(QStringLiteral(": "))));
+        return;
+    }
+    for (const AVUnitSptr &unit : m_given.units())
+        unit->retained = true;
+    result.add(QStringLiteral("AVAssembler::keepForRetry"), 0,
+               tr("The recorded minutes are kept: the save will be offered again at the next start."));
 }
 
 bc_ret AVAssembler::assembleAudioVideo(const QString &outputFile)

@@ -18,6 +18,9 @@ struct AVUnit
     // Its recorded length on the recording's clock (ms): the next segment starts that
     // long after this one, whatever its files hold.
     int duration = 0;
+    // Kept on disk by a save that failed, for the next try: cleaners leave it alone.
+    // Only read and written by the assembling queue's tasks.
+    bool retained = false;
 };
 using AVUnitSptr = std::shared_ptr<AVUnit>;
 
@@ -59,6 +62,8 @@ struct AssemblyCmd
     QString outputFile;
     int maxDuration = 0; // milliseconds
     ConstDetectionSptr detection = nullptr;
+    // Where the segments are described when the save fails; empty: beside them.
+    QString manifestFile = QString();
 };
 using AssemblyCmdSptr = std::shared_ptr<AssemblyCmd>;
 
@@ -109,8 +114,11 @@ private:
     bc_ret assembleAudioVideo(const QString &outputFile);
     bc_ret assembleVideoOnly(const QString &outputFile);
     QString temporaryBase() const;
+    void keepForRetry(bc_ret &result);
 
     AssemblyCmdSptr m_cmd;
+    // The segments as given: assembling takes them off m_units one by one.
+    AVUnitList m_given;
     int m_stage = 0;
     int m_stageCount = 0;
     int m_lastPercent = -1;

@@ -3,6 +3,7 @@
 #include "Counter.h"
 #include "LibraryItems.h"
 #include "Log.h"
+#include "SegmentManifest.h"
 #include "StreamSwap.h"
 
 #include <QDir>
@@ -35,6 +36,7 @@ AVRecorder::AVRecorder(const AudioRecParamsSptr &audio, const VideoRecParamsSptr
     , m_audio(audio)
     , m_video(video)
     , m_units(recording->maxRecordedDuration, false)
+    , m_manifestFile(QDir(recording->directory).filePath(newFileName() + QLatin1String(SegmentManifest::kSuffix)))
 {
     m_swapTimer.setInterval(recording->maxRecordedDuration);
     // Qt makes long intervals coarse (up to 5% early): a segment cut short of the kept
@@ -76,6 +78,23 @@ bc_ret AVRecorder::start()
         m_state = Created;
     }
     return ret;
+}
+
+void AVRecorder::writeManifest(const StreamSwap *swap)
+{
+    SegmentManifest manifest;
+    manifest.units = AVUnitList(m_units.keptDuration(), m_units.isVideoOnly(), m_units.units());
+    if (swap->newVideo() && swap->newAudio()) {
+        manifest.units.append(std::make_shared<AVUnit>(AVUnit{swap->newAudio()->fileName(), swap->newVideo()->fileName(), 0}));
+        manifest.lastUnfinished = true;
+    }
+    if (const bc_ret written = manifest.write(m_manifestFile); written.failed())
+        logWarn(QStringLiteral("Recording not described for a recovery: %1").arg(written.details(QStringLiteral(": "))));
+}
+
+void AVRecorder::removeManifest()
+{
+    QFile::remove(m_manifestFile);
 }
 
 bc_ret AVRecorder::swapStreams(const AssemblyCmdSptr &cmd)
@@ -143,6 +162,7 @@ void AVRecorder::abort()
     const AudioStreamSptr audio = m_audio.stop();
     finishSegment(audio, m_video.currentStream(), 0);
     cleanQueued(m_units);
+    removeManifest();
     m_units = AVUnitList(m_params->maxRecordedDuration, m_units.isVideoOnly());
     m_state = Created;
 }
@@ -202,7 +222,10 @@ void AVRecorder::onStreamSwapped(StreamSwap *swap)
         assembleQueued(m_units, swap->command());
     if (swap->isFinal()) {
         cleanQueued(m_units);
+        removeManifest();
         m_units = AVUnitList(m_units.keptDuration(), m_units.isVideoOnly());
         emit stopped(swap->errors());
+    } else {
+        writeManifest(swap);
     }
 }

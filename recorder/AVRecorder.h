@@ -63,6 +63,9 @@ private:
     void handOver(StreamSwap *swap);
     // length: the segment's recorded length; 0 takes the video's own.
     void finishSegment(const AudioStreamSptr &audio, const FrameEncoderSptr &video, int length);
+    // Describes the finished segments and the one being written, for a recovery after a crash.
+    void writeManifest(const StreamSwap *swap);
+    void removeManifest();
 
     AudioRecParamsSptr m_audioParams;
     VideoRecParamsSptr m_videoParams;
@@ -70,6 +73,7 @@ private:
     AudioRecorder m_audio;
     VideoRecorderThread m_video;
     AVUnitList m_units;
+    QString m_manifestFile;
     QTimer m_swapTimer;
     State m_state = Created;
 };

@@ -67,6 +67,8 @@ bc_ret AudioEncoder::open()
     if (result < 0)
         return bc_ret(QStringLiteral("avformat_write_header"), result, QStringLiteral("Error open audio file %1").arg(m_fileName));
     m_headerWritten = true;
+    // On disk from the start: a file cut off by a crash is then still a file of its kind.
+    avio_flush(m_container->pb);
     m_samples = 0;
     m_open = true;
     return bc_ret();
@@ -95,6 +97,8 @@ void AudioEncoder::writeBlock(const uchar *data, int size, bc_ret &errors)
     av_packet_unref(m_packet);
     if (result < 0)
         errors.add(QStringLiteral("av_write_frame"), result, QStringLiteral("av_write_frame (%1)").arg(result));
+    // Blocks are a second long: each goes into the file at once, so a crash loses at most that.
+    avio_flush(m_container->pb);
 }
 
 void AudioEncoder::close()
@@ -135,7 +139,7 @@ void VolumeReporter::writeBlock(const uchar *data, int size, bc_ret &errors)
 AudioStream::AudioStream(const QString &fileName, const AudioFormatSptr &format, int levelPeriod)
     : m_fileName(fileName)
     , m_encoder(fileName, format)
-    , m_encoderAligner(&m_encoder, format->bitRate * 30 / 8)
+    , m_encoderAligner(&m_encoder, format->bitRate / 8)
     , m_reporter(&m_encoderAligner)
     , m_levelAligner(&m_reporter, format->bitRate * levelPeriod / 80)
 {

@@ -61,7 +61,7 @@ private:
 };
 
 // One audio segment file: sound is written through the level meter (a value per
-// level period) into 30-second blocks of the encoder.
+// level period) into one-second blocks of the encoder.
 class AudioStream
 {
 public:

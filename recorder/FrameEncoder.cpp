@@ -107,6 +107,8 @@ bc_ret FrameEncoder::open()
         return bc_ret(QStringLiteral("avformat_write_header"), result, ffmpegError(result))
                 .add(QStringLiteral("FrameEncoder::open"), -1, QStringLiteral("Error open '%1'").arg(m_fileName));
     m_headerWritten = true;
+    // On disk from the start: a file cut off by a crash is then still a file of its kind.
+    avio_flush(m_container->pb);
     m_open = true;
     return bc_ret();
 }
@@ -179,12 +181,18 @@ bc_ret FrameEncoder::writePackets()
             return bc_ret(QStringLiteral("avcodec_receive_packet"), result,
                           QStringLiteral("Error avcodec_encode_video (%1)").arg(result));
         m_packet->stream_index = m_stream->index;
+        const qint64 second = av_rescale_q(m_packet->pts, m_codec->time_base, AVRational{1, 1});
         // The muxer may have chosen its own stream time base.
         av_packet_rescale_ts(m_packet, m_codec->time_base, m_stream->time_base);
         result = av_write_frame(m_container, m_packet);
         av_packet_unref(m_packet);
         if (result < 0)
             return bc_ret(QStringLiteral("av_write_frame"), result, QStringLiteral("Error av_write_frame (%1)").arg(result));
+        // Into the file once a second of picture: a crash then loses at most that.
+        if (second != m_flushedSecond) {
+            avio_flush(m_container->pb);
+            m_flushedSecond = second;
+        }
     }
 }
 

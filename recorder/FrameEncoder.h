@@ -51,6 +51,7 @@ private:
     VideoFormatSptr m_format;
     int m_duration = 0;
     AVFormatContext *m_container = nullptr;
+    qint64 m_flushedSecond = -1;
     AVCodecContext *m_codec = nullptr;
     AVStream *m_stream = nullptr;
     AVFrame *m_picture = nullptr;

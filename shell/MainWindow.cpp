@@ -17,6 +17,8 @@
 #include "PostExitCmd.h"
 #include "RecordedPage.h"
 #include "Reports.h"
+#include "SegmentManifest.h"
+#include "LibraryItems.h"
 #include "StatPage.h"
 #include "Updates.h"
 #include "User.h"
@@ -217,6 +219,57 @@ void MainWindow::start()
         if (settings && settings->showHelpAtStartup())
             displayQuickStart();
     }
+    offerRecovery();
+}
+
+void MainWindow::offerRecovery()
+{
+    const User *user = User::current();
+    const QStringList found = user ? SegmentManifest::findIn(user->paths().tmp.path()) : QStringList();
+    if (found.isEmpty())
+        return;
+    logInfo(QStringLiteral("Recordings to recover: %1").arg(found.join(QStringLiteral(", "))));
+    const bool save = QMessageBox::question(this, tr("Interrupted recording"),
+                                            tr("A recording was interrupted. Save the last minutes?"),
+                                            QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
+                      == QMessageBox::Yes;
+    for (const QString &path : found) {
+        SegmentManifest manifest;
+        if (const bc_ret read = SegmentManifest::read(path, manifest); read.failed()) {
+            logWarn(QStringLiteral("Recording not recovered: %1").arg(read.details(QStringLiteral(": "))));
+            continue;
+        }
+        const AVUnitList units = manifest.recoverableUnits();
+        if (!save || units.isEmpty()) {
+            AVUnitList(manifest.units).cleanFiles();
+            QFile::remove(path);
+            continue;
+        }
+        recoverSegments(units, manifest.units, path);
+    }
+}
+
+void MainWindow::recoverSegments(const AVUnitList &units, const AVUnitList &all, const QString &path)
+{
+    auto cmd = std::make_shared<AssemblyCmd>();
+    const User *user = User::current();
+    // Saved among the user's recordings, as a save from a recorder would have been.
+    cmd->outputFile = user->paths().recorded.filePath(newFileName() + QStringLiteral(".avi"));
+    cmd->maxDuration = units.keptDuration();
+    cmd->manifestFile = path;
+    AVAssembleQueue &queue = m_recorderManager.assembleQueue();
+    connect(
+            &queue, &AVAssembleQueue::createDisplayHandler, this,
+            [path](const AVAssemblerSptr &assembler) {
+                connect(assembler.get(), &AVAssembler::buildFinished, qApp, [path](const bc_ret &result) {
+                    if (result.ok())
+                        QFile::remove(path);
+                });
+            },
+            Qt::SingleShotConnection);
+    queue.assemble(units, cmd);
+    // Runs after the assembly; a failed one keeps the segments for the next start.
+    queue.clean(all);
 }
 
 int MainWindow::run()

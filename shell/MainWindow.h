@@ -78,6 +78,10 @@ protected:
 
 private:
     bool confirmStopRecordings();
+    // Offers to save what a crash or a failed save left in "tmp".
+    void offerRecovery();
+    // units: what can be saved; all: every segment file described, deleted once saved.
+    void recoverSegments(const AVUnitList &units, const AVUnitList &all, const QString &manifestFile);
     void copyHelpFile();
     void saveWindowState();
     void buildMenus();

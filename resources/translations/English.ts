@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="en">
 <context>
+    <name>AVAssembler</name>
+    <message>
+        <source>The recorded minutes are kept: the save will be offered again at the next start.</source>
+        <translation>The recorded minutes are kept: the save will be offered again at the next start.</translation>
+    </message>
+</context>
+<context>
     <name>AboutBox</name>
     <message>
         <source>About Brindlecast</source>
@@ -441,6 +448,14 @@
     <message>
         <source>&amp;Help</source>
         <translation>&amp;Help</translation>
+    </message>
+    <message>
+        <source>Interrupted recording</source>
+        <translation>Interrupted recording</translation>
+    </message>
+    <message>
+        <source>A recording was interrupted. Save the last minutes?</source>
+        <translation>A recording was interrupted. Save the last minutes?</translation>
     </message>
 </context>
 <context>

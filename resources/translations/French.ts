@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="fr" sourcelanguage="en">
 <context>
+    <name>AVAssembler</name>
+    <message>
+        <source>The recorded minutes are kept: the save will be offered again at the next start.</source>
+        <translation>Les minutes enregistrées sont conservées : la sauvegarde sera proposée à nouveau au prochain démarrage.</translation>
+    </message>
+</context>
+<context>
     <name>AboutBox</name>
     <message>
         <source>About Brindlecast</source>
@@ -441,6 +448,14 @@
     <message>
         <source>&amp;Help</source>
         <translation>&amp;Aide</translation>
+    </message>
+    <message>
+        <source>Interrupted recording</source>
+        <translation>Enregistrement interrompu</translation>
+    </message>
+    <message>
+        <source>A recording was interrupted. Save the last minutes?</source>
+        <translation>Un enregistrement a été interrompu. Sauvegarder les dernières minutes ?</translation>
     </message>
 </context>
 <context>

@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="it" sourcelanguage="en">
 <context>
+    <name>AVAssembler</name>
+    <message>
+        <source>The recorded minutes are kept: the save will be offered again at the next start.</source>
+        <translation>I minuti registrati sono conservati: il salvataggio verrà riproposto al prossimo avvio.</translation>
+    </message>
+</context>
+<context>
     <name>AboutBox</name>
     <message>
         <source>About Brindlecast</source>
@@ -441,6 +448,14 @@
     <message>
         <source>&amp;Help</source>
         <translation>&amp;Aiuto</translation>
+    </message>
+    <message>
+        <source>Interrupted recording</source>
+        <translation>Registrazione interrotta</translation>
+    </message>
+    <message>
+        <source>A recording was interrupted. Save the last minutes?</source>
+        <translation>Una registrazione è stata interrotta. Salvare gli ultimi minuti?</translation>
     </message>
 </context>
 <context>

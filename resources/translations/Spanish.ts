@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="es" sourcelanguage="en">
 <context>
+    <name>AVAssembler</name>
+    <message>
+        <source>The recorded minutes are kept: the save will be offered again at the next start.</source>
+        <translation>Los minutos grabados se conservan: se volverá a ofrecer guardarlos en el próximo inicio.</translation>
+    </message>
+</context>
+<context>
     <name>AboutBox</name>
     <message>
         <source>About Brindlecast</source>
@@ -441,6 +448,14 @@
     <message>
         <source>&amp;Help</source>
         <translation>A&amp;yuda</translation>
+    </message>
+    <message>
+        <source>Interrupted recording</source>
+        <translation>Grabación interrumpida</translation>
+    </message>
+    <message>
+        <source>A recording was interrupted. Save the last minutes?</source>
+        <translation>Se interrumpió una grabación. ¿Guardar los últimos minutos?</translation>
     </message>
 </context>
 <context>

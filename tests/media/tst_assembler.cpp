@@ -1,4 +1,5 @@
 #include "AVAssembler.h"
+#include "SegmentManifest.h"
 #include "MediaInputs.h"
 #include "MediaProbe.h"
 #include "User.h"
@@ -181,8 +182,24 @@ void TestAssembler::joinFailureIsReportedWithItsStage()
     const QString out = file(QStringLiteral("failed.avi"));
     const bc_ret result = assemble(units, out, 12000);
     QCOMPARE(result.messages(QStringLiteral("|")),
-             QStringLiteral("Error assembling at stage(1/3)|Error audio-video assembling|Error opening '%1'").arg(missing));
+             QStringLiteral("The recorded minutes are kept: the save will be offered again at the next start.|"
+                            "Error assembling at stage(1/3)|Error audio-video assembling|Error opening '%1'")
+                     .arg(missing));
     QVERIFY(!QFile::exists(out));
+    // The segments are described beside them for the next try, and no cleaner deletes them.
+    const QString described = file(QStringLiteral("failed") + QLatin1String(SegmentManifest::kSuffix));
+    SegmentManifest manifest;
+    QVERIFY(SegmentManifest::read(described, manifest).ok());
+    QCOMPARE(manifest.outputFile, out);
+    QCOMPARE(manifest.units.count(), 2);
+    QCOMPARE(manifest.units.units().first()->videoFile, file(QStringLiteral("u1_v.avi")));
+    QCOMPARE(manifest.units.keptDuration(), 12000);
+    AVCleaner cleaner(units);
+    QVERIFY(cleaner.run().ok());
+    QVERIFY(QFile::exists(file(QStringLiteral("u1_v.avi"))));
+    QVERIFY(QFile::remove(described));
+    for (const AVUnitSptr &each : units.units())
+        each->retained = false;
     QCOMPARE(leftovers(), QStringList());
 }
 

@@ -1,4 +1,5 @@
 #include "AVRecorder.h"
+#include "SegmentManifest.h"
 #include "MediaProbe.h"
 #include "PulseSession.h"
 #include "XSession.h"
@@ -64,7 +65,7 @@ private:
     std::unique_ptr<AVRecorder> recorder(int keepMs, const QRect &rect);
     // Waits for the assembly announced by the queue to finish; its result.
     bc_ret waitForAssembly();
-    QStringList segmentFiles() const { return QDir(m_tmp->path()).entryList(QDir::Files); }
+    QStringList segmentFiles() const { return QDir(m_tmp->path()).entryList({QStringLiteral("*.avi")}, QDir::Files); }
 
     PulseSession m_pulse;
     std::unique_ptr<VideoRecorderWorker> m_worker;
@@ -138,8 +139,10 @@ void TestAVRecorder::keepsTheLastMinutes()
     const QStringList first = segmentFiles();
     QCOMPARE(first.size(), 2);
     QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(m_tmp->filePath(first.first())) && rec->units().count() >= 1, 30000);
-    // On disk: the kept segments and the one being written, nothing else.
+    // On disk: the kept segments and the one being written, nothing else; and their
+    // description, for a recovery after a crash.
     QTRY_COMPARE(segmentFiles().size(), (rec->units().count() + 1) * 2);
+    QCOMPARE(SegmentManifest::findIn(m_tmp->path()).size(), 1);
     // No segment is kept that the kept minutes do not need.
     const AVUnitList &units = rec->units();
     QVERIFY(units.count() == 1 || units.totalDuration() - units.units().first()->duration < 3000);
@@ -167,8 +170,10 @@ void TestAVRecorder::keepsTheLastMinutes()
     // 3 s (30 steps); a worker held up on a busy machine grabs its last one a little early.
     const int endStep = stepOf(video.frames.last().pixel(80, 60));
     QVERIFY2(endStep <= lastStep && endStep >= lastStep - 10, qPrintable(QStringLiteral("%1 of %2").arg(endStep).arg(lastStep)));
-    // Every segment file is gone once the queue has cleaned.
+    // Every segment file is gone once the queue has cleaned, and with a clean end there
+    // is no description left that would offer a recovery.
     QTRY_COMPARE(segmentFiles(), QStringList());
+    QCOMPARE(QDir(m_tmp->path()).entryList(QDir::Files), QStringList());
 }
 
 void TestAVRecorder::saveWhileRecording()
