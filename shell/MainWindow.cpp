@@ -229,10 +229,14 @@ void MainWindow::offerRecovery()
     if (found.isEmpty())
         return;
     logInfo(QStringLiteral("Recordings to recover: %1").arg(found.join(QStringLiteral(", "))));
-    const bool save = QMessageBox::question(this, tr("Interrupted recording"),
-                                            tr("A recording was interrupted. Save the last minutes?"),
-                                            QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
-                      == QMessageBox::Yes;
+    QMessageBox box(QMessageBox::Question, tr("Interrupted recording"),
+                    tr("A recording was interrupted. Save the last minutes?"), QMessageBox::Yes | QMessageBox::No, this);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.exec();
+    // Only an answer decides: without one, everything waits for the next start.
+    if (!box.clickedButton())
+        return;
+    const bool save = box.clickedButton() == box.button(QMessageBox::Yes);
     for (const QString &path : found) {
         SegmentManifest manifest;
         if (const bc_ret read = SegmentManifest::read(path, manifest); read.failed()) {
