@@ -93,6 +93,7 @@ int recover(const QDir &dir, const QDir &out, bool outGiven)
                                                         : manifest.outputFile;
         cmd->maxDuration = units.keptDuration();
         cmd->manifestFile = path;
+        cmd->room = manifest.room;
         QObject::connect(&queue, &AVAssembleQueue::createDisplayHandler, &queue, [&, path](const AVAssemblerSptr &assembler) {
             ++pending;
             QObject::connect(assembler.get(), &AVAssembler::buildFinished, &queue, [&, path](const bc_ret &result, const QString &file) {

@@ -103,6 +103,7 @@ void AVAssembler::keepForRetry(bc_ret &result)
     SegmentManifest manifest;
     manifest.units = m_given;
     manifest.outputFile = m_cmd->outputFile;
+    manifest.room = m_cmd->room;
     const QString path = !m_cmd->manifestFile.isEmpty()
                                  ? m_cmd->manifestFile
                                  : QFileInfo(m_given.units().first()->videoFile).absoluteDir().filePath(

@@ -64,6 +64,8 @@ struct AssemblyCmd
     ConstDetectionSptr detection = nullptr;
     // Where the segments are described when the save fails; empty: beside them.
     QString manifestFile = QString();
+    // The poker room of the table recorded, -1 when none: kept with the segments.
+    int room = -1;
 };
 using AssemblyCmdSptr = std::shared_ptr<AssemblyCmd>;
 

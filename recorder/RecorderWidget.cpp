@@ -1,5 +1,6 @@
 #include "RecorderWidget.h"
 
+#include "Detection.h"
 #include "Log.h"
 #include "LibraryItems.h"
 #include "Resources.h"
@@ -104,6 +105,7 @@ AssemblyCmdSptr RecorderWidget::assemblyCommand() const
         cmd->outputFile = user->paths().recorded.filePath(newFileName() + QStringLiteral(".avi"));
     cmd->maxDuration = settings ? settings->maxRecordedDuration() : WindowConfig::kMaxRecordedDuration;
     cmd->detection = m_detection;
+    cmd->room = m_detection ? m_detection->room() : Detection::kNoRoom;
     return cmd;
 }
 

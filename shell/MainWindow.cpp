@@ -249,11 +249,11 @@ void MainWindow::offerRecovery()
             QFile::remove(path);
             continue;
         }
-        recoverSegments(units, manifest.units, path);
+        recoverSegments(units, manifest, path);
     }
 }
 
-void MainWindow::recoverSegments(const AVUnitList &units, const AVUnitList &all, const QString &path)
+void MainWindow::recoverSegments(const AVUnitList &units, const SegmentManifest &manifest, const QString &path)
 {
     auto cmd = std::make_shared<AssemblyCmd>();
     const User *user = User::current();
@@ -261,6 +261,7 @@ void MainWindow::recoverSegments(const AVUnitList &units, const AVUnitList &all,
     cmd->outputFile = user->paths().recorded.filePath(newFileName() + QStringLiteral(".avi"));
     cmd->maxDuration = units.keptDuration();
     cmd->manifestFile = path;
+    cmd->room = manifest.room;
     AVAssembleQueue &queue = m_recorderManager.assembleQueue();
     connect(
             &queue, &AVAssembleQueue::createDisplayHandler, this,
@@ -273,7 +274,7 @@ void MainWindow::recoverSegments(const AVUnitList &units, const AVUnitList &all,
             Qt::SingleShotConnection);
     queue.assemble(units, cmd);
     // Runs after the assembly; a failed one keeps the segments for the next start.
-    queue.clean(all);
+    queue.clean(manifest.units);
 }
 
 int MainWindow::run()

@@ -27,6 +27,7 @@ RecordedItemWidget::RecordedItemWidget(const RecordedItemSptr &item, QWidget *pa
 RecordedItemWidget::RecordedItemWidget(const AVAssemblerSptr &assembler, QWidget *parent)
     : CheckableItem(parent)
     , m_detection(assembler->command() ? assembler->command()->detection : nullptr)
+    , m_room(assembler->command() ? assembler->command()->room : -1)
 {
     buildForm();
     m_pictureStack->setCurrentIndex(1);
@@ -140,7 +141,9 @@ void RecordedItemWidget::onBuildFinished(const bc_ret &result, const QString &fi
     }
     auto item = std::make_shared<RecordedItem>();
     item->date = QDateTime::currentDateTime();
-    item->room = m_detection ? m_detection->room() : -1;
+    // The table's program may have had its room confirmed since; a recovered recording
+    // has only the room it was saved with.
+    item->room = m_detection ? m_detection->room() : m_room;
     item->info = createVideoInfo(file, kThumbnailSize);
     item->videoName = m_pendingTitle;
     m_item = item;

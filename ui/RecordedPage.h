@@ -49,6 +49,7 @@ private:
 
     RecordedItemSptr m_item;
     ConstDetectionSptr m_detection;
+    int m_room = -1;
     QString m_pendingTitle;
     QStackedWidget *m_pictureStack;
     QLabel *m_thumbnail;
