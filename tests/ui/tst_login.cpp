@@ -7,6 +7,7 @@
 #include "Resources.h"
 #include "Screenshot.h"
 #include "ServiceProcess.h"
+#include "ShowCounter.h"
 #include "XmlElement.h"
 
 #include <QCheckBox>
@@ -21,21 +22,6 @@
 namespace {
 
 constexpr int kPatienceMs = ServiceProcess::kPatienceMs;
-
-// Counts the times a widget was shown.
-class ShowCounter : public QObject
-{
-public:
-    int shown = 0;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Show)
-            ++shown;
-        return QObject::eventFilter(watched, event);
-    }
-};
 
 // Runs the login stage while steps drive the window from inside its event loop; a
 // failed step closes the window, so that the stage always ends.

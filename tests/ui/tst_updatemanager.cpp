@@ -4,6 +4,7 @@
 #include "MessageBoxes.h"
 #include "PostExitCmd.h"
 #include "ServiceProcess.h"
+#include "ShowCounter.h"
 #include "TestFiles.h"
 #include "UpdateManager.h"
 
@@ -15,21 +16,6 @@
 namespace {
 
 const QByteArray kNewProgram = "#!/bin/sh\necho 1.3.5\n";
-
-// Counts the times a widget was shown.
-class ShowCounter : public QObject
-{
-public:
-    int shown = 0;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Show)
-            ++shown;
-        return QObject::eventFilter(watched, event);
-    }
-};
 
 // A program file to update, in a folder of its own.
 struct Installation
