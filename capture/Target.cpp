@@ -50,6 +50,28 @@ bool WindowTarget::isShowing() const
     return desktop::isWindowVisible(m_window) && !desktop::isWindowMinimised(m_window);
 }
 
+TargetView WindowTarget::view() const
+{
+    return viewOf(desktop::windowState(m_window));
+}
+
+TargetView WindowTarget::viewOf(const desktop::WindowState &state) const
+{
+    return TargetView{state.frame, state.frame, state.visible && !state.minimised};
+}
+
+TargetView ClientTarget::viewOf(const desktop::WindowState &state) const
+{
+    const QRect capture = state.client.isEmpty() ? QRect() : QRect(QPoint(0, 0), state.client.size());
+    return TargetView{capture, state.client, state.visible && !state.minimised};
+}
+
+TargetView WinDcTarget::viewOf(const desktop::WindowState &state) const
+{
+    const QRect capture = state.frame.isEmpty() ? QRect() : QRect(QPoint(0, 0), state.frame.size());
+    return TargetView{capture, state.frame, state.visible && !state.minimised};
+}
+
 QRect ClientTarget::captureRect() const
 {
     const QRect client = desktop::windowClientRect(m_window);

@@ -17,6 +17,15 @@ struct CaptureSource
     bool isValid() const { return kind != None; }
 };
 
+// Where a target is now: what a frame is made from.
+struct TargetView
+{
+    QRect captureRect;
+    QRect visibleRect;
+    bool showing = false;
+    bool operator==(const TargetView &) const = default;
+};
+
 // One thing on the desktop to record. Targets hold only a window id or a
 // rectangle and ask the desktop afresh on every call, so a moved or resized
 // window is followed; they are used from the GUI and the video worker thread.
@@ -37,6 +46,8 @@ public:
     // False while nothing can be shown (a minimised or unmapped window): the
     // frame is then black instead of showing what lies beneath.
     virtual bool isShowing() const { return true; }
+    // All three at once (the video worker asks every frame).
+    virtual TargetView view() const { return TargetView{captureRect(), visibleRect(), isShowing()}; }
 };
 using TargetSptr = std::shared_ptr<Target>;
 
@@ -81,8 +92,12 @@ public:
     CaptureSource captureDC() const override;
     QRect visibleRect() const override { return geometry(); }
     bool isShowing() const override;
+    TargetView view() const override;
 
 protected:
+    // The view from a window state asked for in one exchange.
+    virtual TargetView viewOf(const desktop::WindowState &state) const;
+
     WindowId m_window;
 };
 
@@ -94,6 +109,9 @@ public:
     QRect captureRect() const override;
     CaptureSource captureDC() const override;
     QRect visibleRect() const override;
+
+protected:
+    TargetView viewOf(const desktop::WindowState &state) const override;
 };
 
 // The whole window with the window manager's frame, from the frame's own content.
@@ -103,6 +121,9 @@ public:
     using WindowTarget::WindowTarget;
     QRect captureRect() const override;
     CaptureSource captureDC() const override;
+
+protected:
+    TargetView viewOf(const desktop::WindowState &state) const override;
 };
 
 // The kind of target for recording a window: null for a window of this program or a

@@ -83,10 +83,13 @@ bc_ret WindowImageShooter::init()
     if (!m_source.isValid())
         return bc_ret(QStringLiteral("WindowImageShooter::init"), -1, QStringLiteral("Error creating screen DC"));
 
-    bc_ret ret = m_width > 0 && m_height > 0
-                         ? m_frame.create(QSize(m_width, m_height))
-                         : bc_ret(QStringLiteral("BitmapDeviceContext::create"), -1,
-                                  QStringLiteral("Error creating bitmap from screen DC"));
+    bc_ret ret = m_width > 0 && m_height > 0 ? m_frames[0].create(QSize(m_width, m_height))
+                                             : bc_ret(QStringLiteral("BitmapDeviceContext::create"), -1,
+                                                      QStringLiteral("Error creating bitmap from screen DC"));
+    if (ret.ok())
+        ret = m_frames[1].create(QSize(m_width, m_height));
+    m_shot = 0;
+    m_hasKept = false;
     if (ret.failed())
         return ret.add(QStringLiteral("WindowImageShooter::init"), -1, QStringLiteral("Error creating DC for the window image"));
     m_clearRect = QRect(0, 0, m_width, m_height);
@@ -100,61 +103,105 @@ bc_ret WindowImageShooter::init()
     return bc_ret();
 }
 
+WindowImageShooter::View WindowImageShooter::currentView(CursorImage &cursor) const
+{
+    View view;
+    const TargetView where = m_params->target->view();
+    view.rect = where.captureRect;
+    // A closed window has an empty rectangle and a minimised one shows nothing.
+    view.showing = !view.rect.isEmpty() && where.showing;
+    if (!view.showing)
+        return view;
+    view.visible = where.visibleRect;
+    if (m_grabber->cursor(cursor) && view.visible.contains(cursor.position)) {
+        view.cursorShown = true;
+        view.cursorAt = cursor.position - view.visible.topLeft();
+        view.cursorSerial = cursor.serial;
+    }
+    return view;
+}
+
+bool WindowImageShooter::mayHaveChanged(const View &view)
+{
+    // Asked even when the answer is known: it also takes in the server's reports.
+    bool drawn = false;
+    if (view.showing)
+        drawn = m_source.kind == CaptureSource::Screen ? m_grabber->screenMayHaveChanged(view.rect)
+                                                       : m_grabber->windowMayHaveChanged(m_source.window);
+    return drawn || !m_copyIsKept || !(view == m_keptView);
+}
+
 const uchar *WindowImageShooter::shoot(bc_ret &errors)
 {
     if (!m_grabber) {
         errors.add(QStringLiteral("WindowImageShooter::shoot"), -1, QStringLiteral("Bitmap transfer failed (-1)"));
         return nullptr;
     }
-    QImage &frame = m_frame.image();
-    const QRect rect = m_params->target->captureRect();
+    m_sameAsKept = false;
+    m_shotIsKept = false;
+    CursorImage cursor;
+    const View view = currentView(cursor);
+    if (!mayHaveChanged(view)) {
+        // Nothing drawn, moved or pointed at since the kept frame was copied.
+        m_sameAsKept = m_shotIsKept = true;
+        return m_frames[1 - m_shot].image().constBits();
+    }
+    m_shotView = view;
+    m_copyIsKept = false;
+    QImage &frame = m_frames[m_shot].image();
     std::memset(frame.bits(), 0, size_t(frame.sizeInBytes()));
+    // The frame stays black (marked like every other) while nothing is shown, and the
+    // recording goes on.
+    if (!view.showing)
+        return marked(frame);
 
+    const QRect &rect = view.rect;
     const int dx = (m_width - rect.width()) / 2;
     const int dy = (m_height - rect.height()) / 2;
-    // A closed window has an empty rectangle and a minimised one shows nothing:
-    // the frame stays black (marked like every other) and the recording goes on.
-    if (rect.isEmpty() || !m_params->target->isShowing())
-        return marked();
-
     FrameBuffer buffer{frame.bits(), m_width, m_height, int(frame.bytesPerLine())};
     bc_ret copyErrors;
     const FrameGrabber::Result result = m_source.kind == CaptureSource::Screen
                                                 ? m_grabber->copyScreen(rect, buffer, QPoint(dx, dy), copyErrors)
                                                 : m_grabber->copyWindow(m_source.window, rect, buffer, QPoint(dx, dy), copyErrors);
     if (result == FrameGrabber::Result::Unavailable)
-        return marked();
+        return marked(frame);
     if (result == FrameGrabber::Result::Failed) {
         const qint64 code = copyErrors.entries().isEmpty() ? -1 : copyErrors.entries().last().code;
         errors += copyErrors;
         errors.add(QStringLiteral("WindowImageShooter::shoot"), code, QStringLiteral("Bitmap transfer failed (%1)").arg(code));
         return nullptr;
     }
-
-    drawCursor(dx, dy);
-    return marked();
+    if (view.cursorShown) {
+        const QPoint at = view.cursorAt + QPoint(dx, dy) - cursor.hotSpot;
+        blend(frame, at, cursor.pixels, cursor.size, cursor.size.width());
+    }
+    return marked(frame);
 }
 
-const uchar *WindowImageShooter::marked()
+void WindowImageShooter::keep()
 {
-    QImage &frame = m_frame.image();
+    if (m_frames[m_shot].isNull() || m_shotIsKept)
+        return;
+    m_shot = 1 - m_shot;
+    m_hasKept = true;
+    m_keptView = m_shotView;
+    m_copyIsKept = true;
+}
+
+const uchar *WindowImageShooter::marked(QImage &frame)
+{
     if (!m_watermark.isNull()) {
         const QImage &mark = m_watermark.image();
         blend(frame, QPoint(m_width - mark.width(), m_height - mark.height()),
               reinterpret_cast<const quint32 *>(mark.constBits()), mark.size(), int(mark.bytesPerLine() / 4));
     }
+    // Both frames have the same size and stride.
+    m_sameAsKept = m_hasKept
+                   && std::memcmp(frame.constBits(), m_frames[1 - m_shot].image().constBits(), size_t(frame.sizeInBytes())) == 0;
+    if (m_sameAsKept) {
+        // The kept frame shows what is there now, as it would be shown from here on.
+        m_keptView = m_shotView;
+        m_copyIsKept = true;
+    }
     return frame.constBits();
-}
-
-void WindowImageShooter::drawCursor(int dx, int dy)
-{
-    CursorImage cursor;
-    if (!m_grabber->cursor(cursor))
-        return;
-    const QRect visible = m_params->target->visibleRect();
-    if (!visible.contains(cursor.position))
-        return;
-    const QPoint at(cursor.position.x() - visible.left() + dx - cursor.hotSpot.x(),
-                    cursor.position.y() - visible.top() + dy - cursor.hotSpot.y());
-    blend(m_frame.image(), at, cursor.pixels, cursor.size, cursor.size.width());
 }

@@ -9,6 +9,7 @@
 #include <memory>
 
 class FrameGrabber;
+struct CursorImage;
 
 // Owner of one pre-allocated picture: the frame (32-bit BGRX, as X delivers
 // pixels, so the encoder takes them without a conversion copy; the 24-bit
@@ -34,6 +35,8 @@ private:
 // Turns a target into fixed-size frames: the target's pixels centred (cut evenly
 // when larger, black borders when smaller), the cursor, and the watermark at the
 // bottom-right. init() runs on the GUI thread, shoot() on the video worker.
+// Two frames are kept: the one last kept (encoded) and the one being shot, so that
+// a shot can be told equal to the kept picture without copying either.
 class WindowImageShooter
 {
 public:
@@ -44,29 +47,53 @@ public:
     // Before init(): copy with plain GetImage even where MIT-SHM is there (measurements).
     void setSharedMemoryAllowed(bool allowed) { m_allowShm = allowed; }
     // The frame's pixels (frameSize(), stride() bytes per row), or null when the
-    // copy failed (errors then says why). Valid until the next call.
+    // copy failed (errors then says why). Valid until the next shoot() after keep().
     const uchar *shoot(bc_ret &errors);
+    // True when the last shot equals the kept frame pixel for pixel.
+    bool sameAsKept() const { return m_sameAsKept; }
+    // The last shot becomes the kept frame (it was encoded); the next shot goes into
+    // the other one.
+    void keep();
 
     QSize frameSize() const { return QSize(m_width, m_height); }
-    int stride() const { return m_frame.image().bytesPerLine(); }
+    int stride() const { return m_frames[m_shot].image().bytesPerLine(); }
     const QImage &watermark() const { return m_watermark.image(); }
     // The frame as a picture (shares the pixels).
-    const QImage &frame() const { return m_frame.image(); }
+    const QImage &frame() const { return m_frames[m_shot].image(); }
 
     // Watermark size for a frame, by the 800 x 600 rule.
     static QImage scaledWatermark(const QImage &picture, const QSize &frame);
 
 private:
-    void drawCursor(int dx, int dy);
-    // The frame with the watermark blended into its corner.
-    const uchar *marked();
+    // What decides a frame besides the copied pixels.
+    struct View
+    {
+        QRect rect;
+        QRect visible;
+        bool showing = false;
+        bool cursorShown = false;
+        QPoint cursorAt; // in the visible rectangle
+        quint32 cursorSerial = 0;
+        bool operator==(const View &) const = default;
+    };
+    View currentView(CursorImage &cursor) const;
+    bool mayHaveChanged(const View &view);
+    // The frame with the watermark blended into its corner, compared with the kept one.
+    const uchar *marked(QImage &frame);
 
     VideoRecParams *m_params;
     VideoRecParamsSptr m_paramsHolder;
     int m_width;
     int m_height;
     CaptureSource m_source;
-    BitmapDeviceContext m_frame;
+    BitmapDeviceContext m_frames[2];
+    int m_shot = 0;         // the frame shot into
+    bool m_hasKept = false; // the other one holds a kept picture
+    bool m_sameAsKept = false;
+    bool m_shotIsKept = false; // the last shot gave the kept frame back
+    bool m_copyIsKept = false; // what the grabber copied last is the kept frame
+    View m_shotView;
+    View m_keptView;
     QRect m_clearRect;
     BitmapDeviceContext m_watermark;
     std::unique_ptr<FrameGrabber> m_grabber;

@@ -72,7 +72,10 @@ QStringList EncoderThread::encoderArguments(const EditedItem &edit, const QStrin
                           QStringLiteral("-ss"), secondsText(edit.startMs),
                           QStringLiteral("-t"), secondsText(edit.endMs - edit.startMs),
                           QStringLiteral("-g"), QStringLiteral("200"),
-                          QStringLiteral("-qscale"), QStringLiteral("4")};
+                          QStringLiteral("-qscale"), QStringLiteral("4"),
+                          // A recording repeats a still picture by leaving frames empty; at
+                          // its own frame rate, the FLV shows it as long, from any start.
+                          QStringLiteral("-vf"), QStringLiteral("fps=source_fps")};
     if (edit.volume >= 100)
         arguments << QStringLiteral("-vol") << QStringLiteral("256");
     else if (edit.volume > 0)

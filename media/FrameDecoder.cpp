@@ -41,6 +41,7 @@ void FrameDecoder::close()
         av_freep(&m_rgb->data[0]);
     av_frame_free(&m_rgb);
     av_frame_free(&m_frame);
+    av_frame_free(&m_held);
     avcodec_free_context(&m_codec);
     avformat_close_input(&m_input);
     m_stream = -1;
@@ -73,8 +74,9 @@ bc_ret FrameDecoder::open(const QString &file)
     m_timeBaseDen = base.num > 1000 && base.den == 1 ? 1000 : base.den;
 
     m_frame = av_frame_alloc();
+    m_held = av_frame_alloc();
     m_rgb = av_frame_alloc();
-    if (!m_frame || !m_rgb
+    if (!m_frame || !m_held || !m_rgb
         || av_image_alloc(m_rgb->data, m_rgb->linesize, m_codec->width, m_codec->height, AV_PIX_FMT_RGB24, 4) < 0)
         return bc_ret(QStringLiteral("FrameDecoder::open"), -1, QStringLiteral("Error init frame"));
     return bc_ret();
@@ -90,7 +92,14 @@ bc_ret FrameDecoder::decodeAt(qint64 ms, const QSize &size, QImage &image)
         return bc_ret(QStringLiteral("av_seek_frame"), -1, QStringLiteral("Error seeking to nearest key frame"));
     avcodec_flush_buffers(m_codec);
 
+    // Past the end nothing is on screen.
+    const AVStream *stream = m_input->streams[m_stream];
+    if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0 && target >= stream->duration)
+        return bc_ret(QStringLiteral("av_read_frame"), -1, QStringLiteral("Error reading frame"));
+
     AVPacket *packet = av_packet_alloc();
+    av_frame_unref(m_held);
+    bool held = false;
     bool delivered = false;
     bool ended = false;
     bc_ret result;
@@ -107,30 +116,41 @@ bc_ret FrameDecoder::decodeAt(qint64 ms, const QSize &size, QImage &image)
                 av_packet_unref(packet);
             }
         }
-        bool gotAny = false;
-        while (!delivered && avcodec_receive_frame(m_codec, m_frame) >= 0) {
-            gotAny = true;
-            if (m_frame->best_effort_timestamp != AV_NOPTS_VALUE && m_frame->best_effort_timestamp < target)
-                continue;
-            m_converter = sws_getCachedContext(m_converter, m_frame->width, m_frame->height, AVPixelFormat(m_frame->format),
-                                               m_codec->width, m_codec->height, AV_PIX_FMT_RGB24, SWS_BICUBIC, nullptr,
-                                               nullptr, nullptr);
-            if (!m_converter) {
-                result = bc_ret(QStringLiteral("sws_getCachedContext"), -1, QStringLiteral("Error conversion context"));
+        while (!delivered && result.ok() && avcodec_receive_frame(m_codec, m_frame) >= 0) {
+            const qint64 pts = m_frame->best_effort_timestamp;
+            if (pts != AV_NOPTS_VALUE && pts > target) {
+                // Past the time: the picture before is the one on screen, if there was one.
+                result = deliver(held ? m_held : m_frame, size, image);
+                delivered = true;
                 break;
             }
-            sws_scale(m_converter, m_frame->data, m_frame->linesize, 0, m_frame->height, m_rgb->data, m_rgb->linesize);
-            const QImage picture(m_rgb->data[0], m_codec->width, m_codec->height, m_rgb->linesize[0], QImage::Format_RGB888);
-            image = size.width() > 0 && size.height() > 0
-                            ? picture.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation)
-                            : picture.copy();
+            av_frame_unref(m_held);
+            av_frame_move_ref(m_held, m_frame);
+            held = true;
+        }
+        if (ended && !delivered && result.ok()) {
+            // The last picture lasts to the end of the file.
+            result = held ? deliver(m_held, size, image)
+                          : bc_ret(QStringLiteral("av_read_frame"), -1, QStringLiteral("Error reading frame"));
             delivered = true;
         }
-        if (ended && !gotAny && !delivered && result.ok())
-            result = bc_ret(QStringLiteral("av_read_frame"), -1, QStringLiteral("Error reading frame"));
     }
     av_packet_free(&packet);
     return result;
+}
+
+bc_ret FrameDecoder::deliver(const AVFrame *frame, const QSize &size, QImage &image)
+{
+    m_converter = sws_getCachedContext(m_converter, frame->width, frame->height, AVPixelFormat(frame->format),
+                                       m_codec->width, m_codec->height, AV_PIX_FMT_RGB24, SWS_BICUBIC, nullptr, nullptr,
+                                       nullptr);
+    if (!m_converter)
+        return bc_ret(QStringLiteral("sws_getCachedContext"), -1, QStringLiteral("Error conversion context"));
+    sws_scale(m_converter, frame->data, frame->linesize, 0, frame->height, m_rgb->data, m_rgb->linesize);
+    const QImage picture(m_rgb->data[0], m_codec->width, m_codec->height, m_rgb->linesize[0], QImage::Format_RGB888);
+    image = size.width() > 0 && size.height() > 0 ? picture.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+                                                  : picture.copy();
+    return bc_ret();
 }
 
 QPixmap grabFrame(const QString &file, qint64 ms, const QSize &size, bc_ret &result)

@@ -26,16 +26,20 @@ public:
     FrameDecoder &operator=(const FrameDecoder &) = delete;
 
     bc_ret open(const QString &file);
-    // The first picture at or after ms, scaled to fit size keeping its aspect
-    // (its own size when size is empty).
+    // The picture on screen at ms (the last one at or before it: frames a recording
+    // left empty repeat the picture before; the first one when ms lies before it),
+    // scaled to fit size keeping its aspect (its own size when size is empty).
     bc_ret decodeAt(qint64 ms, const QSize &size, QImage &image);
     void close();
 
 private:
+    bc_ret deliver(const AVFrame *frame, const QSize &size, QImage &image);
+
     AVFormatContext *m_input = nullptr;
     int m_stream = -1;
     AVCodecContext *m_codec = nullptr;
     AVFrame *m_frame = nullptr;
+    AVFrame *m_held = nullptr; // the last picture at or before the time asked for
     AVFrame *m_rgb = nullptr;
     SwsContext *m_converter = nullptr;
     int m_timeBaseNum = 1;

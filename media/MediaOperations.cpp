@@ -364,15 +364,15 @@ struct CutCodecs
 
     bool hasHeld() const { return heldPts != AV_NOPTS_VALUE; }
 
-    // The held picture as a key frame at time 0.
-    bool writeHeld(AVFormatContext *output, const AVStream *in, const AVStream *out)
+    // The held picture as a key frame at pts (the input's time base, from the cut's start).
+    bool writeHeld(AVFormatContext *output, const AVStream *in, const AVStream *out, qint64 pts = 0)
     {
-        held->pts = 0;
+        held->pts = pts;
         held->pict_type = AV_PICTURE_TYPE_I;
         Packet encoded;
         if (avcodec_send_frame(encoder, held) < 0 || avcodec_receive_packet(encoder, encoded.p) < 0)
             return false;
-        encoded.p->pts = encoded.p->dts = 0;
+        encoded.p->pts = encoded.p->dts = pts;
         encoded.p->flags |= AV_PKT_FLAG_KEY;
         encoded.p->stream_index = 0;
         encoded.p->duration = 1;
@@ -418,6 +418,31 @@ qint64 writeFirstPicture(AVFormatContext *input, AVFormatContext *output, const 
     }
     logDebug(QStringLiteral("Video offset expected %1; actual %2").arg(start).arg(origin));
     return origin;
+}
+
+// A cut that ends in a still stretch (frames the recorder left empty) would end at its
+// last change: the picture on screen at its last frame is written there again.
+// stop and origin in the input's time base.
+bool writeLastPicture(AVFormatContext *input, AVFormatContext *output, const AVStream *out, CutCodecs &codecs,
+                      qint64 stop, qint64 origin)
+{
+    const AVStream *in = input->streams[0];
+    const qint64 last = stop - 1;
+    if (av_seek_frame(input, 0, last, AVSEEK_FLAG_BACKWARD) < 0)
+        return false;
+    avcodec_flush_buffers(codecs.decoder);
+    codecs.heldPts = AV_NOPTS_VALUE;
+    Packet packet;
+    while (av_read_frame(input, packet.p) >= 0) {
+        const qint64 pts = packet.p->pts != AV_NOPTS_VALUE ? packet.p->pts : packet.p->dts;
+        const bool done = packet.p->stream_index == 0 && pts > last;
+        if (packet.p->stream_index == 0 && !done)
+            codecs.decode(packet.p);
+        av_packet_unref(packet.p);
+        if (done)
+            break;
+    }
+    return codecs.hasHeld() && codecs.writeHeld(output, in, out, last - origin);
 }
 
 // Sound that began before the start loses its head, so the cut's sound starts exactly
@@ -483,6 +508,7 @@ bc_ret MediaCutter::cut(const QString &inputFile, const QString &outputFile, Med
     if (startedAtMs)
         *startedAtMs = origin < 0 ? startMs : av_rescale_q(origin, in->time_base, AVRational{1, 1000});
     const qint64 limit = in->duration != AV_NOPTS_VALUE ? qMin(end, in->duration) : end;
+    qint64 writtenEnd = origin >= 0 ? 1 : 0; // past the last picture written, from the origin
     while (result.ok() && origin >= 0 && !aborted(m_listener) && (hasPending || av_read_frame(input, packet.p) >= 0)) {
         hasPending = false;
         const qint64 pts = packet.p->pts != AV_NOPTS_VALUE ? packet.p->pts : packet.p->dts;
@@ -496,6 +522,7 @@ bc_ret MediaCutter::cut(const QString &inputFile, const QString &outputFile, Med
         if (packet.p->size > 0) {
             packet.p->pts = packet.p->dts = qMax<qint64>(0, qMax(pts, start) - origin);
             packet.p->pos = -1;
+            writtenEnd = qMax(writtenEnd, packet.p->pts + qMax<qint64>(1, packet.p->duration));
             av_packet_rescale_ts(packet.p, in->time_base, out->time_base);
             if (av_write_frame(output, packet.p) < 0)
                 result = failure(QStringLiteral("Error write frame %1").arg(pts));
@@ -503,6 +530,10 @@ bc_ret MediaCutter::cut(const QString &inputFile, const QString &outputFile, Med
         av_packet_unref(packet.p);
     }
     av_packet_unref(packet.p);
+    if (kind == MediaKind::Video && result.ok() && origin >= 0 && !aborted(m_listener)
+        && limit != std::numeric_limits<qint64>::max() && writtenEnd < limit - origin
+        && !writeLastPicture(input, output, out, codecs, limit, origin))
+        result = failure(QStringLiteral("Error write last frame"));
     if (av_write_trailer(output) < 0 && result.ok())
         result = failure(QStringLiteral("Error writing '%1'").arg(outputFile));
     closeAll();

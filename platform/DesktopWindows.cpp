@@ -225,6 +225,49 @@ bool isWindowMinimised(WindowId window)
     return !state.isEmpty() && state.first() == XCB_ICCCM_WM_STATE_ICONIC;
 }
 
+WindowState windowState(WindowId window)
+{
+    WindowState state;
+    XConnection *c = x();
+    if (!c)
+        return state;
+    xcb_connection_t *xc = c->connection();
+    const xcb_atom_t wmState = c->atom("WM_STATE");
+    // Every question first, then the answers: one round trip instead of six.
+    const auto geometryCookie = xcb_get_geometry(xc, window);
+    const auto translateCookie = xcb_translate_coordinates(xc, window, c->root(), 0, 0);
+    const auto attributesCookie = xcb_get_window_attributes(xc, window);
+    const auto extentsCookie = xcb_get_property(xc, 0, window, c->atom("_NET_FRAME_EXTENTS"), XCB_ATOM_CARDINAL, 0, 4);
+    const auto netStateCookie = xcb_get_property(xc, 0, window, c->atom("_NET_WM_STATE"), XCB_ATOM_ATOM, 0, 64);
+    const auto wmStateCookie = xcb_get_property(xc, 0, window, wmState, wmState, 0, 2);
+    auto geometry = makeReply(xcb_get_geometry_reply(xc, geometryCookie, XErrorSink()));
+    auto translated = makeReply(xcb_translate_coordinates_reply(xc, translateCookie, XErrorSink()));
+    auto attributes = makeReply(xcb_get_window_attributes_reply(xc, attributesCookie, XErrorSink()));
+    auto values32 = [&](xcb_get_property_cookie_t cookie) {
+        auto reply = makeReply(xcb_get_property_reply(xc, cookie, XErrorSink()));
+        QList<quint32> values;
+        if (reply && reply->type != XCB_ATOM_NONE && reply->format == 32) {
+            const auto *data = static_cast<const quint32 *>(xcb_get_property_value(reply.get()));
+            values = QList<quint32>(data, data + xcb_get_property_value_length(reply.get()) / 4);
+        }
+        return values;
+    };
+    const QList<quint32> extents = values32(extentsCookie);
+    const QList<quint32> netState = values32(netStateCookie);
+    const QList<quint32> iconic = values32(wmStateCookie);
+    if (!geometry || !translated)
+        return state;
+    state.exists = true;
+    state.client = QRect(translated->dst_x, translated->dst_y, geometry->width, geometry->height);
+    state.frame = extents.size() == 4 ? state.client.adjusted(-int(extents.at(0)), -int(extents.at(2)), int(extents.at(1)),
+                                                              int(extents.at(3)))
+                                      : state.client;
+    state.visible = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+    state.minimised = netState.contains(c->atom("_NET_WM_STATE_HIDDEN"))
+                      || (!iconic.isEmpty() && iconic.first() == XCB_ICCCM_WM_STATE_ICONIC);
+    return state;
+}
+
 bool isWindowMaximised(WindowId window)
 {
     XConnection *c = x();

@@ -71,6 +71,16 @@ QRect windowFrameRect(WindowId window);
 QRect windowClientRect(WindowId window);
 bool isWindowVisible(WindowId window);
 bool isWindowMinimised(WindowId window);
+// All of the above at once, in one exchange with the X server (asked every frame).
+struct WindowState
+{
+    bool exists = false;
+    QRect client;
+    QRect frame;
+    bool visible = false;
+    bool minimised = false;
+};
+WindowState windowState(WindowId window);
 bool isWindowMaximised(WindowId window);
 // The window manager keeps it above other windows (_NET_WM_STATE_ABOVE).
 bool isWindowAbove(WindowId window);

@@ -1,5 +1,6 @@
 #include "FrameGrabber.h"
 
+#include "DamageWatch_p.h"
 #include "Log.h"
 #include "XConnection_p.h"
 
@@ -8,6 +9,7 @@
 #include <xcb/xfixes.h>
 
 #include <cstring>
+#include <utility>
 
 #include <sys/ipc.h>
 #include <sys/shm.h>
@@ -34,6 +36,7 @@ FrameGrabber::~FrameGrabber()
     if (!m_connection)
         return;
     releaseWindow();
+    watch(0, false);
     xcb_connection_t *c = m_connection->connection();
     if (m_shmAddress) {
         xcb_shm_detach(c, m_shmSegment);
@@ -92,6 +95,7 @@ void FrameGrabber::releaseWindow()
 
 FrameGrabber::Result FrameGrabber::copyScreen(const QRect &rect, FrameBuffer &dest, QPoint destPos, bc_ret &errors)
 {
+    m_copiedSerial = 0; // until a copy is made
     if (!bind()) {
         errors.add(QStringLiteral("xcb_connect"), -1, QStringLiteral("No X server"));
         return Result::Failed;
@@ -102,12 +106,16 @@ FrameGrabber::Result FrameGrabber::copyScreen(const QRect &rect, FrameBuffer &de
         errors.add(QStringLiteral("xcb_get_geometry"), -1, QStringLiteral("The screen cannot be read"));
         return Result::Failed;
     }
-    return copyDrawable(m_connection->root(), QSize(geometry->width, geometry->height), rect, dest, destPos, errors);
+    const Result result =
+            copyDrawable(m_connection->root(), QSize(geometry->width, geometry->height), rect, dest, destPos, errors);
+    copied(result == Result::Copied ? 0 : ~0u, rect);
+    return result;
 }
 
 FrameGrabber::Result FrameGrabber::copyWindow(WindowId window, const QRect &rect, FrameBuffer &dest, QPoint destPos,
                                               bc_ret &errors)
 {
+    m_copiedSerial = 0; // until a copy is made
     if (!bind()) {
         errors.add(QStringLiteral("xcb_connect"), -1, QStringLiteral("No X server"));
         return Result::Failed;
@@ -128,8 +136,11 @@ FrameGrabber::Result FrameGrabber::copyWindow(WindowId window, const QRect &rect
         return Result::Unavailable;
     }
     const QSize size(geometry->width, geometry->height);
-    if (!m_connection->hasComposite())
-        return copyDrawable(window, size, rect, dest, destPos, errors);
+    if (!m_connection->hasComposite()) {
+        const Result result = copyDrawable(window, size, rect, dest, destPos, errors);
+        copied(result == Result::Copied ? window : ~0u, rect);
+        return result;
+    }
 
     if (m_redirected != window) {
         releaseWindow();
@@ -149,7 +160,57 @@ FrameGrabber::Result FrameGrabber::copyWindow(WindowId window, const QRect &rect
         }
         m_pixmapSize = size;
     }
-    return copyDrawable(m_pixmap, size, rect, dest, destPos, errors);
+    const Result result = copyDrawable(m_pixmap, size, rect, dest, destPos, errors);
+    copied(result == Result::Copied ? window : ~0u, rect);
+    return result;
+}
+
+void FrameGrabber::watch(quint32 window, bool screen)
+{
+    DamageWatch *damage = m_connection->damage();
+    if (window != m_watchedWindow) {
+        if (m_watchedWindow)
+            damage->unwatchWindow(m_watchedWindow);
+        if (window)
+            damage->watchWindow(window);
+        m_watchedWindow = window;
+    }
+    if (screen != m_watchingScreen) {
+        if (screen)
+            damage->watchScreen();
+        else
+            damage->unwatchScreen();
+        m_watchingScreen = screen;
+    }
+}
+
+void FrameGrabber::copied(quint32 window, const QRect &rect)
+{
+    // ~0: the copy failed, so what the frame holds is not known.
+    m_copiedSerial = window == ~0u ? 0 : m_connection->damage()->serial();
+    m_copiedWindow = window;
+    m_copiedRect = rect;
+}
+
+bool FrameGrabber::screenMayHaveChanged(const QRect &rect)
+{
+    if (!bind() || !m_connection->damage()->isAvailable())
+        return true;
+    watch(0, true);
+    DamageWatch *damage = m_connection->damage();
+    damage->poll(std::exchange(m_synced, false));
+    return m_copiedSerial == 0 || m_copiedWindow != 0 || m_copiedRect != rect
+           || damage->screenDrawnSince(rect, m_copiedSerial);
+}
+
+bool FrameGrabber::windowMayHaveChanged(WindowId window)
+{
+    if (!bind() || !m_connection->damage()->isAvailable())
+        return true;
+    watch(window, false);
+    DamageWatch *damage = m_connection->damage();
+    damage->poll(std::exchange(m_synced, false));
+    return m_copiedSerial == 0 || m_copiedWindow != window || damage->windowDrawnSince(window, m_copiedSerial);
 }
 
 FrameGrabber::Result FrameGrabber::copyDrawable(quint32 drawable, const QSize &drawableSize, const QRect &rect,
@@ -210,6 +271,7 @@ bool FrameGrabber::cursor(CursorImage &out)
         return false;
     xcb_connection_t *c = m_connection->connection();
     auto reply = makeReply(xcb_xfixes_get_cursor_image_reply(c, xcb_xfixes_get_cursor_image(c), XErrorSink()));
+    m_synced = reply != nullptr;
     if (!reply || reply->width == 0 || reply->height == 0)
         return false;
     const size_t count = size_t(reply->width) * reply->height;
@@ -221,5 +283,6 @@ bool FrameGrabber::cursor(CursorImage &out)
     out.hotSpot = QPoint(reply->xhot, reply->yhot);
     out.size = QSize(reply->width, reply->height);
     out.pixels = m_cursorPixels.data();
+    out.serial = reply->cursor_serial;
     return true;
 }

@@ -27,6 +27,7 @@ struct CursorImage
     QPoint hotSpot;
     QSize size;
     const quint32 *pixels = nullptr;
+    quint32 serial = 0; // changes with the cursor's picture
 };
 
 class XConnection;
@@ -58,7 +59,15 @@ public:
     Result copyWindow(WindowId window, const QRect &rect, FrameBuffer &dest, QPoint destPos, bc_ret &errors);
 
     // The current cursor; false when XFixes gives none. Pixels stay valid until the next call.
+    // Its reply also brings in the server's reports for the next ...MayHaveChanged().
     bool cursor(CursorImage &out);
+
+    // Whether copying rect of the screen (screen coordinates), or the window's own
+    // content, now could give other pixels than the last copy of the same: false only
+    // when the X server (Damage) reports nothing drawn, shown, hidden or moved there
+    // since. Takes in the server's reports first, so call it right before copying.
+    bool screenMayHaveChanged(const QRect &rect);
+    bool windowMayHaveChanged(WindowId window);
 
     // True once the shared-memory path is in use.
     bool usesShm() const { return m_shmAddress != nullptr; }
@@ -66,6 +75,8 @@ public:
 private:
     bool bind();
     void releaseWindow();
+    void watch(quint32 window, bool screen);
+    void copied(quint32 window, const QRect &rect);
     Result copyDrawable(quint32 drawable, const QSize &drawableSize, const QRect &rect, FrameBuffer &dest,
                         QPoint destPos, bc_ret &errors);
 
@@ -78,4 +89,11 @@ private:
     quint32 m_pixmap = 0;       // its content pixmap, 0 when not named
     QSize m_pixmapSize;
     std::vector<quint32> m_cursorPixels;
+    // Damage watches held, and what the last copy took at which report number (0: unknown).
+    quint32 m_watchedWindow = 0;
+    bool m_watchingScreen = false;
+    bool m_synced = false; // a reply was read since the last poll
+    quint64 m_copiedSerial = 0;
+    quint32 m_copiedWindow = 0; // 0: the screen
+    QRect m_copiedRect;
 };

@@ -1,5 +1,6 @@
 #include "XConnection_p.h"
 
+#include "DamageWatch_p.h"
 #include "Log.h"
 
 #include <xcb/composite.h>
@@ -11,6 +12,7 @@
 
 XConnection::~XConnection()
 {
+    m_damage.reset();
     if (m_connection)
         xcb_disconnect(m_connection);
 }
@@ -65,4 +67,11 @@ xcb_atom_t XConnection::atom(const char *name)
     const xcb_atom_t value = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
     m_atoms.insert(key, value);
     return value;
+}
+
+DamageWatch *XConnection::damage()
+{
+    if (!m_damage)
+        m_damage = std::make_unique<DamageWatch>(m_connection, m_root);
+    return m_damage.get();
 }

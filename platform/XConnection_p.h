@@ -10,6 +10,8 @@
 
 #include <memory>
 
+class DamageWatch;
+
 class XConnection
 {
 public:
@@ -29,6 +31,8 @@ public:
     bool hasRes() const { return m_hasRes; }
 
     xcb_atom_t atom(const char *name);
+    // What the server reports drawn, for this connection's grabbers (made on first use).
+    DamageWatch *damage();
 
 private:
     XConnection() = default;
@@ -42,6 +46,7 @@ private:
     bool m_hasXFixes = false;
     bool m_hasRes = false;
     QHash<QByteArray, xcb_atom_t> m_atoms;
+    std::unique_ptr<DamageWatch> m_damage;
 };
 
 // Frees an xcb reply when it goes out of scope.

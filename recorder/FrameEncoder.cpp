@@ -66,6 +66,9 @@ bc_ret FrameEncoder::open()
     m_codec->time_base = AVRational{1, frameRate};
     m_codec->framerate = AVRational{frameRate, 1};
     m_codec->gop_size = 200;
+    m_keyFrameDistance = 20 * frameRate;
+    m_lastWritten = -1;
+    m_lastKeyFrame = -1;
     m_codec->pix_fmt = AV_PIX_FMT_YUV420P;
     // Present only in older libavcodec builds; absent now, which is fine.
     av_opt_set_double(m_codec, "qsquish", 1.0, AV_OPT_SEARCH_CHILDREN);
@@ -155,9 +158,23 @@ void FrameEncoder::repeat(qint64 frameNumber, bc_ret &errors)
     send(frameNumber, errors);
 }
 
+bool FrameEncoder::mustEncode(qint64 frameNumber) const
+{
+    return m_lastWritten < 0 || frameNumber - m_lastKeyFrame >= m_keyFrameDistance;
+}
+
+void FrameEncoder::finish(qint64 lastFrame, bc_ret &errors)
+{
+    if (m_open && lastFrame > m_lastWritten)
+        repeat(lastFrame, errors);
+}
+
 void FrameEncoder::send(qint64 frameNumber, bc_ret &errors)
 {
     m_picture->pts = frameNumber;
+    // The encoder counts only the frames it is given: after a still stretch the key
+    // frame is forced by time.
+    m_picture->pict_type = frameNumber - m_lastKeyFrame >= m_keyFrameDistance ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
     const int result = avcodec_send_frame(m_codec, m_picture);
     if (result < 0) {
         errors.add(QStringLiteral("avcodec_send_frame"), result, QStringLiteral("Error avcodec_encode_video (%1)").arg(result));
@@ -169,6 +186,7 @@ void FrameEncoder::send(qint64 frameNumber, bc_ret &errors)
         return;
     }
     m_duration = int((frameNumber + 1) * m_codec->time_base.num * 1000 / m_codec->time_base.den);
+    m_lastWritten = frameNumber;
 }
 
 bc_ret FrameEncoder::writePackets()
@@ -181,6 +199,8 @@ bc_ret FrameEncoder::writePackets()
             return bc_ret(QStringLiteral("avcodec_receive_packet"), result,
                           QStringLiteral("Error avcodec_encode_video (%1)").arg(result));
         m_packet->stream_index = m_stream->index;
+        if (m_packet->flags & AV_PKT_FLAG_KEY)
+            m_lastKeyFrame = m_packet->pts;
         const qint64 second = av_rescale_q(m_packet->pts, m_codec->time_base, AVRational{1, 1});
         // The muxer may have chosen its own stream time base.
         av_packet_rescale_ts(m_packet, m_codec->time_base, m_stream->time_base);

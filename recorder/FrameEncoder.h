@@ -15,9 +15,11 @@ struct AVPacket;
 struct SwsContext;
 
 // Writes one video-only AVI segment (Microsoft MPEG-4 v2, 4 Mbit/s, a key frame
-// every 200 frames) from 32-bit BGRX frames as the shooter makes them. Each frame
-// carries its number as presentation time, in units of 1 / frame rate. Nothing
-// is allocated per frame: picture, packet and converter are made by open().
+// every 200 encoded frames and at least every 20 s) from 32-bit BGRX frames as the
+// shooter makes them. Each frame carries its number as presentation time, in units
+// of 1 / frame rate. Frame numbers never given are left out: the AVI muxer writes
+// empty chunks for them, which every reader takes as the picture before going on.
+// Nothing is allocated per frame: picture, packet and converter are made by open().
 class FrameEncoder
 {
 public:
@@ -32,6 +34,14 @@ public:
     // Encodes the last picture again as frameNumber (black when there was none), for a
     // frame that could not be grabbed: the video keeps the length of its segment.
     void repeat(qint64 frameNumber, bc_ret &errors);
+    // True when frameNumber must be encoded even if its picture is the last one: the
+    // first frame, or a key frame due (a still stretch must not make seeking slow).
+    bool mustEncode(qint64 frameNumber) const;
+    // Encodes the last picture as lastFrame unless that frame is written already:
+    // a file ending in a still stretch would otherwise end at its last change.
+    void finish(qint64 lastFrame, bc_ret &errors);
+    // The number of the last frame written, -1 before the first.
+    qint64 lastWritten() const { return m_lastWritten; }
     // Flushes, writes the trailer and frees everything; the length of video written
     // in ms (0 when nothing was written or nothing was open). Safe when not open.
     int close();
@@ -63,5 +73,8 @@ private:
     bool m_headerWritten = false;
     bool m_open = false;
     bool m_hasPicture = false;
+    qint64 m_lastWritten = -1;
+    qint64 m_lastKeyFrame = -1;
+    qint64 m_keyFrameDistance = 200; // frames in 20 s
 };
 using FrameEncoderSptr = std::shared_ptr<FrameEncoder>;

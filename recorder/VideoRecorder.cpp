@@ -239,8 +239,15 @@ void VideoRecorder::encode()
     if (frame < 0 || !m_stream)
         return;
     m_dueFrame = -1;
+    if (m_grabbed && m_shooter.sameAsKept() && !m_stream->mustEncode(frame)) {
+        // Nothing new to see: the frame number stays an empty chunk, which readers
+        // show as the picture before. A still table costs a grab and a compare.
+        m_lastFrame = frame;
+        return;
+    }
     if (m_grabbed) {
         m_stream->encode(m_grabbed, frame, m_errors);
+        m_shooter.keep();
     } else {
         // The picture must last as long as the sound of its segment: the last good
         // picture stands in (a window resized between its geometry and its image).
@@ -295,6 +302,12 @@ void VideoRecorder::swapStream(StreamSwap *swap)
     if (swap->oldVideo()) {
         const qint64 end = m_paused ? m_elapsed - step / 2 : segmentTime(start + step / 2);
         swap->setOldLength(int(std::max<qint64>(0, end)));
+        // Its last frame is written, so that it lasts that long even when still at its end.
+        bc_ret finished;
+        if (m_errors.ok() && end >= step)
+            swap->oldVideo()->finish(end / step - 1, finished);
+        if (finished.failed())
+            logError(finished.details(QStringLiteral(": ")));
     }
     swap->setStartTime(start + step / 2);
     // A write that failed in the old segment does not end the frames of the new one.

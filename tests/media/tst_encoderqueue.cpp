@@ -156,7 +156,7 @@ void TestEncoderQueue::commandLine()
     QFETCH(QString, audio);
     const EditedItemSptr edit = editOf(QStringLiteral("/home/u/rec orded.avi"), 30000, 90000, volume);
     QCOMPARE(EncoderThread::commandLine(*edit, QStringLiteral("/home/u/out.flv")),
-             QStringLiteral("ffmpeg -i \"/home/u/rec orded.avi\" -ss 30 -t 60 -g 200 -qscale 4 %1 -f flv -y \"/home/u/out.flv\"")
+             QStringLiteral("ffmpeg -i \"/home/u/rec orded.avi\" -ss 30 -t 60 -g 200 -qscale 4 -vf fps=source_fps %1 -f flv -y \"/home/u/out.flv\"")
                      .arg(audio));
     // Fractions of a second in the shortest form.
     edit->startMs = 12500;

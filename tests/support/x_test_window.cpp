@@ -1,8 +1,10 @@
-// x_test_window TITLE X Y WIDTH HEIGHT RRGGBB [animate]
+// x_test_window TITLE X Y WIDTH HEIGHT RRGGBB [animate|deal|still]
 // Shows a window of one colour, prints its id once the window manager shows it,
 // and answers lines on standard input: "minimise", "restore", "title TEXT", "move X Y",
 // "dialog" (opens a window owned by it and answers its id), "quit". With
-// "animate" its picture changes ten times a second, like a table in play.
+// "animate" its picture changes ten times a second, like a table in play; with
+// "deal" for 300 ms every 3 s (a card dealt, chips moved), still otherwise; "still"
+// shows the same busy picture without ever changing it.
 #include "XSession.h"
 
 #include <cstdio>
@@ -11,24 +13,31 @@
 #include <string>
 
 #include <poll.h>
+#include <time.h>
 #include <unistd.h>
 
 int main(int argc, char **argv)
 {
     if (argc != 7 && argc != 8)
         return 2;
-    const bool animate = argc == 8 && std::strcmp(argv[7], "animate") == 0;
+    const std::string mode = argc == 8 ? argv[7] : "";
+    const bool animate = mode == "animate" || mode == "deal";
+    const bool deal = mode == "deal";
     TestWindow window(QString::fromLocal8Bit(argv[1]),
                       QRect(atoi(argv[2]), atoi(argv[3]), atoi(argv[4]), atoi(argv[5])),
                       quint32(strtoul(argv[6], nullptr, 16)));
     if (!window.waitShown())
         return 3;
+    if (mode == "still" || deal)
+        window.animate(0);
     std::printf("%u\n", window.id());
     std::fflush(stdout);
 
     std::unique_ptr<TestWindow> dialog;
     std::string line;
     int step = 0;
+    timespec started{};
+    clock_gettime(CLOCK_MONOTONIC, &started);
     for (;;) {
         pollfd input{STDIN_FILENO, POLLIN, 0};
         if (poll(&input, 1, animate ? 100 : -1) > 0) {
@@ -67,8 +76,15 @@ int main(int argc, char **argv)
             if (quit)
                 break;
         }
-        if (animate)
+        if (deal) {
+            timespec now{};
+            clock_gettime(CLOCK_MONOTONIC, &now);
+            const long tenth = (now.tv_sec - started.tv_sec) * 10 + (now.tv_nsec - started.tv_nsec) / 100000000;
+            if (tenth % 30 < 3)
+                window.animate(++step);
+        } else if (animate) {
             window.animate(step++);
+        }
     }
     return 0;
 }
