@@ -2,6 +2,7 @@
 // a recording with the ffmpeg program, and the order and stopping of jobs (with a
 // stand-in encoder that behaves as told).
 #include "EncoderThread.h"
+#include "FrameDecoder.h"
 #include "MediaInputs.h"
 #include "MediaOperations.h"
 #include "TaskQueue.h"
@@ -128,11 +129,15 @@ void TestEncoderQueue::initTestCase()
     const QString home = m_dir.filePath(QStringLiteral("user"));
     QVERIFY(ensureDirectories(home).ok());
     m_user = std::make_unique<User>(std::make_shared<UserInfo>(), home);
-    // A recording as the program saves it: 10 s of picture and sound in one AVI.
+    // A recording as the program saves it: 10 s of picture and sound in one AVI, the
+    // picture still for its first half (frames 1 to 49 left empty).
     const QString video = m_dir.filePath(QStringLiteral("v.avi"));
     const QString audio = m_dir.filePath(QStringLiteral("a.avi"));
     m_recording = m_dir.filePath(QStringLiteral("recording.avi"));
-    QVERIFY(makeVideo(video, 100) && makeAudio(audio, 10000));
+    QList<int> still;
+    for (int i = 1; i < 50; ++i)
+        still.append(i);
+    QVERIFY(makeVideo(video, 100, 160, 120, still) && makeAudio(audio, 10000));
     Quiet listener;
     QVERIFY(MediaMuxer(&listener).mux(video, audio, m_recording).ok());
     m_fake = m_dir.filePath(QStringLiteral("fake-ffmpeg"));
@@ -201,6 +206,14 @@ void TestEncoderQueue::recordingEncoded()
         auto [duration, streams] = probe(item->fileName);
         streams.sort();
         QVERIFY2(qAbs(duration - 5.0) <= 0.2, qPrintable(QString::number(duration)));
+        // From 2 s, still until 5 s: the still picture first, then the moving ones in place.
+        FrameDecoder decoder;
+        QVERIFY(decoder.open(item->fileName).ok());
+        QImage picture;
+        QVERIFY(decoder.decodeAt(1500, QSize(), picture).ok());
+        QVERIFY(closeTo(picture.pixel(80, 60), frameColour(0), 24));
+        QVERIFY(decoder.decodeAt(3500, QSize(), picture).ok());
+        QVERIFY2(closeTo(picture.pixel(80, 60), frameColour(55), 24), qPrintable(QString::number(picture.pixel(80, 60), 16)));
         QCOMPARE(streams, volume ? QStringList({QStringLiteral("audio"), QStringLiteral("video")})
                                  : QStringList({QStringLiteral("video")}));
         // Whatever the encoder had time to report lies inside the job and only grows.

@@ -1,3 +1,4 @@
+#include "FrameDecoder.h"
 #include "MediaInputs.h"
 #include "MediaOperations.h"
 #include "MediaProbe.h"
@@ -45,6 +46,7 @@ private slots:
     void muxEndsWithTheVideo();
     void muxRejectsWrongKinds();
     void abortedOperationsStopEarly();
+    void stillStretchesKeepTheirLength();
 
 private:
     QString file(const QString &name) const { return m_dir.filePath(name); }
@@ -261,4 +263,44 @@ void TestMediaOperations::abortedOperationsStopEarly()
 }
 
 QTEST_GUILESS_MAIN(TestMediaOperations)
+void TestMediaOperations::stillStretchesKeepTheirLength()
+{
+    // Two segments as the recorder writes a table still for 5 s: frame 0, then nothing
+    // until frame 50. Saved: joined by their lengths, then the kept part cut out.
+    QList<int> still;
+    for (int i = 1; i < 50; ++i)
+        still.append(i);
+    const QString half = file(QStringLiteral("halfstill_v.avi"));
+    QVERIFY(makeVideo(half, 100, 160, 120, still));
+    const QString joined = file(QStringLiteral("halfstill_joined_v.avi"));
+    QVERIFY(MediaJoiner(nullptr).join(joined, {half, half}, MediaKind::Video, nullptr, {10000, 10000}).ok());
+    bc_ret probed;
+    QCOMPARE(probeDuration(joined, probed), 20000);
+
+    struct Cut
+    {
+        qint64 from, to;
+        QList<QPair<qint64, int>> pictures; // time in the cut, frame of a segment shown then
+    };
+    const QList<Cut> cuts{
+            {12000, 18000, {{0, 0}, {2900, 0}, {3000, 50}, {5950, 79}}}, // starts still
+            {11000, 14500, {{0, 0}, {3450, 0}}},                         // all still
+            {2500, 12000, {{0, 0}, {4000, 65}, {9400, 0}}},              // ends still
+    };
+    for (const Cut &cut : cuts) {
+        const QString out = file(QStringLiteral("halfstill_%1_v.avi").arg(cut.from));
+        qint64 startedAt = -1;
+        QVERIFY(MediaCutter(nullptr).cut(joined, out, MediaKind::Video, cut.from, cut.to, &startedAt).ok());
+        QCOMPARE(startedAt, cut.from);
+        QCOMPARE(probeDuration(out, probed), cut.to - cut.from);
+        FrameDecoder decoder;
+        QVERIFY(decoder.open(out).ok());
+        for (const auto &[ms, frame] : cut.pictures) {
+            QImage picture;
+            QVERIFY(decoder.decodeAt(ms, QSize(), picture).ok());
+            QVERIFY2(closeTo(picture.pixel(80, 60), frameColour(frame)), qPrintable(QStringLiteral("%1 at %2").arg(cut.from).arg(ms)));
+        }
+    }
+}
+
 #include "tst_mediaoperations.moc"
