@@ -3,6 +3,7 @@
 #include "Log.h"
 #include "TaskQueue.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -537,6 +538,48 @@ bc_ret MediaCutter::cut(const QString &inputFile, const QString &outputFile, Med
     if (av_write_trailer(output) < 0 && result.ok())
         result = failure(QStringLiteral("Error writing '%1'").arg(outputFile));
     closeAll();
+    return result;
+}
+
+bc_ret extendVideo(const QString &file, qint64 lengthMs, qint64 *extendedMs)
+{
+    const QString longer = file + QStringLiteral(".longer.avi");
+    AVFormatContext *input = openInput(file, MediaKind::Video);
+    if (!input)
+        return failure(QStringLiteral("Error open input '%1'").arg(file));
+    AVFormatContext *output = openOutput(longer);
+    CutCodecs codecs;
+    bc_ret result = output ? codecs.open(input->streams[0], output)
+                           : failure(QStringLiteral("Error open output '%1'").arg(longer));
+    bool copied = false;
+    AVStream *out = result.ok() ? copyStream(output, input->streams[0], copied) : nullptr;
+    if (result.ok() && (!out || !copied || avformat_write_header(output, nullptr) < 0))
+        result = failure(QStringLiteral("Error copy codec context"));
+    const AVRational base = input->streams[0]->time_base;
+    const qint64 stop = toStreamTime(lengthMs, base);
+    qint64 end = 0;
+    Packet packet;
+    while (result.ok() && av_read_frame(input, packet.p) >= 0) {
+        if (packet.p->stream_index == 0 && packet.p->size > 0) {
+            end = qMax(end, (packet.p->pts != AV_NOPTS_VALUE ? packet.p->pts : packet.p->dts) + qMax<qint64>(1, packet.p->duration));
+            packet.p->pos = -1;
+            av_packet_rescale_ts(packet.p, base, out->time_base);
+            if (av_write_frame(output, packet.p) < 0)
+                result = failure(QStringLiteral("Error writing '%1'").arg(longer));
+        }
+        av_packet_unref(packet.p);
+    }
+    if (result.ok() && end < stop && !writeLastPicture(input, output, out, codecs, stop, 0))
+        result = failure(QStringLiteral("Error write last frame"));
+    if (result.ok() && av_write_trailer(output) < 0)
+        result = failure(QStringLiteral("Error writing '%1'").arg(longer));
+    closeOutput(output);
+    closeInput(input);
+    if (result.ok() && (!QFile::remove(file) || !QFile::rename(longer, file)))
+        result = failure(QStringLiteral("Error writing '%1'").arg(file));
+    QFile::remove(longer);
+    if (extendedMs && result.ok())
+        *extendedMs = av_rescale(qMax(end, stop), qint64(base.num) * 1000, base.den);
     return result;
 }
 

@@ -65,6 +65,11 @@ private:
     AsyncTask *m_listener;
 };
 
+// A video cut off while its picture was still (by a crash, before the recorder wrote its
+// last frame) ends at its last change: its last picture is written again so that it
+// lasts lengthMs (in whole frames). extendedMs receives the length it now has.
+bc_ret extendVideo(const QString &file, qint64 lengthMs, qint64 *extendedMs);
+
 class MediaMuxer
 {
 public:

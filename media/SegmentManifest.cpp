@@ -1,5 +1,7 @@
 #include "SegmentManifest.h"
 
+#include "Log.h"
+#include "MediaOperations.h"
 #include "XmlElement.h"
 
 #include <QDir>
@@ -67,11 +69,18 @@ AVUnitList SegmentManifest::recoverableUnits() const
             continue;
         if (lastUnfinished && i == units.units().size() - 1) {
             // Cut off by the crash: as long as its picture goes; the sound is fitted to it.
-            const qint64 length = readableLength(unit->videoFile, MediaKind::Video);
-            const bool soundReadable = units.isVideoOnly() || readableLength(unit->audioFile, MediaKind::Audio) > 0;
+            qint64 length = readableLength(unit->videoFile, MediaKind::Video);
+            const qint64 sound = units.isVideoOnly() ? 0 : readableLength(unit->audioFile, MediaKind::Audio);
             // Killed before its first second of sound reached the disk: too little to matter.
-            if (length <= 0 || !soundReadable)
+            if (length <= 0 || (!units.isVideoOnly() && sound <= 0))
                 continue;
+            // A picture still at the end has nothing written after its last change: it
+            // lasts as long as the sound heard with it.
+            if (sound > length) {
+                const bc_ret extended = extendVideo(unit->videoFile, sound, &length);
+                if (extended.failed())
+                    logWarn(extended.details(QStringLiteral(": ")));
+            }
             unit->duration = int(length);
             kept.append(unit);
         } else {

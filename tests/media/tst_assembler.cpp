@@ -1,5 +1,6 @@
 #include "AVAssembler.h"
 #include "SegmentManifest.h"
+#include "FrameDecoder.h"
 #include "MediaInputs.h"
 #include "MediaProbe.h"
 #include "User.h"
@@ -36,6 +37,7 @@ private slots:
     void failedCutKeepsTheWholeRecording();
     void videoOnlyRecording();
     void queueRunsAndCleansAndShutsDown();
+    void cutOffStillSegmentLastsAsLongAsItsSound();
 
 private:
     QString file(const QString &name) const { return m_dir.filePath(name); }
@@ -282,6 +284,46 @@ void TestAssembler::queueRunsAndCleansAndShutsDown()
     QVERIFY(!QFile::exists(v) && !QFile::exists(a));
     QVERIFY(!QFile::exists(file(QStringLiteral("never.avi"))));
     QFile::remove(out);
+}
+
+void TestAssembler::cutOffStillSegmentLastsAsLongAsItsSound()
+{
+    // A crash 5 s into a segment whose picture stopped changing at 1.5 s: on disk, the
+    // picture up to its last flushed second and 5 s of sound.
+    const QString video = file(QStringLiteral("crashed_v.avi"));
+    const QString audio = file(QStringLiteral("crashed_a.avi"));
+    {
+        FrameEncoder encoder(file(QStringLiteral("writing_v.avi")), std::make_shared<VideoFormat>(VideoFormat{160, 120, 10, 100}));
+        QVERIFY(encoder.open().ok());
+        QImage image(160, 120, QImage::Format_RGB32);
+        bc_ret errors;
+        for (int i = 0; i < 15; ++i) {
+            image.fill(frameColour(i));
+            encoder.encode(image.constBits(), i, errors);
+        }
+        QVERIFY(errors.ok());
+        // The file as a crash leaves it: as it is on disk while still being written.
+        QVERIFY(QFile::copy(file(QStringLiteral("writing_v.avi")), video));
+    }
+    QVERIFY(makeAudio(audio, 5000));
+    const qint64 flushed = readableLength(video, MediaKind::Video);
+    QVERIFY2(flushed >= 500 && flushed < 5000, qPrintable(QString::number(flushed)));
+
+    SegmentManifest manifest;
+    manifest.units = AVUnitList(60000, false, {unit(video, audio, 0)});
+    manifest.lastUnfinished = true;
+    const AVUnitList units = manifest.recoverableUnits();
+    QCOMPARE(units.count(), 1);
+    QCOMPARE(units.units().first()->duration, 5000);
+    bc_ret probed;
+    QCOMPARE(probeDuration(video, probed), 5000);
+    // The last picture written stands until the end, as the recording showed it.
+    const VideoProbe probe = probeVideo(video, 64);
+    QCOMPARE(probe.pts.last(), 49);
+    QCOMPARE(probe.pts.size(), flushed / 100 + 1);
+    QVERIFY(closeTo(probe.frames.last().pixel(80, 60), frameColour(int(flushed / 100) - 1)));
+    for (const QString &name : {QStringLiteral("crashed_v.avi"), QStringLiteral("crashed_a.avi"), QStringLiteral("writing_v.avi")})
+        QFile::remove(file(name));
 }
 
 QTEST_GUILESS_MAIN(TestAssembler)
