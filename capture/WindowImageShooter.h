@@ -58,8 +58,8 @@ public:
     QSize frameSize() const { return QSize(m_width, m_height); }
     int stride() const { return m_frames[m_shot].image().bytesPerLine(); }
     const QImage &watermark() const { return m_watermark.image(); }
-    // The frame as a picture (shares the pixels).
-    const QImage &frame() const { return m_frames[m_shot].image(); }
+    // The last shot as a picture (shares the pixels).
+    const QImage &frame() const { return m_frames[m_shotIsKept ? 1 - m_shot : m_shot].image(); }
 
     // Watermark size for a frame, by the 800 x 600 rule.
     static QImage scaledWatermark(const QImage &picture, const QSize &frame);

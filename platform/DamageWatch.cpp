@@ -34,6 +34,12 @@ DamageWatch::~DamageWatch()
     xcb_flush(m_c);
 }
 
+quint64 DamageWatch::serial() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_serial;
+}
+
 xcb_damage_damage_t DamageWatch::track(xcb_window_t drawable, bool topLevel, int border)
 {
     const xcb_damage_damage_t damage = xcb_generate_id(m_c);
@@ -45,6 +51,7 @@ xcb_damage_damage_t DamageWatch::track(xcb_window_t drawable, bool topLevel, int
 
 void DamageWatch::watchWindow(xcb_window_t window)
 {
+    QMutexLocker lock(&m_mutex);
     if (!isAvailable())
         return;
     auto found = m_windows.find(window);
@@ -57,6 +64,7 @@ void DamageWatch::watchWindow(xcb_window_t window)
 
 void DamageWatch::unwatchWindow(xcb_window_t window)
 {
+    QMutexLocker lock(&m_mutex);
     auto found = m_windows.find(window);
     if (found == m_windows.end() || --found->second > 0)
         return;
@@ -68,11 +76,13 @@ void DamageWatch::unwatchWindow(xcb_window_t window)
 
 bool DamageWatch::windowDrawnSince(xcb_window_t window, quint64 since) const
 {
+    QMutexLocker lock(&m_mutex);
     return !isAvailable() || !m_windows.contains(window) || m_windowDrawn.value(window, 0) > since;
 }
 
 void DamageWatch::watchScreen()
 {
+    QMutexLocker lock(&m_mutex);
     if (!isAvailable() || m_screenUsers++ > 0)
         return;
     // Listen first, then list: a window made in between is seen twice, never missed.
@@ -97,6 +107,7 @@ void DamageWatch::watchScreen()
 
 void DamageWatch::unwatchScreen()
 {
+    QMutexLocker lock(&m_mutex);
     if (m_screenUsers <= 0 || --m_screenUsers > 0)
         return;
     const uint32_t none = 0;
@@ -116,6 +127,7 @@ void DamageWatch::unwatchScreen()
 
 bool DamageWatch::screenDrawnSince(const QRect &rect, quint64 since) const
 {
+    QMutexLocker lock(&m_mutex);
     if (!isAvailable() || m_screenUsers <= 0 || since < m_screenForgotten)
         return true;
     for (auto it = m_screenDrawn.crbegin(); it != m_screenDrawn.crend() && it->first > since; ++it) {
@@ -204,6 +216,7 @@ void DamageWatch::handle(const xcb_generic_event_t *event, QList<xcb_damage_dama
 
 void DamageWatch::poll(bool synced)
 {
+    QMutexLocker lock(&m_mutex);
     if (!isAvailable())
         return;
     ++m_serial;

@@ -2,13 +2,15 @@
 
 // Internal to the desktop layer: what the X server reports drawn (Damage), for one
 // thread's connection. Frame grabbers ask it whether what they copied last can
-// have changed, so that a still window is neither copied nor compared.
+// have changed, so that a still window is neither copied nor compared. Grabbers
+// work on the connection's thread but may end on another: every call is locked.
 
 #include <xcb/damage.h>
 #include <xcb/xcb.h>
 
 #include <QHash>
 #include <QList>
+#include <QMutex>
 #include <QRect>
 
 #include <deque>
@@ -28,7 +30,7 @@ public:
     // Call before copying.
     void poll(bool synced = false);
     // Reports come numbered: the number of the last poll.
-    quint64 serial() const { return m_serial; }
+    quint64 serial() const;
 
     // A window whose own content is copied (counted: one per grabber).
     void watchWindow(xcb_window_t window);
@@ -54,6 +56,7 @@ private:
     void screenChanged(const QRect &rect);
     void handle(const xcb_generic_event_t *event, QList<xcb_damage_damage_t> &reported);
 
+    mutable QMutex m_mutex;
     xcb_connection_t *m_c;
     xcb_window_t m_root;
     quint8 m_firstEvent = 0;

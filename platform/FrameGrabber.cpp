@@ -167,6 +167,8 @@ FrameGrabber::Result FrameGrabber::copyWindow(WindowId window, const QRect &rect
 
 void FrameGrabber::watch(quint32 window, bool screen)
 {
+    if (window == m_watchedWindow && screen == m_watchingScreen)
+        return;
     DamageWatch *damage = m_connection->damage();
     if (window != m_watchedWindow) {
         if (m_watchedWindow)

@@ -71,7 +71,7 @@ xcb_atom_t XConnection::atom(const char *name)
 
 DamageWatch *XConnection::damage()
 {
-    if (!m_damage)
-        m_damage = std::make_unique<DamageWatch>(m_connection, m_root);
+    // A grabber may end on another thread than the one it worked on.
+    std::call_once(m_damageMade, [this] { m_damage = std::make_unique<DamageWatch>(m_connection, m_root); });
     return m_damage.get();
 }

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <memory>
+#include <mutex>
 
 class DamageWatch;
 
@@ -47,6 +48,7 @@ private:
     bool m_hasRes = false;
     QHash<QByteArray, xcb_atom_t> m_atoms;
     std::unique_ptr<DamageWatch> m_damage;
+    std::once_flag m_damageMade;
 };
 
 // Frees an xcb reply when it goes out of scope.
