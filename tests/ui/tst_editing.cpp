@@ -68,11 +68,17 @@ private:
 void TestEditing::initTestCase()
 {
     qApp->setStyleSheet(applicationStyleSheet());
-    // A recording as the program saves it: picture and sound in one AVI.
+    // A recording as the program saves it: picture and sound in one AVI, the picture
+    // still from 10 s on but for one change at 35 s (those frames left empty).
     const QString video = m_dir.filePath(QStringLiteral("v.avi"));
     const QString audio = m_dir.filePath(QStringLiteral("a.avi"));
     m_recording = m_dir.filePath(QStringLiteral("recording.avi"));
-    QVERIFY(makeVideo(video, kSeconds * 10, 320, 240) && makeAudio(audio, kSeconds * 1000));
+    QList<int> still;
+    for (int i = 100; i < kSeconds * 10 - 1; ++i) {
+        if (i != 350)
+            still.append(i);
+    }
+    QVERIFY(makeVideo(video, kSeconds * 10, 320, 240, still) && makeAudio(audio, kSeconds * 1000));
     Quiet listener;
     QVERIFY(MediaMuxer(&listener).mux(video, audio, m_recording).ok());
 }
