@@ -7,6 +7,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 extern "C" {
@@ -561,7 +562,8 @@ bc_ret extendVideo(const QString &file, qint64 lengthMs, qint64 *extendedMs)
     Packet packet;
     while (result.ok() && av_read_frame(input, packet.p) >= 0) {
         if (packet.p->stream_index == 0 && packet.p->size > 0) {
-            end = qMax(end, (packet.p->pts != AV_NOPTS_VALUE ? packet.p->pts : packet.p->dts) + qMax<qint64>(1, packet.p->duration));
+            const qint64 pts = packet.p->pts != AV_NOPTS_VALUE ? packet.p->pts : packet.p->dts;
+            end = qMax(end, pts + qMax<qint64>(1, packet.p->duration));
             packet.p->pos = -1;
             av_packet_rescale_ts(packet.p, base, out->time_base);
             if (av_write_frame(output, packet.p) < 0)
@@ -575,7 +577,8 @@ bc_ret extendVideo(const QString &file, qint64 lengthMs, qint64 *extendedMs)
         result = failure(QStringLiteral("Error writing '%1'").arg(longer));
     closeOutput(output);
     closeInput(input);
-    if (result.ok() && (!QFile::remove(file) || !QFile::rename(longer, file)))
+    // Put in place in one step: a crash now leaves the old file or the new one.
+    if (result.ok() && std::rename(QFile::encodeName(longer).constData(), QFile::encodeName(file).constData()) != 0)
         result = failure(QStringLiteral("Error writing '%1'").arg(file));
     QFile::remove(longer);
     if (extendedMs && result.ok())

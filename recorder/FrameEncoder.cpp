@@ -174,7 +174,8 @@ void FrameEncoder::send(qint64 frameNumber, bc_ret &errors)
     m_picture->pts = frameNumber;
     // The encoder counts only the frames it is given: after a still stretch the key
     // frame is forced by time.
-    m_picture->pict_type = frameNumber - m_lastKeyFrame >= m_keyFrameDistance ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
+    const bool keyDue = frameNumber - m_lastKeyFrame >= m_keyFrameDistance;
+    m_picture->pict_type = keyDue ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
     const int result = avcodec_send_frame(m_codec, m_picture);
     if (result < 0) {
         errors.add(QStringLiteral("avcodec_send_frame"), result, QStringLiteral("Error avcodec_encode_video (%1)").arg(result));

@@ -241,7 +241,7 @@ void VideoRecorder::encode()
     m_dueFrame = -1;
     if (m_grabbed && m_shooter.sameAsKept() && !m_stream->mustEncode(frame)) {
         // Nothing new to see: the frame number stays an empty chunk, which readers
-        // show as the picture before. A still table costs a grab and a compare.
+        // show as the picture before.
         m_lastFrame = frame;
         return;
     }

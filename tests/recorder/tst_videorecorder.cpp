@@ -227,7 +227,9 @@ void TestVideoRecorder::failedGrabsKeepTheSegmentLength()
         QCOMPARE(encoder->close(), 1000);
         const VideoProbe probe = probeVideo(path, 10);
         // Still before the failures: frames 1 and 2 are empty.
-        QCOMPARE(probe.pts, failFrom > 0 ? (QList<qint64>{0, 3, 4, 5, 6, 7, 8, 9}) : (QList<qint64>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+        const QList<qint64> written = failFrom > 0 ? QList<qint64>{0, 3, 4, 5, 6, 7, 8, 9}
+                                                   : QList<qint64>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
+        QCOMPARE(probe.pts, written);
         // The last good picture stands in for the ones that failed; black when there was none.
         const QRgb expected = failFrom > 0 ? greenRgb : qRgb(0, 0, 0);
         for (int i = 0; i < probe.frames.size(); ++i)
@@ -305,7 +307,7 @@ void TestVideoRecorder::twoRecordersOnTheRealWorker()
         // Frame numbers only go up: a late tick skips numbers, never repeats one.
         QVERIFY(std::is_sorted(probe.pts.begin(), probe.pts.end()));
         QVERIFY(std::adjacent_find(probe.pts.begin(), probe.pts.end()) == probe.pts.end());
-        QVERIFY2(probe.pts.size() >= 15, qPrintable(QString::number(probe.pts.size())));
+        QVERIFY2(probe.pts.size() >= 10, qPrintable(QString::number(probe.pts.size())));
         const QRgb centre = probe.frames.first().pixel(80, 60);
         QVERIFY(qAbs(qRed(centre) - qRed(colours.at(qsizetype(i)))) < 16 && qAbs(qGreen(centre) - qGreen(colours.at(qsizetype(i)))) < 16);
     }
