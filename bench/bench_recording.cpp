@@ -1,11 +1,13 @@
 // Records N simulated tables (800 x 600 windows drawn by other processes) at 10 fps
-// through the real video worker and prints per table the CPU time per frame (grab,
-// compare, convert, encode; per frame of recorded time, written or not), the file
-// size and length, and the peak memory. Three kinds of table: "busy" (its picture
-// changes every frame), "realistic" (it changes for 300 ms every 3 s: a card dealt,
-// chips moved) and "still". For each kind, `ffmpeg -f x11grab` recording one such
-// table with the same codec settings in the same run is the reference.
-// Usage: bench_recording [seconds]   (default 20). Runs its own X server.
+// through the real video worker and prints per table the CPU time per frame of the
+// worker thread (grab, compare, convert, encode; per frame of recorded time, written
+// or not) and of the whole process, the file size and length, and the peak memory.
+// Three kinds of table: "busy" (its picture changes every frame), "realistic" (it
+// changes for 300 ms every 3 s: a card dealt, chips moved) and "still". For each
+// kind, `ffmpeg -f x11grab` recording one such table with the same codec settings in
+// the same run is the reference. CPU is measured over the middle of each run.
+// Usage: bench_recording [seconds [kind]]   (default 20 s, every kind; kind 0 busy,
+// 1 realistic, 2 still). Runs its own X server.
 #include "FrameDecoder.h"
 #include "MediaProbe.h"
 #include "StreamSwap.h"
