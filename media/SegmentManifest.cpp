@@ -68,7 +68,8 @@ AVUnitList SegmentManifest::recoverableUnits() const
         if (!QFileInfo::exists(unit->videoFile) || !haveSound)
             continue;
         if (lastUnfinished && i == units.units().size() - 1) {
-            // Cut off by the crash: as long as its picture goes; the sound is fitted to it.
+            // Cut off by the crash: as long as its picture goes (see below for a still end);
+            // the sound is fitted to it.
             qint64 length = readableLength(unit->videoFile, MediaKind::Video);
             const qint64 sound = units.isVideoOnly() ? 0 : readableLength(unit->audioFile, MediaKind::Audio);
             // Killed before its first second of sound reached the disk: too little to matter.
