@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -267,8 +268,14 @@ void TestVideoRecorder::twoRecordersOnTheRealWorker()
         r.front->swapStream(swap);
         recordings.push_back(std::move(r));
     }
-    // Moving after the first frames, so that every frame after them is written.
-    QTest::qWait(500);
+    // Frames on disk so far (the encoder flushes its file every second of picture).
+    auto writtenAtLeast = [&](qsizetype frames) {
+        return std::all_of(recordings.cbegin(), recordings.cend(),
+                           [&](const Recording &r) { return probeVideo(r.encoder->fileName(), 0).pts.size() >= frames; });
+    };
+    // Moving once the first frames show the windows' own colours; from then on every
+    // frame differs and is written.
+    QTRY_VERIFY_WITH_TIMEOUT(writtenAtLeast(1), 15000);
     int step = 0;
     QTimer moving;
     connect(&moving, &QTimer::timeout, this, [&] {
@@ -276,7 +283,7 @@ void TestVideoRecorder::twoRecordersOnTheRealWorker()
         green.animate(step++);
     });
     moving.start(50);
-    QTest::qWait(2500);
+    QTRY_VERIFY_WITH_TIMEOUT(writtenAtLeast(12), 30000);
     const qint64 askedToEnd = clock.elapsed();
 
     for (Recording &r : recordings) {
