@@ -5,7 +5,7 @@
 #include "Log.h"
 #include "MediaOperations.h"
 #include "Resources.h"
-#include "SegmentManifest.h"
+#include "Recovery.h"
 #include "ScreenPixels.h"
 #include "TerminationWatcher.h"
 
@@ -64,57 +64,41 @@ TargetSptr targetFrom(const QCommandLineParser &args, QString &error)
     return nullptr;
 }
 
-// Saves what crashed recordings and failed saves left in DIR/tmp into out; prints
-// "saved PATH" for each; 1 when one of them could not be saved (it stays for a retry).
+// Saves what crashed recordings, stops and failed saves left in DIR/tmp into out;
+// prints "saved PATH" for each; 1 when one of them could not be saved (it stays for a retry).
 int recover(const QDir &dir, const QDir &out, bool outGiven)
 {
+    const QList<Recoverable> found = findRecoverable(dir.filePath(QStringLiteral("tmp")));
+    std::fprintf(stderr, "brindlecast-record: %d recordings to save\n", int(found.size()));
+    if (found.isEmpty())
+        return 0;
     AVAssembleQueue queue;
-    int exitCode = 0;
-    int pending = 0;
-    int count = 0;
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
-    for (const QString &path : SegmentManifest::findIn(dir.filePath(QStringLiteral("tmp")))) {
-        SegmentManifest manifest;
-        if (const bc_ret read = SegmentManifest::read(path, manifest); read.failed()) {
-            exitCode = fail(QStringLiteral("%1: %2").arg(path, read.messages(QStringLiteral(": "))));
-            continue;
-        }
-        const AVUnitList units = manifest.recoverableUnits();
-        if (units.isEmpty()) {
-            std::printf("nothing to save in %s\n", qPrintable(path));
-            QFile::remove(path);
-            continue;
-        }
-        auto cmd = std::make_shared<AssemblyCmd>();
-        // A failed save goes where it was meant to, unless another place is given.
-        const QString name = QStringLiteral("recovered-%1-%2.avi").arg(stamp).arg(++count);
-        cmd->outputFile = manifest.outputFile.isEmpty() ? out.filePath(name)
-                          : outGiven                    ? out.filePath(QFileInfo(manifest.outputFile).fileName())
-                                                        : manifest.outputFile;
-        cmd->maxDuration = units.keptDuration();
-        cmd->manifestFile = path;
-        cmd->room = manifest.room;
-        QObject::connect(&queue, &AVAssembleQueue::createDisplayHandler, &queue, [&, path](const AVAssemblerSptr &assembler) {
-            ++pending;
-            QObject::connect(assembler.get(), &AVAssembler::buildFinished, &queue, [&, path](const bc_ret &result, const QString &file) {
-                if (result.ok()) {
-                    QFile::remove(path);
-                    std::printf("saved %s\n", qPrintable(file));
-                    std::fflush(stdout);
-                } else {
-                    exitCode = fail(result.messages(QStringLiteral(": ")));
-                }
-                if (--pending == 0)
-                    QCoreApplication::exit(exitCode);
-            });
-        }, Qt::SingleShotConnection);
-        queue.assemble(units, cmd);
-        // After a success only: a failed save keeps the files for the next try.
-        queue.clean(manifest.units);
-    }
-    const int result = pending > 0 ? QCoreApplication::exec() : exitCode;
+    // A failed save goes where it was meant to, unless another place is given.
+    RecoveryRun run(queue, found, [&](const Recoverable &recording, int index) {
+        const QString meant = recording.manifest.outputFile;
+        if (meant.isEmpty())
+            return out.filePath(QStringLiteral("recovered-%1-%2.avi").arg(stamp).arg(index + 1));
+        return outGiven ? out.filePath(QFileInfo(meant).fileName()) : meant;
+    });
+    QObject::connect(&run, &RecoveryRun::saved, &queue, [](const QString &file) {
+        std::printf("saved %s\n", qPrintable(file));
+        std::fflush(stdout);
+    });
+    QObject::connect(&run, &RecoveryRun::failed, &queue,
+                     [](const bc_ret &result) { fail(result.messages(QStringLiteral(": "))); });
+    int exitCode = 0;
+    bool done = false;
+    QObject::connect(&run, &RecoveryRun::finished, &queue, [&](int, int failed) {
+        exitCode = failed > 0 ? 1 : 0;
+        done = true;
+        QCoreApplication::exit(exitCode);
+    });
+    run.start();
+    if (!done)
+        QCoreApplication::exec();
     queue.shutdown();
-    return result;
+    return exitCode;
 }
 
 } // namespace
@@ -168,7 +152,7 @@ int main(int argc, char **argv)
     video->target = target;
     video->watermark = watermarkImage();
     video->format = std::make_shared<VideoFormat>(VideoFormat{size.width(), size.height(), 10, 100});
-    auto recording = std::make_shared<AVRecParams>(AVRecParams{keepMs, out.filePath(QStringLiteral("tmp"))});
+    auto recording = std::make_shared<AVRecParams>(AVRecParams{keepMs, out.filePath(QStringLiteral("tmp")), -1});
 
     VideoRecorderWorker worker;
     worker.start(VideoFormat{-1, -1, 10, 100});
@@ -208,6 +192,12 @@ int main(int argc, char **argv)
             exitCode = fail(result.messages(QStringLiteral(": ")));
         stopped = true;
         finishIfDone();
+    });
+    QObject::connect(&recorder, &AVRecorder::soundLost, &app, [](const QString &text) {
+        std::fprintf(stderr, "brindlecast-record: %s\n", qPrintable(text));
+    });
+    QObject::connect(&recorder, &AVRecorder::soundBack, &app, [] {
+        std::fprintf(stderr, "brindlecast-record: the sound server is back\n");
     });
     auto stop = [&] { recorder.stop(bc_ret(), args.isSet(QStringLiteral("save-on-stop")) ? command() : nullptr); };
 

@@ -124,7 +124,7 @@ int main(int argc, char **argv)
         auto video = std::make_shared<VideoRecParams>();
         video->target = std::make_shared<RegionTarget>(tableRect(i));
         video->format = std::make_shared<VideoFormat>(VideoFormat{800, 600, 10, 100});
-        auto recording = std::make_shared<AVRecParams>(AVRecParams{20000, dir.path()});
+        auto recording = std::make_shared<AVRecParams>(AVRecParams{20000, dir.path(), -1});
         auto audio = std::make_shared<AudioRecParams>();
         audio->useDefaultDevice = false;
         audio->deviceName = QLatin1String(PulseSession::kNullMonitor);

@@ -1,11 +1,13 @@
 #include "Detection.h"
 
+#include "ListFile.h"
 #include "Log.h"
 #include "Rooms.h"
 #include "User.h"
 #include "XmlElement.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 namespace {
 
@@ -114,12 +116,22 @@ QList<DetectionSptr> DetectionManager::detections() const
 
 bc_ret DetectionManager::load()
 {
+    // A first start has no list yet.
+    if (!QFileInfo::exists(m_detectionFile))
+        return bc_ret();
     XmlRootElement document;
-    if (const bc_ret read = document.readFromFile(m_detectionFile); read.failed())
-        return read;
+    const bc_ret read = document.readFromFile(m_detectionFile, XmlRootElement::ReadMode::KeepComplete);
+    int kept = 0;
     for (const XmlElement &item : document.children(kItem)) {
         add(std::make_shared<Detection>(item.childString(kExePath), item.childBool(kRecordable, false),
                                         item.childInt(kRoom, Detection::kNoRoom)));
+        ++kept;
+    }
+    // The programs read are kept; the damaged file itself is kept aside and never
+    // overwritten (without a place aside, nothing is saved over it).
+    if (read.failed()) {
+        m_writable = setDamagedFileAside(m_detectionFile, read.messages(QStringLiteral(": ")), kept);
+        return read;
     }
     m_migrated_1_2_9 = document.childBool(kMigrated, false);
     if (!m_migrated_1_2_9) {
@@ -134,6 +146,9 @@ bc_ret DetectionManager::load()
 bc_ret DetectionManager::save()
 {
     logDebug(QStringLiteral("DetectionManager::save"));
+    if (!m_writable)
+        return bc_ret(QStringLiteral("DetectionManager::save"), -1,
+                      QStringLiteral("'%1' is damaged and left as it is").arg(m_detectionFile));
     XmlRootElement document;
     for (const auto &entry : m_detections) {
         XmlElement item = document.addChild(kItem, QString());

@@ -94,5 +94,7 @@ private:
     std::map<QString, DetectionSptr, CaseInsensitiveLess> m_detections;
     EventAggregator m_aggregator;
     bool m_migrated_1_2_9 = false;
+    // False when the file was damaged and could not be moved aside: it is never overwritten.
+    bool m_writable = true;
     static DetectionManager *s_instance;
 };

@@ -153,9 +153,10 @@ StoredItemSptr StoredItem::read(const XmlElement &element)
     item->addedDate = element.childDateTime(QStringLiteral("addedDate"));
     item->editedDate = element.childDateTime(QStringLiteral("editedDate"));
     item->duration = element.childInt64(QStringLiteral("duration"));
-    item->status = element.childInt(QStringLiteral("status"), 0);
+    // An unknown status must not cost the user the video: it can be uploaded again.
+    item->status = element.childInt(QStringLiteral("status"), Encoded);
     if (item->status != Encoded && item->status != Uploaded)
-        return nullptr;
+        item->status = Encoded;
     item->uploadKey = element.childString(QStringLiteral("uploadKey"));
     item->thumbnailFile = element.childString(QStringLiteral("thumbnailFile"));
     if (!item->thumbnailFile.isEmpty())

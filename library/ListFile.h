@@ -3,6 +3,7 @@
 #include "Log.h"
 #include "XmlElement.h"
 
+#include <QFileInfo>
 #include <QList>
 #include <QString>
 
@@ -12,24 +13,52 @@
 // Item must offer `void write(XmlElement) const` and
 // `static std::shared_ptr<Item> read(const XmlElement &)` (null for an unusable entry).
 
-// The entries of a list file. A missing or damaged file gives an empty list and a
-// warning in the log; empty and unusable entries are skipped.
+// A settings or list file that could not be read whole: what became of it.
+struct FileDamage
+{
+    QString file;
+    QString keptAs;   // where the damaged file now is; empty when it could not be moved
+    QString reason;
+    int entriesKept = -1; // entries still listed; -1 for a settings file
+};
+
+// Moves a damaged file aside, beside itself ("NAME.damaged-DATE"), so that it is kept and
+// never overwritten by what was read of it; notes the damage for the user (see
+// takeFileDamages). True when it was moved: only then may the file be written again.
+bool setDamagedFileAside(const QString &path, const QString &reason, int entriesKept);
+
+// The damages noted since the last call, for the main window to tell the user once.
+QList<FileDamage> takeFileDamages();
+
+// The entries of a list file. A missing file (a first start) is an empty list. A file that
+// cannot be read whole (damaged, truncated, an entry unusable) gives every complete entry
+// and is set aside; *writable then tells whether it may be written again.
 template<class Item>
-QList<std::shared_ptr<Item>> loadList(const QString &path)
+QList<std::shared_ptr<Item>> loadList(const QString &path, bool *writable = nullptr)
 {
     QList<std::shared_ptr<Item>> items;
-    XmlRootElement root;
-    const bc_ret ret = root.readFromFile(path);
-    if (ret.failed()) {
-        logWarn(ret.details(QStringLiteral(": ")));
+    if (writable)
+        *writable = true;
+    if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
         return items;
-    }
+    XmlRootElement root;
+    const bc_ret read = root.readFromFile(path, XmlRootElement::ReadMode::KeepComplete);
+    int unusable = 0;
     for (const XmlElement &element : root.children(QStringLiteral("item"))) {
         if (element.isEmpty())
             continue;
         if (std::shared_ptr<Item> item = Item::read(element))
             items.append(item);
+        else
+            ++unusable;
     }
+    if (read.ok() && unusable == 0)
+        return items;
+    const QString reason = read.failed() ? read.messages(QStringLiteral(": "))
+                                         : QStringLiteral("%1 unreadable entries").arg(unusable);
+    const bool moved = setDamagedFileAside(path, reason, int(items.size()));
+    if (writable)
+        *writable = moved;
     return items;
 }
 

@@ -58,34 +58,32 @@ bc_ret ensureDirectories(const QString &userDirectory)
 
 namespace {
 
-// Segment descriptions ("*.segments.xml") and the files they name: minutes that a
-// crash or a failed save left to be saved again.
-QSet<QString> describedSegments(const QDir &tmp)
+constexpr char kVideoSegment[] = "_v.avi";
+constexpr char kAudioSegment[] = "_a.avi";
+constexpr char kDescription[] = ".segments.xml";
+
+// Minutes that a crash, a stop at exit or a failed save left to be saved: segment
+// files (with or without a readable description: those without are offered by
+// themselves) and their descriptions. Sound without its picture is nothing to save.
+bool isKeptSegmentFile(const QFileInfo &file)
 {
-    QSet<QString> kept;
-    for (const QFileInfo &manifest : tmp.entryInfoList({QStringLiteral("*.segments.xml")}, QDir::Files)) {
-        XmlRootElement document;
-        if (document.readFromFile(manifest.absoluteFilePath()).failed())
-            continue;
-        kept.insert(manifest.absoluteFilePath());
-        for (const XmlElement &list : document.children(QStringLiteral("units"))) {
-            for (const XmlElement &unit : list.children(QStringLiteral("unit"))) {
-                kept.insert(QFileInfo(unit.childString(QStringLiteral("videoFile"))).absoluteFilePath());
-                kept.insert(QFileInfo(unit.childString(QStringLiteral("audioFile"))).absoluteFilePath());
-            }
-        }
+    const QString name = file.fileName();
+    if (name.endsWith(QLatin1String(kDescription)) || name.endsWith(QLatin1String(kVideoSegment)))
+        return true;
+    if (name.endsWith(QLatin1String(kAudioSegment))) {
+        const QString video = file.absoluteFilePath().chopped(qsizetype(qstrlen(kAudioSegment))) + QLatin1String(kVideoSegment);
+        return QFileInfo::exists(video);
     }
-    return kept;
+    return false;
 }
 
 } // namespace
 
 void removeTemporaryFiles(const UserPaths &paths)
 {
-    const QSet<QString> kept = describedSegments(paths.tmp);
     const QFileInfoList files = paths.tmp.entryInfoList(QDir::Files | QDir::Hidden | QDir::System);
     for (const QFileInfo &file : files) {
-        if (kept.contains(file.absoluteFilePath()))
+        if (isKeptSegmentFile(file))
             continue;
         if (!QFile::remove(file.absoluteFilePath()))
             logWarn(QStringLiteral("Can not delete temporary file '%1'").arg(file.absoluteFilePath()));

@@ -45,7 +45,8 @@ QString userDirectoryPath(const QString &userName);
 // exist, in that order; the first that cannot be had is reported.
 bc_ret ensureDirectories(const QString &userDirectory);
 
-// Deletes the plain files (not sub-directories) of the user's "tmp" directory.
+// Deletes the plain files (not sub-directories) of the user's "tmp" directory, except
+// recording segments and their descriptions: they are offered for saving at the next start.
 void removeTemporaryFiles(const UserPaths &paths);
 
 // The logged-in user: account data and library paths. One instance at a time,

@@ -1,10 +1,12 @@
 #include "WindowConfig.h"
 
+#include "ListFile.h"
 #include "Log.h"
 #include "User.h"
 #include "XmlElement.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -127,8 +129,12 @@ bc_ret WindowConfig::load()
 {
     XmlRootElement root;
     const bc_ret ret = root.readFromFile(m_windowFile);
-    if (ret.failed())
+    if (ret.failed()) {
+        // The defaults apply; the damaged file is kept aside, never overwritten by them.
+        if (QFileInfo::exists(m_windowFile))
+            m_writable = setDamagedFileAside(m_windowFile, ret.messages(QStringLiteral(": ")), -1);
         return ret;
+    }
 
     m_mainWindowGeometry = root.childBytes(kMainWindowGeometry);
     const QList<XmlElement> positions = root.children(kToolWindowPosition);
@@ -183,6 +189,9 @@ void WindowConfig::migrate()
 
 bc_ret WindowConfig::save()
 {
+    if (!m_writable)
+        return bc_ret(QStringLiteral("WindowConfig::save"), -1,
+                      QStringLiteral("'%1' is damaged and left as it is").arg(m_windowFile));
     XmlRootElement root;
     root.addChild(kMainWindowGeometry, m_mainWindowGeometry);
     XmlElement position = root.addChild(kToolWindowPosition, QString());

@@ -97,6 +97,8 @@ private:
     void migrate();
 
     QString m_windowFile;
+    // False when the file was damaged and could not be moved aside: it is never overwritten.
+    bool m_writable = true;
     QString m_paramsFile;
     QTimer m_saveTimer;
 

@@ -2,13 +2,65 @@
 
 #include <QDomDocument>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QTextStream>
+#include <QXmlStreamReader>
 
 namespace {
 
 constexpr int kIndent = 2;
 const QString kValueAttribute = QStringLiteral("value");
+
+// Builds document from bytes in one linear pass, refusing nesting deeper than the
+// limit. On an error (malformed, truncated, too deep) what was complete before it
+// stays: the elements still open there are left out, so a damaged list keeps every
+// whole entry. The error text, empty when the document is whole.
+QString parseBounded(const QByteArray &bytes, QDomDocument &document)
+{
+    QXmlStreamReader reader(bytes);
+    QList<QDomElement> open;
+    QString error;
+    while (!reader.atEnd() && error.isEmpty()) {
+        switch (reader.readNext()) {
+        case QXmlStreamReader::StartElement: {
+            if (open.size() >= XmlRootElement::kMaxDepth) {
+                error = QStringLiteral("XML nested deeper than %1 levels").arg(XmlRootElement::kMaxDepth);
+                break;
+            }
+            if (open.isEmpty() && !document.documentElement().isNull()) {
+                error = QStringLiteral("XML has more than one root");
+                break;
+            }
+            QDomElement element = document.createElement(reader.name().toString());
+            for (const QXmlStreamAttribute &attribute : reader.attributes())
+                element.setAttribute(attribute.qualifiedName().toString(), attribute.value().toString());
+            if (open.isEmpty())
+                document.appendChild(element);
+            else
+                open.last().appendChild(element);
+            open.append(element);
+            break;
+        }
+        case QXmlStreamReader::EndElement:
+            open.removeLast();
+            break;
+        case QXmlStreamReader::Characters:
+            if (!open.isEmpty() && !reader.isWhitespace())
+                open.last().appendChild(document.createTextNode(reader.text().toString()));
+            break;
+        default:
+            break;
+        }
+    }
+    if (error.isEmpty() && reader.hasError())
+        error = QStringLiteral("XML malformed at line %1: %2").arg(reader.lineNumber()).arg(reader.errorString());
+    if (error.isEmpty() && document.documentElement().isNull())
+        error = QStringLiteral("XML malformed: no element");
+    if (!error.isEmpty() && open.size() >= 2)
+        open.first().removeChild(open.at(1)); // the entry being read when the error came
+    return error;
+}
 
 QString dateTimeText(const QDateTime &v)
 {
@@ -133,25 +185,39 @@ XmlRootElement::XmlRootElement()
 
 XmlRootElement::~XmlRootElement() = default;
 
-bc_ret XmlRootElement::read(QIODevice *device)
+bc_ret XmlRootElement::read(QIODevice *device, ReadMode mode)
 {
     if (!device->open(QIODevice::ReadOnly))
         return bc_ret(QStringLiteral("XmlRootElement::read"), -1, QStringLiteral("Error opening device"));
-    const bool parsed = bool(m_document->setContent(device, false));
-    // Any root is accepted; a document that failed to parse leaves a null root.
-    if (!parsed)
+    // One byte more than allowed tells a file that is too large.
+    const QByteArray bytes = device->read(kMaxBytes + 1);
+    device->close();
+    m_document->clear();
+    const QString error = bytes.size() > kMaxBytes ? QStringLiteral("XML file larger than %1 bytes").arg(kMaxBytes)
+                                                   : parseBounded(bytes, *m_document);
+    // Any root is accepted; a document that failed leaves a null root, unless what was
+    // complete in it is asked for.
+    if (!error.isEmpty() && mode == ReadMode::Whole)
         m_document->clear();
     m_element = m_document->documentElement();
-    device->close();
-    if (!parsed)
-        return bc_ret(QStringLiteral("XmlRootElement::read"), -1, QStringLiteral("XML malformed"));
+    if (!error.isEmpty())
+        return bc_ret(QStringLiteral("XmlRootElement::read"), -1, error);
     return bc_ret();
 }
 
-bc_ret XmlRootElement::readFromFile(const QString &path)
+bc_ret XmlRootElement::readFromFile(const QString &path, ReadMode mode)
 {
-    QFile file(path);
-    bc_ret ret = read(&file);
+    const QFileInfo info(path);
+    bc_ret ret;
+    // Opening a FIFO or a device would block, or read for ever.
+    if (info.exists() && !info.isFile()) {
+        m_document->clear();
+        m_element = QDomElement();
+        ret = bc_ret(QStringLiteral("XmlRootElement::readFromFile"), -1, QStringLiteral("Not a regular file"));
+    } else {
+        QFile file(path);
+        ret = read(&file, mode);
+    }
     if (ret.failed())
         ret.add(QStringLiteral("Error reading XML from file '%1'").arg(path, 0, QLatin1Char(' ')));
     return ret;

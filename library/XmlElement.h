@@ -64,14 +64,22 @@ class XmlRootElement : public XmlElement
 {
 public:
     static constexpr char kRootTag[] = "Brindlecast";
+    // Our files are a few levels deep and far below a megabyte: anything beyond these
+    // is damaged or hostile, and is refused at once instead of parsed at length.
+    static constexpr int kMaxDepth = 256;
+    static constexpr qint64 kMaxBytes = 4 * 1024 * 1024;
+
+    // Whole: a file with an error reads as nothing. KeepComplete: the elements that
+    // were complete before the error stay readable (the error is still returned).
+    enum class ReadMode { Whole, KeepComplete };
 
     XmlRootElement();
     virtual ~XmlRootElement();
     XmlRootElement(const XmlRootElement &) = delete;
     XmlRootElement &operator=(const XmlRootElement &) = delete;
 
-    bc_ret read(QIODevice *device);
-    bc_ret readFromFile(const QString &path);
+    bc_ret read(QIODevice *device, ReadMode mode = ReadMode::Whole);
+    bc_ret readFromFile(const QString &path, ReadMode mode = ReadMode::Whole);
     // Replaces the file atomically: the old file stays whole until the new one is complete.
     bc_ret writeToFile(const QString &path) const;
     // The same, the file getting exactly these permissions before it takes the old one's place.

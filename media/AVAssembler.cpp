@@ -77,6 +77,7 @@ QString AVAssembler::temporaryBase() const
 
 bc_ret AVAssembler::run()
 {
+    m_started = true;
     m_lastPercent = -1;
     emit buildStarted();
     const QString outputFile = m_cmd->outputFile;
@@ -98,8 +99,15 @@ bc_ret AVAssembler::run()
 
 void AVAssembler::keepForRetry(bc_ret &result)
 {
+    if (keepForLater())
+        result.add(QStringLiteral("AVAssembler::keepForRetry"), 0,
+                   tr("The recorded minutes are kept: the save will be offered again at the next start."));
+}
+
+bool AVAssembler::keepForLater()
+{
     if (m_given.isEmpty())
-        return;
+        return false;
     SegmentManifest manifest;
     manifest.units = m_given;
     manifest.outputFile = m_cmd->outputFile;
@@ -108,15 +116,13 @@ void AVAssembler::keepForRetry(bc_ret &result)
                                  ? m_cmd->manifestFile
                                  : QFileInfo(m_given.units().first()->videoFile).absoluteDir().filePath(
                                            QFileInfo(m_cmd->outputFile).completeBaseName() + QLatin1String(SegmentManifest::kSuffix));
-    if (const bc_ret written = manifest.write(path); written.failed()) {
-        // Without a description the segments could not be found again: they go as before.
-        logWarn(QStringLiteral("Segments of a failed save not described: %1").arg(written.details(QStringLiteral(": "))));
-        return;
-    }
+    // Kept even when they cannot be described (a full disk): segments without a
+    // description are still found and offered by themselves.
+    if (const bc_ret written = manifest.write(path); written.failed())
+        logWarn(QStringLiteral("Segments of a save not described: %1").arg(written.details(QStringLiteral(": "))));
     for (const AVUnitSptr &unit : m_given.units())
         unit->retained = true;
-    result.add(QStringLiteral("AVAssembler::keepForRetry"), 0,
-               tr("The recorded minutes are kept: the save will be offered again at the next start."));
+    return true;
 }
 
 bc_ret AVAssembler::assembleAudioVideo(const QString &outputFile)
@@ -269,9 +275,13 @@ void AVAssembleQueue::clean(const AVUnitList &units)
 
 void AVAssembleQueue::enqueue(const std::shared_ptr<AVTask> &task)
 {
-    // While shutting down nothing runs any more: the files go at once.
+    // Once shut down nothing runs any more: a save keeps its segments for the next
+    // start, files only waiting to be deleted go at once.
     if (!m_queue.isRunning()) {
-        task->cleanFiles();
+        if (auto *assembler = dynamic_cast<AVAssembler *>(task.get()))
+            assembler->keepForLater();
+        else
+            task->cleanFiles();
         return;
     }
     m_queue.queue(task);
@@ -280,8 +290,18 @@ void AVAssembleQueue::enqueue(const std::shared_ptr<AVTask> &task)
 void AVAssembleQueue::shutdown()
 {
     const QList<AsyncTaskSptr> unfinished = m_queue.stop();
+    // Saves that did not run keep their segments, described, for the next start; only
+    // then do the cleaners run, which leave kept segments alone.
     for (const AsyncTaskSptr &task : unfinished) {
-        if (auto *avTask = dynamic_cast<AVTask *>(task.get()))
-            avTask->cleanFiles();
+        // One that ran (perhaps cut short) has dealt with its segments itself.
+        auto *assembler = dynamic_cast<AVAssembler *>(task.get());
+        if (assembler && !assembler->hasStarted()) {
+            assembler->keepForLater();
+            logInfo(QStringLiteral("Save of '%1' kept for the next start").arg(assembler->command()->outputFile));
+        }
+    }
+    for (const AsyncTaskSptr &task : unfinished) {
+        if (auto *cleaner = dynamic_cast<AVCleaner *>(task.get()))
+            cleaner->cleanFiles();
     }
 }

@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QString>
 
+#include <atomic>
 #include <memory>
 
 // One recorded segment: a video-only and an audio-only AVI file.
@@ -103,6 +104,10 @@ public:
     void progress(qint64 done, qint64 total) override;
 
     AssemblyCmdSptr command() const { return m_cmd; }
+    // Leaves the segments for a later save: described beside them (or where the
+    // command says) and marked so that no cleaner deletes them. False when there are none.
+    bool keepForLater();
+    bool hasStarted() const { return m_started; }
     int stage() const { return m_stage; }
     int stageCount() const { return m_stageCount; }
     bc_ret result() const { return m_result; }
@@ -128,6 +133,7 @@ private:
     MediaCutter m_cutter{this};
     MediaMuxer m_muxer{this};
     bc_ret m_result;
+    std::atomic<bool> m_started{false};
 };
 using AVAssemblerSptr = std::shared_ptr<AVAssembler>;
 Q_DECLARE_METATYPE(AVAssemblerSptr)
@@ -145,7 +151,8 @@ public:
 
     void assemble(const AVUnitList &units, const AssemblyCmdSptr &cmd);
     void clean(const AVUnitList &units);
-    // Stops the queue and deletes the files of the work that did not run.
+    // Stops the queue: saves that did not run keep their segments for the next start;
+    // segments only waiting to be deleted are deleted.
     void shutdown();
 
 signals:

@@ -37,8 +37,6 @@ void FrameDecoder::close()
 {
     sws_freeContext(m_converter);
     m_converter = nullptr;
-    if (m_rgb)
-        av_freep(&m_rgb->data[0]);
     av_frame_free(&m_rgb);
     av_frame_free(&m_frame);
     av_frame_free(&m_held);
@@ -76,9 +74,16 @@ bc_ret FrameDecoder::open(const QString &file)
     m_frame = av_frame_alloc();
     m_held = av_frame_alloc();
     m_rgb = av_frame_alloc();
-    if (!m_frame || !m_held || !m_rgb
-        || av_image_alloc(m_rgb->data, m_rgb->linesize, m_codec->width, m_codec->height, AV_PIX_FMT_RGB24, 4) < 0)
+    if (!m_frame || !m_held || !m_rgb || m_codec->width <= 0 || m_codec->height <= 0)
         return bc_ret(QStringLiteral("FrameDecoder::open"), -1, QStringLiteral("Error init frame"));
+    // swscale's SIMD code writes whole vectors past the end of a row: the frame's own
+    // buffer has the stride alignment and tail padding that needs (a tightly packed
+    // image of an odd width does not).
+    m_rgb->format = AV_PIX_FMT_RGB24;
+    m_rgb->width = m_codec->width;
+    m_rgb->height = m_codec->height;
+    if (av_frame_get_buffer(m_rgb, 0) < 0)
+        return bc_ret(QStringLiteral("av_frame_get_buffer"), -1, QStringLiteral("Error init frame"));
     return bc_ret();
 }
 

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QUuid>
 
 extern "C" {
 #include <libavformat/avformat.h>
@@ -89,6 +90,26 @@ AVUnitList SegmentManifest::recoverableUnits() const
         }
     }
     return AVUnitList(units.keptDuration(), units.isVideoOnly(), kept);
+}
+
+namespace {
+
+constexpr char kSegmentTimeFormat[] = "yyyyMMdd-HHmmss-zzz";
+
+} // namespace
+
+QString newSegmentBase()
+{
+    return QDateTime::currentDateTimeUtc().toString(QLatin1String(kSegmentTimeFormat)) + QLatin1Char('-')
+           + QUuid::createUuid().toString(QUuid::Id128).left(12);
+}
+
+QDateTime segmentNameTime(const QString &fileName)
+{
+    const qsizetype length = qsizetype(qstrlen(kSegmentTimeFormat));
+    QDateTime time = QDateTime::fromString(fileName.left(length), QLatin1String(kSegmentTimeFormat));
+    time.setTimeSpec(Qt::UTC);
+    return time;
 }
 
 qint64 readableLength(const QString &path, MediaKind kind)

@@ -2,6 +2,7 @@
 
 #include "AVAssembler.h"
 
+#include <QDateTime>
 #include <QString>
 
 // What a recording's segment files make, written beside them in "tmp": the segments
@@ -30,6 +31,15 @@ struct SegmentManifest
     // empty when nothing is left. Once saved, every file of units can go.
     AVUnitList recoverableUnits() const;
 };
+
+// Segment files: BASE_v.avi (picture) and BASE_a.avi (sound).
+inline constexpr char kSegmentVideoSuffix[] = "_v.avi";
+inline constexpr char kSegmentAudioSuffix[] = "_a.avi";
+// A new segment's BASE: the time it starts, then a unique part, so that segments found
+// without a description still tell when they were recorded.
+QString newSegmentBase();
+// The start time a segment's file name carries; invalid when it carries none.
+QDateTime segmentNameTime(const QString &fileName);
 
 // The length in milliseconds of what can be read of a segment file (one cut off by a
 // crash included); 0 when nothing can.

@@ -34,7 +34,9 @@ QList<quint32> property32(XConnection *c, WindowId window, xcb_atom_t name, xcb_
 {
     const QByteArray raw = property(c, window, name, type);
     QList<quint32> values(raw.size() / 4);
-    memcpy(values.data(), raw.constData(), size_t(values.size()) * 4);
+    // An empty list has no storage to copy into.
+    if (!values.isEmpty())
+        memcpy(values.data(), raw.constData(), size_t(values.size()) * 4);
     return values;
 }
 

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStorageInfo>
 
 namespace {
 
@@ -16,6 +17,9 @@ void assembleQueued(const AVUnitList &units, const AssemblyCmdSptr &cmd)
     if (AVAssembleQueue *queue = AVAssembleQueue::instance())
         queue->assemble(units, cmd);
 }
+
+// Below this the disk counts as full: a failed write is then told as such.
+constexpr qint64 kFullDiskBytes = 16 * 1024 * 1024;
 
 void cleanQueued(AVUnitList units)
 {
@@ -44,6 +48,9 @@ AVRecorder::AVRecorder(const AudioRecParamsSptr &audio, const VideoRecParamsSptr
     m_swapTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_swapTimer, &QTimer::timeout, this, &AVRecorder::timerSwap);
     connect(&m_audio, &AudioRecorder::error, this, &AVRecorder::onAudioRecorderError);
+    connect(&m_audio, &AudioRecorder::writeFailed, this, &AVRecorder::onWriteFailed);
+    connect(&m_audio, &AudioRecorder::soundLost, this, &AVRecorder::onSoundLost);
+    connect(&m_audio, &AudioRecorder::soundBack, this, &AVRecorder::soundBack);
     connect(&m_audio, &AudioRecorder::volume, this, &AVRecorder::volume);
     connect(&m_video, &VideoRecorderThread::error, this, &AVRecorder::onVideoRecorderError);
     // The video side decides the instants of swaps and pauses; the sound follows them.
@@ -84,12 +91,39 @@ void AVRecorder::writeManifest(const StreamSwap *swap)
 {
     SegmentManifest manifest;
     manifest.units = AVUnitList(m_units.keptDuration(), m_units.isVideoOnly(), m_units.units());
+    manifest.room = m_params->room;
     if (swap->newVideo() && swap->newAudio()) {
         manifest.units.append(std::make_shared<AVUnit>(AVUnit{swap->newAudio()->fileName(), swap->newVideo()->fileName(), 0}));
         manifest.lastUnfinished = true;
     }
     if (const bc_ret written = manifest.write(m_manifestFile); written.failed())
         logWarn(QStringLiteral("Recording not described for a recovery: %1").arg(written.details(QStringLiteral(": "))));
+}
+
+void AVRecorder::keepForRecovery()
+{
+    if (m_units.isEmpty()) {
+        removeManifest();
+        return;
+    }
+    SegmentManifest manifest;
+    manifest.units = AVUnitList(m_units.keptDuration(), m_units.isVideoOnly(), m_units.units());
+    manifest.room = m_params->room;
+    // The last segment may have been cut short by the failure: its length is read
+    // from its files when it is saved.
+    manifest.lastUnfinished = true;
+    // Should this fail too (a full disk), the description written at the last segment
+    // change still names every segment kept.
+    if (const bc_ret written = manifest.write(m_manifestFile); written.failed())
+        logWarn(QStringLiteral("Recording not described again: %1").arg(written.details(QStringLiteral(": "))));
+    logInfo(QStringLiteral("Recording kept for a recovery: %1 segments, %2 ms")
+                    .arg(m_units.count())
+                    .arg(m_units.totalDuration()));
+}
+
+int AVRecorder::keptMinutes() const
+{
+    return qMax(1, (qMin(m_units.totalDuration(), m_units.keptDuration()) + 59999) / 60000);
 }
 
 void AVRecorder::removeManifest()
@@ -99,9 +133,9 @@ void AVRecorder::removeManifest()
 
 bc_ret AVRecorder::swapStreams(const AssemblyCmdSptr &cmd)
 {
-    const QString base = QDir(m_params->directory).filePath(newFileName());
-    auto video = std::make_shared<FrameEncoder>(base + QStringLiteral("_v.avi"), m_videoParams->format);
-    auto audio = std::make_shared<AudioStream>(base + QStringLiteral("_a.avi"), m_audioParams->format,
+    const QString base = QDir(m_params->directory).filePath(newSegmentBase());
+    auto video = std::make_shared<FrameEncoder>(base + QLatin1String(kSegmentVideoSuffix), m_videoParams->format);
+    auto audio = std::make_shared<AudioStream>(base + QLatin1String(kSegmentAudioSuffix), m_audioParams->format,
                                                m_audioParams->levelPeriod);
     bc_ret ret = video->open();
     if (ret.ok())
@@ -161,8 +195,7 @@ void AVRecorder::abort()
         worker->detach(&m_video.recorder());
     const AudioStreamSptr audio = m_audio.stop();
     finishSegment(audio, m_video.currentStream(), 0);
-    cleanQueued(m_units);
-    removeManifest();
+    keepForRecovery();
     m_units = AVUnitList(m_params->maxRecordedDuration, m_units.isVideoOnly());
     m_state = Created;
 }
@@ -180,13 +213,37 @@ void AVRecorder::setPaused(bool paused)
 
 void AVRecorder::onVideoRecorderError(const bc_ret &result)
 {
-    stop(result, nullptr);
+    onWriteFailed(result);
+}
+
+void AVRecorder::onWriteFailed(const bc_ret &result)
+{
+    if (m_state != Running)
+        return;
+    // What was written so far stays, described, to be saved later.
+    m_keepOnStop = true;
+    bc_ret told = result;
+    const QStorageInfo disk(m_params->directory);
+    const bool full = disk.isValid() && disk.bytesAvailable() < kFullDiskBytes;
+    told.add(QStringLiteral("AVRecorder"), -1,
+             full ? tr("The disk is full: recording stopped; the last %n minutes are kept and will be saved when space is free.",
+                       nullptr, keptMinutes())
+                  : tr("Recording stopped: the last %n minutes are kept and will be offered for saving at the next start.",
+                       nullptr, keptMinutes()));
+    stop(told, nullptr);
 }
 
 void AVRecorder::onAudioRecorderError(const bc_ret &result)
 {
+    // No sound server when recording started: picture only.
     logWarn(QStringLiteral("Recording goes on without sound: %1").arg(result.messages(QStringLiteral(": "))));
     m_units = AVUnitList(m_units.keptDuration(), true, m_units.units());
+}
+
+void AVRecorder::onSoundLost(const bc_ret &reason)
+{
+    logWarn(QStringLiteral("Sound server lost, silence recorded until it is back: %1").arg(reason.messages(QStringLiteral(": "))));
+    emit soundLost(tr("The sound server has gone away: recording goes on in silence, and the sound comes back when the server does."));
 }
 
 void AVRecorder::finishSegment(const AudioStreamSptr &audio, const FrameEncoderSptr &video, int length)
@@ -221,8 +278,12 @@ void AVRecorder::onStreamSwapped(StreamSwap *swap)
     if (swap->command())
         assembleQueued(m_units, swap->command());
     if (swap->isFinal()) {
-        cleanQueued(m_units);
-        removeManifest();
+        if (m_keepOnStop) {
+            keepForRecovery();
+        } else {
+            cleanQueued(m_units);
+            removeManifest();
+        }
         m_units = AVUnitList(m_units.keptDuration(), m_units.isVideoOnly());
         emit stopped(swap->errors());
     } else {

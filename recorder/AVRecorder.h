@@ -18,6 +18,7 @@ struct AVRecParams
 {
     int maxRecordedDuration = 3600000; // milliseconds
     QString directory;
+    int room = -1; // the poker room of the table recorded, kept with the segments
 };
 using AVRecParamsSptr = std::shared_ptr<AVRecParams>;
 
@@ -37,7 +38,8 @@ public:
     bc_ret save(const AssemblyCmdSptr &cmd);
     // Ends the recording; cmd, when given, saves the kept minutes; result is reported in stopped().
     void stop(const bc_ret &result, const AssemblyCmdSptr &cmd);
-    // Ends at once without signals, deleting the segments.
+    // Ends at once without signals (the program is ending): the kept minutes stay
+    // with their description, to be offered for saving at the next start.
     void abort();
 
     enum State { Created = 0, Running = 1, Stopping = 2 };
@@ -47,8 +49,12 @@ public:
     VideoRecorder &videoRecorder() { return m_video.recorder(); }
 
 signals:
+    // A failure to write also says, in words, what was kept.
     void stopped(const bc_ret &result);
     void volume(int level);
+    // The sound server went away (text for the user) and came back.
+    void soundLost(const QString &text);
+    void soundBack();
 
 public slots:
     void setMuted(bool muted);
@@ -56,6 +62,8 @@ public slots:
     void timerSwap();
     void onVideoRecorderError(const bc_ret &result);
     void onAudioRecorderError(const bc_ret &result);
+    void onWriteFailed(const bc_ret &result);
+    void onSoundLost(const bc_ret &reason);
     void onStreamSwapped(StreamSwap *swap);
 
 private:
@@ -66,6 +74,9 @@ private:
     // Describes the finished segments and the one being written, for a recovery after a crash.
     void writeManifest(const StreamSwap *swap);
     void removeManifest();
+    // Leaves the segments on disk, described for a recovery.
+    void keepForRecovery();
+    int keptMinutes() const;
 
     AudioRecParamsSptr m_audioParams;
     VideoRecParamsSptr m_videoParams;
@@ -76,4 +87,5 @@ private:
     QString m_manifestFile;
     QTimer m_swapTimer;
     State m_state = Created;
+    bool m_keepOnStop = false;
 };

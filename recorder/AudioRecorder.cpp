@@ -12,6 +12,8 @@
 namespace {
 
 constexpr int kWaitMs = 5000;
+// How often a lost sound server is looked for again.
+constexpr qint64 kRetryUs = 1000000;
 
 } // namespace
 
@@ -58,8 +60,13 @@ void AudioGrabber::capture()
     ThreadMessage message;
     while (keepRunning) {
         // Messages first; while capturing they must not wait, the device must be read.
-        if (takeMessage(message, m_capturing ? 0 : -1)) {
+        const int wait = m_capturing ? 0 : m_lost ? lostWaitMs() : -1;
+        if (takeMessage(message, wait)) {
             handle(message, keepRunning);
+            continue;
+        }
+        if (m_lost) {
+            whileLost();
             continue;
         }
         if (!m_capturing)
@@ -71,14 +78,63 @@ void AudioGrabber::capture()
             stopCapture();
             ret.add(QStringLiteral("AudioGrabber"), -1, QStringLiteral("Error grabbing audio data"));
             logWarn(ret.details(QStringLiteral(": ")));
-            m_recorder->notifyGrabFailed();
-            return;
+            startLost(ret);
+            continue;
         }
         buffer->recorded = AudioBuffer::kSize;
         buffer->captureUs = captureTime(buffer->recorded);
         m_received += buffer->recorded;
-        if (!m_writer || !m_writer->post(ThreadMessage{AudioWriter::Write, buffer, 0}))
-            m_pool.push_back(buffer); // nobody writes any more: keep it
+        hand(buffer);
+    }
+}
+
+void AudioGrabber::hand(AudioBuffer *buffer)
+{
+    if (!m_writer || !m_writer->post(ThreadMessage{AudioWriter::Write, buffer, 0}))
+        m_pool.push_back(buffer); // nobody writes any more: keep it
+}
+
+qint64 AudioGrabber::blockUs() const
+{
+    return qint64(AudioBuffer::kSize) * 1000000 / m_params->format->bytesPerSecond();
+}
+
+void AudioGrabber::startLost(const bc_ret &reason)
+{
+    m_lost = true;
+    m_silenceFromUs = steadyMicroseconds();
+    m_nextRetryUs = m_silenceFromUs + kRetryUs;
+    m_recorder->notifySoundLost(reason);
+}
+
+int AudioGrabber::lostWaitMs() const
+{
+    const qint64 now = steadyMicroseconds();
+    const qint64 next = std::min(m_silenceFromUs + blockUs(), m_nextRetryUs);
+    return int(std::clamp<qint64>((next - now + 999) / 1000, 1, 1000));
+}
+
+void AudioGrabber::whileLost()
+{
+    // Silence as time passes, so that the recording keeps its sound on the clock and
+    // swaps, pauses and saves go on as ever.
+    const qint64 now = steadyMicroseconds();
+    const qint64 block = blockUs();
+    while (now - m_silenceFromUs >= block) {
+        AudioBuffer *buffer = freeBuffer();
+        std::memset(buffer->data, 0, AudioBuffer::kSize);
+        buffer->recorded = AudioBuffer::kSize;
+        buffer->captureUs = m_silenceFromUs;
+        m_silenceFromUs += block;
+        hand(buffer);
+    }
+    if (now < m_nextRetryUs)
+        return;
+    m_nextRetryUs = now + kRetryUs;
+    if (startCapture().ok()) {
+        m_lost = false;
+        logInfo(QStringLiteral("Sound server back: capture goes on"));
+        m_recorder->notifySoundBack();
     }
 }
 
@@ -124,7 +180,8 @@ bc_ret AudioGrabber::startCapture()
                                 QStringLiteral("Table recording"));
     if (ret.failed())
         return ret;
-    for (int i = 0; i < kInitialBuffers; ++i) {
+    // Once: a reconnection keeps the blocks it has.
+    while (m_buffers.size() < size_t(kInitialBuffers)) {
         m_buffers.push_back(std::make_unique<AudioBuffer>());
         m_pool.push_back(m_buffers.back().get());
     }
@@ -243,7 +300,7 @@ void AudioWriter::writeSamples(const qint16 *samples, int count)
     }
     if (m_result.failed()) {
         logWarn(QStringLiteral("Writing %1: %2").arg(m_stream->fileName(), m_result.details(QStringLiteral(": "))));
-        m_recorder->notifyWriteFailed();
+        m_recorder->notifyWriteFailed(m_result);
     }
 }
 
@@ -342,10 +399,13 @@ void AudioRecorder::notifySwapped(StreamSwap *swap)
             Qt::QueuedConnection);
 }
 
-void AudioRecorder::notifyWriteFailed()
+void AudioRecorder::notifyWriteFailed(const bc_ret &errors)
 {
     QMetaObject::invokeMethod(
-            this, [this] { emit error(bc_ret(QStringLiteral("AudioRecorder"), -1, QStringLiteral("Error writing audio data"))); },
+            this,
+            [this, errors] {
+                emit writeFailed(bc_ret(errors).add(QStringLiteral("AudioRecorder"), -1, QStringLiteral("Error writing audio data")));
+            },
             Qt::QueuedConnection);
 }
 
@@ -354,6 +414,16 @@ void AudioRecorder::notifyGrabFailed()
     QMetaObject::invokeMethod(
             this, [this] { emit error(bc_ret(QStringLiteral("AudioRecorder"), -1, QStringLiteral("Error grabbing audio data"))); },
             Qt::QueuedConnection);
+}
+
+void AudioRecorder::notifySoundLost(const bc_ret &reason)
+{
+    QMetaObject::invokeMethod(this, [this, reason] { emit soundLost(reason); }, Qt::QueuedConnection);
+}
+
+void AudioRecorder::notifySoundBack()
+{
+    QMetaObject::invokeMethod(this, [this] { emit soundBack(); }, Qt::QueuedConnection);
 }
 
 void AudioRecorder::notifyGrabberEnded()

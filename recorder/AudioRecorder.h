@@ -31,6 +31,8 @@ struct AudioBuffer
 // Captures the microphone on its own thread, one 8192-byte block at a time,
 // and hands each filled block to the writer. Blocks come back when written; when
 // the writer still holds every one, the pool grows, so sound is never dropped.
+// When the sound server goes away, silence is handed on in its place, as time passes,
+// and a new connection is tried every second until one succeeds.
 class AudioGrabber : public NativeThread
 {
 public:
@@ -51,7 +53,12 @@ protected:
 
 private:
     void capture();
+    void hand(AudioBuffer *buffer);
     qint64 captureTime(int bytes);
+    qint64 blockUs() const;
+    void startLost(const bc_ret &reason);
+    int lostWaitMs() const;
+    void whileLost();
     bc_ret startCapture();
     void stopCapture();
     AudioBuffer *freeBuffer();
@@ -66,6 +73,9 @@ private:
     qint64 m_startTime = 0;
     qint64 m_received = 0;
     bool m_capturing = false;
+    bool m_lost = false;
+    qint64 m_silenceFromUs = 0; // while lost: the capture time of the next silent block
+    qint64 m_nextRetryUs = 0;
     std::function<void()> m_endHook;
 };
 
@@ -136,13 +146,21 @@ public:
 
     // From the audio threads: deliver on this object's thread.
     void notifySwapped(StreamSwap *swap);
-    void notifyWriteFailed();
+    void notifyWriteFailed(const bc_ret &errors);
     void notifyGrabFailed();
     void notifyLevel(int level);
     void notifyGrabberEnded();
+    void notifySoundLost(const bc_ret &reason);
+    void notifySoundBack();
 
 signals:
+    // No sound server at the start: the recording goes on without sound.
     void error(const bc_ret &errors);
+    // Sound can no longer be written (a full disk): the recording must stop.
+    void writeFailed(const bc_ret &errors);
+    // The sound server went away: silence is recorded until it is back.
+    void soundLost(const bc_ret &reason);
+    void soundBack();
     void volume(int level);
 
 private:

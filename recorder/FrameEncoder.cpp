@@ -36,9 +36,15 @@ FrameEncoder::~FrameEncoder()
 bc_ret FrameEncoder::open()
 {
     close();
-    m_width = m_format ? m_format->width : 0;
-    m_height = m_format ? m_format->height & ~1 : 0;
-    m_sourceStride = m_width * 4;
+    const int sourceWidth = m_format ? m_format->width : 0;
+    const int sourceHeight = m_format ? m_format->height : 0;
+    // The encoder wants an even height of at least 2 (an odd height loses its last row),
+    // and at least 2 columns: a smaller picture is stretched to that.
+    m_width = sourceWidth > 0 ? qMax(2, sourceWidth) : 0;
+    m_height = sourceHeight > 0 ? qMax(2, sourceHeight & ~1) : 0;
+    m_sourceWidth = sourceWidth;
+    m_sourceRows = qMin(sourceHeight, m_height);
+    m_sourceStride = sourceWidth * 4;
     const int frameRate = m_format && m_format->frameRate > 0 ? m_format->frameRate : 10;
 
     // The container is always AVI, whatever the file is called.
@@ -95,9 +101,10 @@ bc_ret FrameEncoder::open()
     }
     if (!m_picture || av_frame_get_buffer(m_picture, 0) < 0)
         return bc_ret(QStringLiteral("av_frame_get_buffer"), -1, QStringLiteral("Error init frame"));
-    // Equal sizes: only the colour conversion is needed, so the cheapest scaler.
-    m_converter = sws_getCachedContext(nullptr, m_width, m_height, AV_PIX_FMT_BGR0, m_width, m_height, m_codec->pix_fmt,
-                                       SWS_POINT, nullptr, nullptr, nullptr);
+    // Equal sizes but for the tiniest pictures: only the colour conversion is needed,
+    // so the cheapest scaler.
+    m_converter = sws_getCachedContext(nullptr, m_sourceWidth, m_sourceRows, AV_PIX_FMT_BGR0, m_width, m_height,
+                                       m_codec->pix_fmt, SWS_POINT, nullptr, nullptr, nullptr);
     if (!m_converter)
         return bc_ret(QStringLiteral("sws_getCachedContext"), -1, QStringLiteral("Error conversion context"));
 
@@ -138,8 +145,8 @@ void FrameEncoder::encode(const uchar *bits, qint64 frameNumber, bc_ret &errors)
         return;
     const uint8_t *source[] = {bits};
     const int strides[] = {m_sourceStride};
-    // Rows 0 to height: with an odd source height the last row is left out.
-    sws_scale(m_converter, source, strides, 0, m_height, m_picture->data, m_picture->linesize);
+    // With an odd source height the last row is left out.
+    sws_scale(m_converter, source, strides, 0, m_sourceRows, m_picture->data, m_picture->linesize);
     m_hasPicture = true;
     send(frameNumber, errors);
 }

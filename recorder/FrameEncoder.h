@@ -48,7 +48,8 @@ public:
 
     QString fileName() const { return m_fileName; }
     bool isOpen() const { return m_open; }
-    // The size actually encoded: an odd height loses its last row.
+    // The size actually encoded: an odd height loses its last row; a picture smaller
+    // than 2 x 2 is stretched to that.
     int width() const { return m_width; }
     int height() const { return m_height; }
 
@@ -69,6 +70,8 @@ private:
     SwsContext *m_converter = nullptr;
     int m_width = 0;
     int m_height = 0;
+    int m_sourceWidth = 0;
+    int m_sourceRows = 0; // rows of the source converted
     int m_sourceStride = 0;
     bool m_headerWritten = false;
     bool m_open = false;

@@ -129,12 +129,13 @@ void RecorderWidget::start()
     video->format = std::make_shared<VideoFormat>(VideoFormat{rect.width(), rect.height(), 10, 100});
     auto recording = std::make_shared<AVRecParams>(
             AVRecParams{settings ? settings->maxRecordedDuration() : WindowConfig::kMaxRecordedDuration,
-                        user->paths().tmp.absolutePath()});
+                        user->paths().tmp.absolutePath(), m_detection ? m_detection->room() : Detection::kNoRoom});
 
     m_session = new AVRecorder(audio, video, recording, this);
     m_session->setMuted(m_btnMic->isChecked());
     connect(m_session, &AVRecorder::stopped, this, &RecorderWidget::onStopped);
     connect(m_session, &AVRecorder::volume, m_btnMic, &LevelBar::setLevel);
+    connect(m_session, &AVRecorder::soundLost, this, &RecorderWidget::onSoundLost);
     connect(m_btnPause, &QAbstractButton::toggled, m_session, &AVRecorder::setPaused);
     connect(m_btnPause, &QAbstractButton::toggled, m_lblTimeWatcher, &TimeWatcher::setPaused, Qt::UniqueConnection);
     connect(m_btnMic, &QAbstractButton::toggled, m_session, &AVRecorder::setMuted);
@@ -177,6 +178,15 @@ void RecorderWidget::save()
         logWarn(ret.messages(QStringLiteral(": ")));
         showWarning(tr("Saving error"), ret.messages(QStringLiteral("\n")));
     }
+}
+
+void RecorderWidget::onSoundLost(const QString &text)
+{
+    // Once per run of the program: every table loses the same server at once.
+    static bool told = false;
+    if (std::exchange(told, true))
+        return;
+    showWarning(tr("Sound"), text);
 }
 
 void RecorderWidget::onStopped(bc_ret res)

@@ -38,6 +38,7 @@ signals:
 public slots:
     void start();
     void save();
+    void onSoundLost(const QString &text);
     void onStopped(bc_ret res);
     void showTime(bool show);
 

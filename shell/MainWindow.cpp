@@ -17,8 +17,9 @@
 #include "PostExitCmd.h"
 #include "RecordedPage.h"
 #include "Reports.h"
-#include "SegmentManifest.h"
+#include "Recovery.h"
 #include "LibraryItems.h"
+#include "ListFile.h"
 #include "StatPage.h"
 #include "Updates.h"
 #include "User.h"
@@ -220,61 +221,79 @@ void MainWindow::start()
             displayQuickStart();
     }
     offerRecovery();
+    tellFileDamages();
+}
+
+void MainWindow::tellFileDamages()
+{
+    const QList<FileDamage> damages = takeFileDamages();
+    if (damages.isEmpty())
+        return;
+    QStringList lines;
+    for (const FileDamage &damage : damages) {
+        QString line = damage.entriesKept >= 0 ? tr("%1: %n entries could be read and are kept.", nullptr, damage.entriesKept)
+                                                         .arg(QFileInfo(damage.file).fileName())
+                                               : tr("%1: the defaults apply.").arg(QFileInfo(damage.file).fileName());
+        line += QLatin1Char(' ');
+        line += damage.keptAs.isEmpty() ? tr("The damaged file is left as it is and will not be overwritten.")
+                                        : tr("The damaged file is kept as %1.").arg(damage.keptAs);
+        lines.append(line);
+    }
+    // Not modal: the main window stays usable while the user reads it.
+    auto *box = new QMessageBox(QMessageBox::Warning, tr("Damaged files"),
+                                tr("Some of your files could not be read whole:") + QStringLiteral("\n\n")
+                                        + lines.join(QStringLiteral("\n\n")),
+                                QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("fileDamageBox"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }
 
 void MainWindow::offerRecovery()
 {
     const User *user = User::current();
-    const QStringList found = user ? SegmentManifest::findIn(user->paths().tmp.path()) : QStringList();
+    if (!user)
+        return;
+    // Found before asking: recordings started while the question waits are not among them.
+    const QList<Recoverable> found = findRecoverable(user->paths().tmp.path());
     if (found.isEmpty())
         return;
-    logInfo(QStringLiteral("Recordings to recover: %1").arg(found.join(QStringLiteral(", "))));
-    QMessageBox box(QMessageBox::Question, tr("Interrupted recording"),
-                    tr("A recording was interrupted. Save the last minutes?"), QMessageBox::Yes | QMessageBox::No, this);
+    logInfo(QStringLiteral("Recordings to recover: %1").arg(found.size()));
+    const QString question = found.size() == 1
+                                     ? tr("A recording was interrupted. Save the last minutes?")
+                                     : tr("%n recordings were interrupted. Save the last minutes of each?", nullptr,
+                                          int(found.size()));
+    QMessageBox box(QMessageBox::Question, tr("Interrupted recording"), question, QMessageBox::Yes | QMessageBox::No, this);
+    box.setObjectName(QStringLiteral("recoveryBox"));
     box.setDefaultButton(QMessageBox::Yes);
     box.exec();
     // Only an answer decides: without one, everything waits for the next start.
     if (!box.clickedButton())
         return;
-    const bool save = box.clickedButton() == box.button(QMessageBox::Yes);
-    for (const QString &path : found) {
-        SegmentManifest manifest;
-        if (const bc_ret read = SegmentManifest::read(path, manifest); read.failed()) {
-            logWarn(QStringLiteral("Recording not recovered: %1").arg(read.details(QStringLiteral(": "))));
-            continue;
-        }
-        const AVUnitList units = manifest.recoverableUnits();
-        if (!save || units.isEmpty()) {
-            AVUnitList(manifest.units).cleanFiles();
-            QFile::remove(path);
-            continue;
-        }
-        recoverSegments(units, manifest, path);
+    if (box.clickedButton() != box.button(QMessageBox::Yes)) {
+        discardRecoverable(found);
+        return;
     }
-}
-
-void MainWindow::recoverSegments(const AVUnitList &units, const SegmentManifest &manifest, const QString &path)
-{
-    auto cmd = std::make_shared<AssemblyCmd>();
-    const User *user = User::current();
-    // Saved among the user's recordings, as a save from a recorder would have been.
-    cmd->outputFile = user->paths().recorded.filePath(newFileName() + QStringLiteral(".avi"));
-    cmd->maxDuration = units.keptDuration();
-    cmd->manifestFile = path;
-    cmd->room = manifest.room;
-    AVAssembleQueue &queue = m_recorderManager.assembleQueue();
-    connect(
-            &queue, &AVAssembleQueue::createDisplayHandler, this,
-            [path](const AVAssemblerSptr &assembler) {
-                connect(assembler.get(), &AVAssembler::buildFinished, qApp, [path](const bc_ret &result) {
-                    if (result.ok())
-                        QFile::remove(path);
-                });
-            },
-            Qt::SingleShotConnection);
-    queue.assemble(units, cmd);
-    // Runs after the assembly; a failed one keeps the segments for the next start.
-    queue.clean(manifest.units);
+    const QDir recorded = user->paths().recorded;
+    // Saved among the user's recordings and listed there, as a save from a recorder is.
+    auto *run = new RecoveryRun(
+            m_recorderManager.assembleQueue(), found,
+            [recorded](const Recoverable &, int) { return recorded.filePath(newFileName() + QStringLiteral(".avi")); },
+            this);
+    connect(run, &RecoveryRun::finished, this, [this, run](int saved, int failed) {
+        logInfo(QStringLiteral("Recovery: %1 saved, %2 failed").arg(saved).arg(failed));
+        run->deleteLater();
+        if (failed == 0)
+            return;
+        auto *box = new QMessageBox(QMessageBox::Warning, tr("Interrupted recording"),
+                                    tr("%n of the interrupted recordings could not be saved. They are kept and will be "
+                                       "offered again at the next start.",
+                                       nullptr, failed),
+                                    QMessageBox::Ok, this);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();
+    });
+    run->start();
 }
 
 int MainWindow::run()

@@ -15,7 +15,6 @@
 class MainPage;
 class QMenu;
 class QuickStart;
-struct SegmentManifest;
 
 // The program's main window and its place in the tray. It owns what lives as long
 // as the session: the recorder tool, the encoding queue and the notifiers, and it
@@ -81,8 +80,9 @@ private:
     bool confirmStopRecordings();
     // Offers to save what a crash or a failed save left in "tmp".
     void offerRecovery();
+    // Tells, once, of list and settings files that could not be read whole.
+    void tellFileDamages();
     // units: what can be saved of what manifest describes (every file of it goes once saved).
-    void recoverSegments(const AVUnitList &units, const SegmentManifest &manifest, const QString &manifestFile);
     void copyHelpFile();
     void saveWindowState();
     void buildMenus();

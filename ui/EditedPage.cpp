@@ -340,12 +340,15 @@ void EditedPage::adopt(EditedItemWidget *widget)
 
 void EditedPage::loadState()
 {
-    for (const StoredItemSptr &item : loadList<StoredItem>(m_listFile))
+    for (const StoredItemSptr &item : loadList<StoredItem>(m_listFile, &m_writable))
         adopt(new EditedItemWidget(item));
 }
 
 void EditedPage::saveState() const
 {
+    // A damaged list that could not be moved aside is never overwritten.
+    if (!m_writable)
+        return;
     QList<StoredItemSptr> items;
     for (EditedItemWidget *widget : widgets())
         items.append(widget->item());

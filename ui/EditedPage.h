@@ -104,6 +104,7 @@ private:
     void adopt(EditedItemWidget *widget);
 
     QString m_listFile;
+    bool m_writable = true;
     CheckableExplorerTable *m_table;
     QLabel *m_lblHeader;
 };

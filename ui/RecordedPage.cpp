@@ -160,7 +160,7 @@ PendingPage::PendingPage(const QString &listFile, QWidget *parent)
 
 void PendingPage::loadState()
 {
-    for (const RecordedItemSptr &item : loadList<RecordedItem>(m_listFile)) {
+    for (const RecordedItemSptr &item : loadList<RecordedItem>(m_listFile, &m_writable)) {
         auto *widget = new RecordedItemWidget(item);
         adopt(widget);
         addItem(widget);
@@ -169,6 +169,9 @@ void PendingPage::loadState()
 
 void PendingPage::saveState() const
 {
+    // A damaged list that could not be moved aside is never overwritten.
+    if (!m_writable)
+        return;
     QList<RecordedItemSptr> items;
     for (RecordedItemWidget *widget : widgets()) {
         if (widget->item())

@@ -79,6 +79,7 @@ signals:
 
 private:
     QString m_listFile;
+    bool m_writable = true;
 };
 
 // The "Recorded" tab: pending and archived videos, and what can be done to the

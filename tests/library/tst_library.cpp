@@ -37,7 +37,7 @@ private slots:
     void olderPendingFileLoads();
     void damagedListGivesEmptyList();
     void editedListFileLayoutAndRoundTrip();
-    void unusableStoredEntriesDropped();
+    void unusableStoredEntriesKeptAside();
     void displayTexts();
     void thumbnails();
     void deletingRecordedFiles();
@@ -264,7 +264,7 @@ void TestLibrary::editedListFileLayoutAndRoundTrip()
     QCOMPARE(back.at(1)->status, int(StoredItem::Encoded));
 }
 
-void TestLibrary::unusableStoredEntriesDropped()
+void TestLibrary::unusableStoredEntriesKeptAside()
 {
     const QByteArray params = "<uploadParams><videoTitle value=\"t\"/><room value=\"1\"/></uploadParams>";
     const QByteArray encoded = "<encodedItem><fileName value=\"/e.flv\"/>" + params + "</encodedItem>";
@@ -280,11 +280,26 @@ void TestLibrary::unusableStoredEntriesDropped()
                                            + "<status value=\"1\"/>")
                                    + entry(encoded + params + "<status value=\"1\"/><uploadKey value=\"ok\"/>")
                                    + "</Brindlecast>"));
-    const QList<StoredItemSptr> items = loadList<StoredItem>(path);
-    QCOMPARE(items.size(), 1);
-    QCOMPARE(items.first()->uploadKey, QStringLiteral("ok"));
-    QCOMPARE(items.first()->duration, Q_INT64_C(0));
-    QVERIFY(!items.first()->addedDate.isValid());
+    const QByteArray original = readAll(path);
+    takeFileDamages();
+    bool writable = false;
+    const QList<StoredItemSptr> items = loadList<StoredItem>(path, &writable);
+    // An unknown or missing status costs nothing: the video can be uploaded again.
+    QCOMPARE(items.size(), 4);
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(items.at(i)->status, int(StoredItem::Encoded));
+    QCOMPARE(items.last()->uploadKey, QStringLiteral("ok"));
+    QCOMPARE(items.last()->duration, Q_INT64_C(0));
+    QVERIFY(!items.last()->addedDate.isValid());
+    // Entries that cannot be read at all make the file damaged: it is kept aside as it
+    // was, and the user is told.
+    QVERIFY(writable);
+    QVERIFY(!QFile::exists(path));
+    const QList<FileDamage> damages = takeFileDamages();
+    QCOMPARE(damages.size(), 1);
+    QCOMPARE(damages.first().file, path);
+    QCOMPARE(damages.first().entriesKept, 4);
+    QCOMPARE(readAll(damages.first().keptAs), original);
 }
 
 void TestLibrary::displayTexts()
@@ -372,14 +387,22 @@ void TestLibrary::temporaryFilesRemoved()
     const QString dir = m_dir.filePath(QStringLiteral("tmp-user"));
     QVERIFY(ensureDirectories(dir).ok());
     const UserPaths paths(dir);
+    // Segments stay, described or not (they are offered for saving); sound without its
+    // picture and everything else goes.
     QVERIFY(writeAll(paths.tmp.filePath(QStringLiteral("a_v.avi")), "v"));
+    QVERIFY(writeAll(paths.tmp.filePath(QStringLiteral("a_a.avi")), "a"));
+    QVERIFY(writeAll(paths.tmp.filePath(QStringLiteral("a.segments.xml")), "<damaged"));
+    QVERIFY(writeAll(paths.tmp.filePath(QStringLiteral("b_a.avi")), "a"));
+    QVERIFY(writeAll(paths.tmp.filePath(QStringLiteral("help.html")), "h"));
     QVERIFY(writeAll(paths.tmp.filePath(QStringLiteral(".hidden")), "h"));
     QVERIFY(paths.tmp.mkpath(QStringLiteral("keep/inner")));
     QVERIFY(writeAll(paths.tmp.filePath(QStringLiteral("keep/inner/file")), "k"));
     QVERIFY(writeAll(paths.recorded.filePath(QStringLiteral("video.avi")), "r"));
 
     removeTemporaryFiles(paths);
-    QCOMPARE(paths.tmp.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{QStringLiteral("keep")});
+    QCOMPARE(paths.tmp.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
+             (QStringList{QStringLiteral("a.segments.xml"), QStringLiteral("a_a.avi"), QStringLiteral("a_v.avi"),
+                          QStringLiteral("keep")}));
     QVERIFY(QFile::exists(paths.tmp.filePath(QStringLiteral("keep/inner/file"))));
     QVERIFY(QFile::exists(paths.recorded.filePath(QStringLiteral("video.avi"))));
 }

@@ -1,3 +1,5 @@
+#include "LibraryItems.h"
+#include "ListFile.h"
 #include "XmlElement.h"
 
 #include <QBuffer>
@@ -6,6 +8,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 #include "TestFiles.h"
 
@@ -24,6 +28,10 @@ private slots:
     void writeIntoMissingDirectory();
     void interruptedWriteKeepsOldFile_data();
     void interruptedWriteKeepsOldFile();
+    void hostileFilesAreRefused();
+    void damagedListKeepsItsCompleteEntries_data();
+    void damagedListKeepsItsCompleteEntries();
+    void missingListIsNoDamage();
 
 private:
     QTemporaryDir m_dir;
@@ -172,9 +180,10 @@ void TestXml::readErrors()
     QVERIFY(writeAll(truncated, "<Brindlecast>\n  <item>\n    <title value=\"x\"/>\n  </ite"));
     XmlRootElement broken;
     ret = broken.readFromFile(truncated);
-    QCOMPARE(ret.entries(),
-             (QList<bc_ret::Entry>{{QStringLiteral("XmlRootElement::read"), -1, QStringLiteral("XML malformed")},
-                                   {QString(), 0, QStringLiteral("Error reading XML from file '%1'").arg(truncated)}}));
+    QCOMPARE(ret.entries().size(), 2);
+    QVERIFY2(ret.entries().first().text.startsWith(QStringLiteral("XML malformed at line 4")),
+             qPrintable(ret.entries().first().text));
+    QCOMPARE(ret.entries().last().text, QStringLiteral("Error reading XML from file '%1'").arg(truncated));
     // A caller that ignores the error sees an empty file.
     QVERIFY(broken.isNull());
     QVERIFY(broken.children(QStringLiteral("item")).isEmpty());
@@ -234,6 +243,108 @@ void TestXml::interruptedWriteKeepsOldFile()
     XmlRootElement back;
     QVERIFY(back.readFromFile(path).ok());
     QCOMPARE(back.children(QStringLiteral("item")).first().childString(QStringLiteral("title")), QStringLiteral("keep me"));
+}
+
+void TestXml::hostileFilesAreRefused()
+{
+    // Nested far deeper than any file of ours: refused at the limit, not parsed whole.
+    const QString deep = m_dir.filePath(QStringLiteral("deep.conf"));
+    QVERIFY(writeAll(deep, QByteArray("<a>").repeated(200000) + QByteArray("</a>").repeated(200000)));
+    XmlRootElement root;
+    bc_ret ret = root.readFromFile(deep);
+    QVERIFY(ret.failed());
+    QCOMPARE(ret.entries().first().text, QStringLiteral("XML nested deeper than 256 levels"));
+    QVERIFY(root.isNull());
+
+    // Just within the limit is still read.
+    const QString fine = m_dir.filePath(QStringLiteral("fine.conf"));
+    QVERIFY(writeAll(fine, QByteArray("<a>").repeated(256) + QByteArray("</a>").repeated(256)));
+    QVERIFY(root.readFromFile(fine).ok());
+
+    const QString large = m_dir.filePath(QStringLiteral("large.conf"));
+    QVERIFY(writeAll(large, "<Brindlecast>" + QByteArray(int(XmlRootElement::kMaxBytes), ' ') + "</Brindlecast>"));
+    ret = root.readFromFile(large);
+    QVERIFY(ret.failed());
+    QCOMPARE(ret.entries().first().text, QStringLiteral("XML file larger than 4194304 bytes"));
+
+    // A FIFO would block the reader for ever.
+    const QString fifo = m_dir.filePath(QStringLiteral("fifo.conf"));
+    QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ret = root.readFromFile(fifo);
+    QVERIFY(ret.failed());
+    QCOMPARE(ret.entries().first().text, QStringLiteral("Not a regular file"));
+    QVERIFY(root.isNull());
+}
+
+void TestXml::damagedListKeepsItsCompleteEntries_data()
+{
+    QByteArray whole;
+    {
+        QList<RecordedItemSptr> items;
+        for (const char *name : {"first", "second", "third"}) {
+            auto item = std::make_shared<RecordedItem>();
+            item->videoName = QString::fromLatin1(name);
+            item->info = std::make_shared<VideoInfo>();
+            item->info->fileName = QStringLiteral("/v/%1.avi").arg(QString::fromLatin1(name));
+            items.append(item);
+        }
+        const QString path = m_dir.filePath(QStringLiteral("whole.conf"));
+        QVERIFY(saveList(path, items).ok());
+        whole = readAll(path);
+    }
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("kept");
+    const qsizetype third = whole.indexOf("<item>", whole.indexOf("second"));
+    QTest::newRow("cut in the third entry") << whole.left(third + 40) << QStringList{"first", "second"};
+    QTest::newRow("cut after the second entry") << whole.left(third) << QStringList{"first", "second"};
+    QTest::newRow("zero bytes") << QByteArray() << QStringList();
+    QByteArray random(4096, Qt::Uninitialized);
+    for (qsizetype i = 0; i < random.size(); ++i)
+        random[i] = char((i * 7919 + 13) % 251);
+    QTest::newRow("random bytes") << random << QStringList();
+    QByteArray deep = whole;
+    deep.insert(third, QByteArray("<x>").repeated(300));
+    QTest::newRow("nested too deep after two entries") << deep << QStringList{"first", "second"};
+}
+
+void TestXml::damagedListKeepsItsCompleteEntries()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, kept);
+    const QString path = m_dir.filePath(QStringLiteral("pending-%1.conf").arg(QString::fromLatin1(QTest::currentDataTag())));
+    QVERIFY(writeAll(path, bytes));
+    takeFileDamages();
+    bool writable = false;
+    const QList<RecordedItemSptr> items = loadList<RecordedItem>(path, &writable);
+    QStringList names;
+    for (const RecordedItemSptr &item : items)
+        names.append(item->videoName);
+    QCOMPARE(names, kept);
+    // The damaged file is kept as it was, beside, and the list may be written anew.
+    QVERIFY(writable);
+    QVERIFY(!QFile::exists(path));
+    const QList<FileDamage> damages = takeFileDamages();
+    QCOMPARE(damages.size(), 1);
+    QCOMPARE(damages.first().entriesKept, int(kept.size()));
+    QVERIFY(damages.first().keptAs.startsWith(path + QStringLiteral(".damaged-")));
+    QCOMPARE(readAll(damages.first().keptAs), bytes);
+
+    // Damaged again the same second: set aside under another name, nothing overwritten.
+    QVERIFY(writeAll(path, "<Brindlecast><item>"));
+    loadList<RecordedItem>(path, &writable);
+    const QList<FileDamage> again = takeFileDamages();
+    QCOMPARE(again.size(), 1);
+    QVERIFY(again.first().keptAs != damages.first().keptAs);
+    QCOMPARE(readAll(damages.first().keptAs), bytes);
+}
+
+void TestXml::missingListIsNoDamage()
+{
+    takeFileDamages();
+    bool writable = false;
+    QVERIFY(loadList<RecordedItem>(m_dir.filePath(QStringLiteral("never-written.conf")), &writable).isEmpty());
+    QVERIFY(writable);
+    QVERIFY(takeFileDamages().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestXml)

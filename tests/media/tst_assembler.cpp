@@ -274,15 +274,33 @@ void TestAssembler::queueRunsAndCleansAndShutsDown()
     queue.clean(expired);
     QTRY_VERIFY(!QFile::exists(v) && !QFile::exists(a));
 
-    // After shutdown nothing runs: queued segments are deleted at once.
+    // After shutdown nothing runs: a save keeps its segments, described for the next
+    // start, and a later clean leaves them alone; segments only to be deleted go at once.
     queue.shutdown();
     QVERIFY(makeVideo(v, 1) && makeAudio(a, 100));
     AVUnitList late;
     late.append(unit(v, a, 100));
     announced.reset();
-    queue.assemble(late, std::make_shared<AssemblyCmd>(AssemblyCmd{file(QStringLiteral("never.avi")), 60000}));
-    QVERIFY(!QFile::exists(v) && !QFile::exists(a));
-    QVERIFY(!QFile::exists(file(QStringLiteral("never.avi"))));
+    const QString never = file(QStringLiteral("never.avi"));
+    queue.assemble(late, std::make_shared<AssemblyCmd>(AssemblyCmd{never, 60000}));
+    queue.clean(late);
+    QVERIFY(QFile::exists(v) && QFile::exists(a));
+    QVERIFY(!QFile::exists(never));
+    const QString described = file(QStringLiteral("never") + QLatin1String(SegmentManifest::kSuffix));
+    SegmentManifest manifest;
+    QVERIFY(SegmentManifest::read(described, manifest).ok());
+    QCOMPARE(manifest.outputFile, never);
+    QCOMPARE(manifest.units.count(), 1);
+    QCOMPARE(manifest.units.units().first()->videoFile, v);
+    const QString gone = file(QStringLiteral("gone_v.avi"));
+    QVERIFY(makeVideo(gone, 1));
+    AVUnitList expiredLate;
+    expiredLate.append(unit(gone, QString(), 100));
+    queue.clean(expiredLate);
+    QVERIFY(!QFile::exists(gone));
+    QFile::remove(described);
+    QFile::remove(v);
+    QFile::remove(a);
     QFile::remove(out);
 }
 

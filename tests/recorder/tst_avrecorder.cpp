@@ -1,4 +1,6 @@
 #include "AVRecorder.h"
+#include "FrameDecoder.h"
+#include "Recovery.h"
 #include "SegmentManifest.h"
 #include "MediaProbe.h"
 #include "PulseSession.h"
@@ -13,6 +15,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <csignal>
+#include <sys/resource.h>
 
 namespace {
 
@@ -58,11 +63,15 @@ private slots:
     void stopWithoutSaving();
     void longPauseLeavesNoEmptySegment();
     void stopBeforeStart();
+    void failedWriteKeepsTheSegments();
+    void abortKeepsForTheNextStart();
     // Last: it ends the sound server.
-    void soundFailureGoesOnWithoutSound();
+    void lostSoundServerKeepsTheSound();
 
 private:
     std::unique_ptr<AVRecorder> recorder(int keepMs, const QRect &rect);
+    // Saves what findRecoverable finds in the segment directory; the files saved.
+    QStringList recoverAll(int &failed);
     // Waits for the assembly announced by the queue to finish; its result.
     bc_ret waitForAssembly();
     QStringList segmentFiles() const { return QDir(m_tmp->path()).entryList({QStringLiteral("*.avi")}, QDir::Files); }
@@ -111,7 +120,7 @@ std::unique_ptr<AVRecorder> TestAVRecorder::recorder(int keepMs, const QRect &re
     auto video = std::make_shared<VideoRecParams>();
     video->target = std::make_shared<RegionTarget>(rect);
     video->format = std::make_shared<VideoFormat>(VideoFormat{rect.width(), rect.height(), 10, 100});
-    auto recording = std::make_shared<AVRecParams>(AVRecParams{keepMs, m_tmp->path()});
+    auto recording = std::make_shared<AVRecParams>(AVRecParams{keepMs, m_tmp->path(), -1});
     return std::make_unique<AVRecorder>(audio, video, recording);
 }
 
@@ -251,29 +260,122 @@ void TestAVRecorder::stopBeforeStart()
     QCOMPARE(stopped.first().first().value<bc_ret>().messages(QString()), QStringLiteral("never started"));
 }
 
-void TestAVRecorder::soundFailureGoesOnWithoutSound()
+QStringList TestAVRecorder::recoverAll(int &failed)
+{
+    const QList<Recoverable> found = findRecoverable(m_tmp->path());
+    QStringList saved;
+    failed = -1;
+    if (found.isEmpty())
+        return saved;
+    RecoveryRun run(*m_queue, found, [this](const Recoverable &, int index) {
+        return m_out->filePath(QStringLiteral("recovered-%1.avi").arg(index));
+    });
+    connect(&run, &RecoveryRun::saved, this, [&saved](const QString &file) { saved.append(file); });
+    QSignalSpy finished(&run, &RecoveryRun::finished);
+    run.start();
+    if (finished.isEmpty() && !finished.wait(30000))
+        return saved;
+    failed = finished.first().at(1).toInt();
+    return saved;
+}
+
+void TestAVRecorder::failedWriteKeepsTheSegments()
+{
+    Table table;
+    QVERIFY(table.window.waitShown());
+    table.timer.start();
+    auto rec = recorder(1000, desktop::windowClientRect(table.window.id()));
+    QSignalSpy stopped(rec.get(), &AVRecorder::stopped);
+    QVERIFY(rec->start().ok());
+    // Two segments kept, then files may no longer grow: the sound (44 kB a second) is
+    // the first to fail, as on a full disk.
+    QTRY_VERIFY_WITH_TIMEOUT(rec->units().count() >= 2, 10000);
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit unlimited{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &unlimited), 0);
+    rlimit limited = unlimited;
+    limited.rlim_cur = 24 * 1024;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const bool failed = stopped.wait(10000);
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &unlimited), 0);
+    QVERIFY(failed);
+    const bc_ret result = stopped.first().first().value<bc_ret>();
+    QVERIFY(result.failed());
+    // Told in words what was kept.
+    QVERIFY2(result.messages(QStringLiteral("|")).contains(QStringLiteral("the last 1 minutes are kept")),
+             qPrintable(result.messages(QStringLiteral("|"))));
+    QCOMPARE(rec->state(), AVRecorder::Created);
+
+    // Everything written is still there, described, and saved by a recovery.
+    QVERIFY(!segmentFiles().isEmpty());
+    QCOMPARE(SegmentManifest::findIn(m_tmp->path()).size(), 1);
+    int failures = 0;
+    const QStringList saved = recoverAll(failures);
+    QCOMPARE(failures, 0);
+    QCOMPARE(saved.size(), 1);
+    const VideoProbe video = probeVideo(saved.first(), 0);
+    QVERIFY(video.ok);
+    QVERIFY2((video.pts.last() + 1) * 100 >= 1000, qPrintable(QString::number(video.pts.last())));
+    QVERIFY(probeAudio(saved.first()).ok);
+    // Saved once: nothing is left to offer.
+    QTRY_COMPARE(segmentFiles(), QStringList());
+    QVERIFY(findRecoverable(m_tmp->path()).isEmpty());
+}
+
+void TestAVRecorder::abortKeepsForTheNextStart()
+{
+    Table table;
+    QVERIFY(table.window.waitShown());
+    table.timer.start();
+    auto rec = recorder(10000, desktop::windowClientRect(table.window.id()));
+    QVERIFY(rec->start().ok());
+    QTest::qWait(2500);
+    // The program ending (a logout, a quit): nothing is asked, nothing is lost.
+    rec->abort();
+    QCOMPARE(rec->state(), AVRecorder::Created);
+    const QList<Recoverable> found = findRecoverable(m_tmp->path());
+    QCOMPARE(found.size(), 1);
+    QVERIFY(found.first().described);
+    int failures = 0;
+    const QStringList saved = recoverAll(failures);
+    QCOMPARE(failures, 0);
+    QCOMPARE(saved.size(), 1);
+    bc_ret probed;
+    const qint64 duration = probeDuration(saved.first(), probed);
+    QVERIFY2(duration >= 2000 && duration <= 3500, qPrintable(QString::number(duration)));
+    QTRY_COMPARE(segmentFiles(), QStringList());
+    QVERIFY(findRecoverable(m_tmp->path()).isEmpty());
+}
+
+void TestAVRecorder::lostSoundServerKeepsTheSound()
 {
     auto rec = recorder(10000, QRect(0, 0, 64, 48));
-    QElapsedTimer clock;
-    clock.start();
+    QSignalSpy lost(rec.get(), &AVRecorder::soundLost);
+    QSignalSpy back(rec.get(), &AVRecorder::soundBack);
     QVERIFY(rec->start().ok());
     QTest::qWait(1000);
     m_pulse.kill();
-    QTRY_VERIFY_WITH_TIMEOUT(rec->units().isVideoOnly(), 10000);
-    const qint64 failedAt = clock.elapsed();
+    QVERIFY(lost.wait(10000));
+    QVERIFY(lost.first().first().toString().contains(QStringLiteral("sound server")));
     QTest::qWait(1500);
     QCOMPARE(rec->state(), AVRecorder::Running);
-    const QString out = m_out->filePath(QStringLiteral("silent.avi"));
+    QVERIFY(m_pulse.start());
+    QVERIFY(back.wait(10000));
+    QTest::qWait(1000);
+    const QString out = m_out->filePath(QStringLiteral("bridged.avi"));
     QSignalSpy stopped(rec.get(), &AVRecorder::stopped);
     rec->stop(bc_ret(), std::make_shared<AssemblyCmd>(AssemblyCmd{out, 10000}));
     QVERIFY(stopped.wait(5000));
     QVERIFY(stopped.first().first().value<bc_ret>().ok());
     QVERIFY(waitForAssembly().ok());
-    // The picture goes on well past the failure of the sound.
-    const qint64 savedMs = (probeVideo(out, 0).pts.last() + 1) * 100;
-    QVERIFY2(savedMs >= failedAt + 1000 && savedMs <= clock.elapsed() + 100,
-             qPrintable(QStringLiteral("%1, sound failed at %2").arg(savedMs).arg(failedAt)));
-    QVERIFY(!probeAudio(out).ok);
+    // Sound all along, as long as the picture.
+    QVERIFY(!rec->units().isVideoOnly());
+    const qint64 pictureMs = (probeVideo(out, 0).pts.last() + 1) * 100;
+    const AudioProbe sound = probeAudio(out);
+    QVERIFY(sound.ok);
+    const qint64 soundMs = sound.samples.size() * 1000 / (qint64(sound.sampleRate) * 2 * sound.channels);
+    QVERIFY2(qAbs(soundMs - pictureMs) <= 250, qPrintable(QStringLiteral("sound %1 ms, picture %2 ms").arg(soundMs).arg(pictureMs)));
+    QCOMPARE(lost.size(), 1);
     QTRY_COMPARE(segmentFiles(), QStringList());
 }
 

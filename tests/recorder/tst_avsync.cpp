@@ -124,7 +124,7 @@ std::unique_ptr<AVRecorder> TestAVSync::recorder(int keepMs)
     const QRect rect = m_beeper->rect;
     video->target = std::make_shared<RegionTarget>(rect);
     video->format = std::make_shared<VideoFormat>(VideoFormat{rect.width(), rect.height(), 10, 100});
-    return std::make_unique<AVRecorder>(audio, video, std::make_shared<AVRecParams>(AVRecParams{keepMs, m_tmp->path()}));
+    return std::make_unique<AVRecorder>(audio, video, std::make_shared<AVRecParams>(AVRecParams{keepMs, m_tmp->path(), -1}));
 }
 
 QString TestAVSync::waitForAssembly()

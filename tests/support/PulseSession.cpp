@@ -21,24 +21,45 @@ bool PulseSession::start()
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
     env.remove(QStringLiteral("PULSE_SERVER"));
+    // Cut off from any session: with no bus address libdbus would start one through X11
+    // autolaunch (dbus-x11), and the daemon would then wait on, or register with, it.
+    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=") + m_runtime.filePath(QStringLiteral("no-bus")));
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
     m_daemon = std::make_unique<QProcess>();
     m_daemon->setProcessEnvironment(env);
-    m_daemon->setStandardOutputFile(QProcess::nullDevice());
-    m_daemon->setStandardErrorFile(QProcess::nullDevice());
+    m_daemon->setProcessChannelMode(QProcess::MergedChannels);
+    m_daemon->setStandardOutputFile(logFile(), QIODevice::Append);
     m_daemon->start(QStringLiteral("pulseaudio"),
                     {QStringLiteral("-n"), QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"),
                      QStringLiteral("--disallow-exit"), QStringLiteral("-F"), QStringLiteral(BC_TEST_SOUND_SERVER_SCRIPT)});
     if (!m_daemon->waitForStarted(5000))
-        return false;
+        return failed(QStringLiteral("pulseaudio could not be started: ") + m_daemon->errorString());
     const QString socket = m_runtime.filePath(QStringLiteral("pulse/native"));
     QDeadlineTimer deadline(10000);
     while (!QFile::exists(socket)) {
-        if (deadline.hasExpired() || m_daemon->state() != QProcess::Running)
-            return false;
+        if (m_daemon->state() != QProcess::Running)
+            return failed(QStringLiteral("pulseaudio ended before it listened"));
+        if (deadline.hasExpired())
+            return failed(QStringLiteral("pulseaudio did not listen within 10 s"));
         QThread::msleep(20);
     }
     qputenv("PULSE_SERVER", QByteArray("unix:") + socket.toLocal8Bit());
     return true;
+}
+
+QString PulseSession::logFile() const
+{
+    return m_runtime.filePath(QStringLiteral("pulseaudio.log"));
+}
+
+bool PulseSession::failed(const QString &what)
+{
+    QFile log(logFile());
+    const QByteArray output = log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray("(no output)");
+    qWarning("%s; its output:\n%s", qPrintable(what), output.constData());
+    kill();
+    return false;
 }
 
 void PulseSession::kill()

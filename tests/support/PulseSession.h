@@ -15,6 +15,8 @@ class PulseSession
 {
 public:
     ~PulseSession();
+    // Starts the daemon (again, after kill(), on the same socket); on failure the
+    // daemon's own output is printed as a warning.
     bool start();
     // Ends the daemon abruptly, as a crash would.
     void kill();
@@ -27,6 +29,9 @@ public:
     bool playTone(double frequency, double seconds, qint16 amplitude = 12000);
 
 private:
+    QString logFile() const;
+    bool failed(const QString &what);
+
     QTemporaryDir m_runtime;
     std::unique_ptr<QProcess> m_daemon;
     std::unique_ptr<QProcess> m_player;
