@@ -2,6 +2,7 @@
 
 #include "FrameGrabber.h"
 
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -36,9 +37,22 @@ void blend(QImage &frame, QPoint at, const quint32 *src, QSize srcSize, int srcS
 
 } // namespace
 
+QImage newFrameImage(const QSize &size)
+{
+    if (size.width() <= 0 || size.height() <= 0)
+        return QImage();
+    const qsizetype stride = qsizetype(size.width()) * 4;
+    const qsizetype bytes = stride * size.height() + kFrameTailPadding;
+    // Zeroed, so that what is read past the last row is defined.
+    auto *data = static_cast<uchar *>(std::calloc(size_t(bytes), 1));
+    if (!data)
+        return QImage();
+    return QImage(data, size.width(), size.height(), stride, QImage::Format_RGB32, [](void *p) { std::free(p); }, data);
+}
+
 bc_ret BitmapDeviceContext::create(const QSize &size)
 {
-    m_image = QImage(size, QImage::Format_RGB32);
+    m_image = newFrameImage(size);
     if (m_image.isNull())
         return bc_ret(QStringLiteral("BitmapDeviceContext::create"), -1, QStringLiteral("Error creating bitmap from screen DC"));
     return bc_ret();

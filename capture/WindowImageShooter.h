@@ -14,6 +14,12 @@ struct CursorImage;
 // Owner of one pre-allocated picture: the frame (32-bit BGRX, as X delivers
 // pixels, so the encoder takes them without a conversion copy; the 24-bit
 // layout a Windows DIB would have is not used) or the watermark (premultiplied ARGB).
+// Frames are read by swscale's vector code, which reads whole vectors past the end
+// of the last row: every frame has this much zeroed memory after it.
+inline constexpr qsizetype kFrameTailPadding = 64;
+// A 32-bit frame of size, width * 4 bytes per row, with that padding after it.
+QImage newFrameImage(const QSize &size);
+
 class BitmapDeviceContext
 {
 public:

@@ -7,6 +7,7 @@
 #include "FrameEncoder.h"
 #include "MediaInputs.h"
 #include "MediaOperations.h"
+#include "WindowImageShooter.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -45,7 +46,8 @@ void TestConversions::roundTrip()
     auto format = std::make_shared<VideoFormat>(VideoFormat{size.width(), size.height(), 10, 100});
     FrameEncoder encoder(file, format);
     QVERIFY(encoder.open().ok());
-    QImage frame(size, QImage::Format_RGB32);
+    // Made as the recorder's shooter makes its frames.
+    QImage frame = newFrameImage(size);
     bc_ret errors;
     const QList<QRgb> colours{qRgb(200, 40, 40), qRgb(40, 200, 40), qRgb(40, 40, 200)};
     for (int i = 0; i < colours.size(); ++i) {

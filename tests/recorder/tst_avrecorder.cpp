@@ -287,9 +287,9 @@ void TestAVRecorder::failedWriteKeepsTheSegments()
     auto rec = recorder(1000, desktop::windowClientRect(table.window.id()));
     QSignalSpy stopped(rec.get(), &AVRecorder::stopped);
     QVERIFY(rec->start().ok());
-    // Two segments kept, then files may no longer grow: the sound (44 kB a second) is
+    // A segment kept, then files may no longer grow: the sound (44 kB a second) is
     // the first to fail, as on a full disk.
-    QTRY_VERIFY_WITH_TIMEOUT(rec->units().count() >= 2, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(rec->units().count() >= 1, 10000);
     std::signal(SIGXFSZ, SIG_IGN);
     rlimit unlimited{};
     QCOMPARE(getrlimit(RLIMIT_FSIZE, &unlimited), 0);
