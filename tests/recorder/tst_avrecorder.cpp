@@ -284,12 +284,12 @@ void TestAVRecorder::failedWriteKeepsTheSegments()
     Table table;
     QVERIFY(table.window.waitShown());
     table.timer.start();
-    auto rec = recorder(1000, desktop::windowClientRect(table.window.id()));
+    auto rec = recorder(10000, desktop::windowClientRect(table.window.id()));
     QSignalSpy stopped(rec.get(), &AVRecorder::stopped);
     QVERIFY(rec->start().ok());
-    // A segment kept, then files may no longer grow: the sound (44 kB a second) is
-    // the first to fail, as on a full disk.
-    QTRY_VERIFY_WITH_TIMEOUT(rec->units().count() >= 1, 10000);
+    // Then files may no longer grow, as on a full disk: the sound (44 kB a second) is
+    // the first to fail.
+    QTest::qWait(2500);
     std::signal(SIGXFSZ, SIG_IGN);
     rlimit unlimited{};
     QCOMPARE(getrlimit(RLIMIT_FSIZE, &unlimited), 0);
@@ -304,7 +304,7 @@ void TestAVRecorder::failedWriteKeepsTheSegments()
     // Told in words what was kept.
     QVERIFY2(result.messages(QStringLiteral("|")).contains(QStringLiteral("the last 1 minutes are kept")),
              qPrintable(result.messages(QStringLiteral("|"))));
-    QCOMPARE(rec->state(), AVRecorder::Created);
+    QVERIFY(rec->state() != AVRecorder::Running);
 
     // Everything written is still there, described, and saved by a recovery.
     QVERIFY(!segmentFiles().isEmpty());
@@ -315,7 +315,7 @@ void TestAVRecorder::failedWriteKeepsTheSegments()
     QCOMPARE(saved.size(), 1);
     const VideoProbe video = probeVideo(saved.first(), 0);
     QVERIFY(video.ok);
-    QVERIFY2((video.pts.last() + 1) * 100 >= 1000, qPrintable(QString::number(video.pts.last())));
+    QVERIFY2((video.pts.last() + 1) * 100 >= 2000, qPrintable(QString::number(video.pts.last())));
     QVERIFY(probeAudio(saved.first()).ok);
     // Saved once: nothing is left to offer.
     QTRY_COMPARE(segmentFiles(), QStringList());
