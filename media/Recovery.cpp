@@ -14,7 +14,10 @@
 
 namespace {
 
-// Two segments of one recording follow each other within this (ms).
+// A segment follows another of its recording from a little before that one's end
+// (lengths are measured from contents, start times named to the millisecond when the
+// file was made) to a few seconds after it (a pause, a slow swap).
+constexpr qint64 kOverlapMs = 500;
 constexpr qint64 kContinuityMs = 5000;
 
 struct FoundSegment
@@ -77,8 +80,8 @@ QList<QList<FoundSegment>> groupInTime(QList<FoundSegment> segments)
     for (const FoundSegment &segment : segments) {
         qsizetype best = -1;
         for (qsizetype g = 0; g < groups.size(); ++g) {
-            const qint64 distance = qAbs(segment.startMs - ends.at(g));
-            if (distance <= kContinuityMs && (best < 0 || distance < qAbs(segment.startMs - ends.at(best))))
+            const qint64 gap = segment.startMs - ends.at(g);
+            if (gap >= -kOverlapMs && gap <= kContinuityMs && (best < 0 || qAbs(gap) < qAbs(segment.startMs - ends.at(best))))
                 best = g;
         }
         if (best < 0) {

@@ -350,7 +350,9 @@ bool MainWindow::confirmStopRecordings()
     if (running <= 0)
         return true;
     return QMessageBox::question(this, tr("Confirm Exit"),
-                                 tr("%1 recordings still ongoing, do you want to stop them?").arg(running),
+                                 tr("%n recordings are running. Stop them? Their last minutes are kept and will be "
+                                    "offered for saving at the next start.",
+                                    nullptr, running),
                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
            == QMessageBox::Yes;
 }

@@ -4,7 +4,10 @@
 #include "AppExit.h"
 #include "Counter.h"
 #include "FrameDecoder.h"
+#include "ListFile.h"
+#include "MediaInputs.h"
 #include "RecordedPage.h"
+#include "Recovery.h"
 #include "SegmentManifest.h"
 #include "DesktopIntegration.h"
 #include "HttpConnection.h"
@@ -73,6 +76,7 @@ private slots:
     void announcedUpdateOffersARestart();
     void speaksEachLanguageAtOnce();
     void interruptedRecordingIsSaved();
+    void damagedFilesLoseNothing();
 
 private:
     QTemporaryDir m_home;
@@ -112,7 +116,9 @@ void TestMainWindow::closeHidesAndQuitAsks()
     QString asked;
     answerNextMessageBox(QMessageBox::No, &asked);
     window.tryQuit();
-    QCOMPARE(asked, QStringLiteral("Confirm Exit|2 recordings still ongoing, do you want to stop them?"));
+    // Nothing is discarded by quitting: the question says what becomes of the recordings.
+    QCOMPARE(asked, QStringLiteral("Confirm Exit|2 recordings are running. Stop them? Their last minutes are kept and "
+                                   "will be offered for saving at the next start."));
     QVERIFY(!window.isQuitting());
     QCOMPARE(window.trayIcon()->toolTip(), QStringLiteral("Brindlecast - 2 recording(s) ongoing"));
     Counter::decrement();
@@ -285,6 +291,62 @@ void TestMainWindow::interruptedRecordingIsSaved()
     QTRY_COMPARE(window.mainPage()->recordedPage()->count(), 1);
     // The queue deletes the segments after the assembly.
     QTRY_COMPARE(QDir(tmp).entryList({QStringLiteral("*.avi")}, QDir::Files), QStringList());
+}
+
+void TestMainWindow::damagedFilesLoseNothing()
+{
+    const UserPaths &paths = m_user->paths();
+    for (const QString &file : paths.recorded.entryList({QStringLiteral("*.avi")}, QDir::Files))
+        QVERIFY(QFile::remove(paths.recorded.filePath(file)));
+    // The recorded list cut off in its second entry: the first one is whole.
+    const QString kept = paths.recorded.filePath(QStringLiteral("kept.avi"));
+    QVERIFY(makeVideo(kept, 10));
+    QVERIFY(writeAll(paths.pendingList, "<Brindlecast><item><videoName value=\"hand one\"/><info><fileName value=\""
+                                                + kept.toUtf8() + "\"/></info></item><item><videoName value=\"hand"));
+    // A description of segments that cannot be read, and segments of two recordings
+    // side by side that no readable description names.
+    const QString tmp = paths.tmp.path();
+    QVERIFY(writeAll(paths.tmp.filePath(QStringLiteral("damaged") + QLatin1String(SegmentManifest::kSuffix)), "<Brindlecast><units"));
+    const QDateTime start = QDateTime::currentDateTimeUtc().addSecs(-60);
+    const auto segment = [&](qint64 atMs, int lengthMs, const char *tag) {
+        const QString base = paths.tmp.filePath(start.addMSecs(atMs).toString(QStringLiteral("yyyyMMdd-HHmmss-zzz-")) + QLatin1String(tag));
+        return makeVideo(base + QLatin1String(kSegmentVideoSuffix), lengthMs / 100)
+               && makeAudio(base + QLatin1String(kSegmentAudioSuffix), lengthMs);
+    };
+    QVERIFY(segment(0, 2000, "a1") && segment(2000, 2000, "a2") && segment(1000, 3000, "b1"));
+
+    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+    MainWindow window({QStringLiteral("brindlecast")});
+    QString asked;
+    answerNextMessageBox(QMessageBox::Yes, &asked);
+    window.start();
+    QCOMPARE(asked, QStringLiteral("Interrupted recording|2 recordings were interrupted. Save the last minutes of each?"));
+    // Each saved once, joined in time order, and listed beside the entry that was read.
+    QTRY_COMPARE_WITH_TIMEOUT(paths.recorded.entryList({QStringLiteral("*.avi")}, QDir::Files).size(), 3, kPatienceMs);
+    QTRY_COMPARE_WITH_TIMEOUT(window.mainPage()->recordedPage()->count(), 3, kPatienceMs);
+    QList<qint64> durations;
+    for (const QString &file : paths.recorded.entryList({QStringLiteral("*.avi")}, QDir::Files)) {
+        if (file == QLatin1String("kept.avi"))
+            continue;
+        bc_ret result;
+        durations.append(probeDuration(paths.recorded.filePath(file), result));
+        QVERIFY(result.ok());
+    }
+    std::sort(durations.begin(), durations.end());
+    QCOMPARE(durations, (QList<qint64>{3000, 4000}));
+    QTRY_COMPARE(QDir(tmp).entryList({QStringLiteral("*.avi")}, QDir::Files), QStringList());
+    QVERIFY(findRecoverable(tmp).isEmpty());
+
+    // Told once, in the window, with where the damaged list now is.
+    QTRY_VERIFY(window.findChild<QMessageBox *>(QStringLiteral("fileDamageBox")));
+    auto *told = window.findChild<QMessageBox *>(QStringLiteral("fileDamageBox"));
+    QVERIFY2(told->text().contains(QStringLiteral("pending")) && told->text().contains(QStringLiteral("1 entries")),
+             qPrintable(told->text()));
+    const QStringList aside = QFileInfo(paths.pendingList).absoluteDir().entryList(
+            {QFileInfo(paths.pendingList).fileName() + QStringLiteral(".damaged-*")});
+    QCOMPARE(aside.size(), 1);
+    told->close();
 }
 
 int main(int argc, char **argv)
