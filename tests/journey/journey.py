@@ -1,0 +1,469 @@
+#!/usr/bin/python3
+"""A player's journey through the real brindlecast program.
+
+On a private X server (openbox), with a private session bus (the accessibility bus
+through which the program's widgets are found on screen), a private PulseAudio
+daemon and the bundled service, it drives the program with real pointer and key
+events: log in, a poker program's table opens, its room is confirmed, the table's
+recorder records, its Save button is clicked, the video is listed under Recorded
+with a thumbnail, Edit plays it, "Save and upload" stores it at the service. Then a
+table recording is ended by SIGTERM (a logout) and the next start offers it, and
+it is listed once saved. Screenshots of each step are kept in the artefacts folder.
+
+Usage: journey.py BUILD_DIR SOURCE_DIR
+"""
+
+import os
+import shutil
+import signal
+import sqlite3
+import subprocess
+import sys
+import tempfile
+import time
+import traceback
+
+BUILD, SOURCE = sys.argv[1], sys.argv[2]
+ARTEFACTS = os.path.join(BUILD, "test-artefacts")
+PATIENCE = 60.0
+WM_PATIENCE = 20.0
+TABLE_SIZE = (634, 478)
+
+
+class JourneyError(Exception):
+    pass
+
+
+def wait_for(what, check, timeout=PATIENCE, step=0.2):
+    """Polls check() until it gives a true value, which it returns."""
+    deadline = time.monotonic() + timeout
+    last_error = None
+    while time.monotonic() < deadline:
+        try:
+            value = check()
+            if value:
+                return value
+        except Exception as error:  # the tree changes while it is read
+            last_error = error
+        time.sleep(step)
+    raise JourneyError("timed out waiting for %s%s" % (what, " (%s)" % last_error if last_error else ""))
+
+
+class Desktop:
+    """The private session: X server, window manager, session bus, sound server, service."""
+
+    def __init__(self, scratch):
+        self.scratch = scratch
+        self.processes = []
+        self.logs = {}
+        self.env = dict(os.environ)
+        for name in ("WAYLAND_DISPLAY", "PULSE_SERVER", "DBUS_SESSION_BUS_ADDRESS", "SESSION_MANAGER"):
+            self.env.pop(name, None)
+
+    def spawn(self, name, args, env=None, stdin=None):
+        log = open(os.path.join(self.scratch, name + ".log"), "wb")
+        self.logs[name] = log.name
+        process = subprocess.Popen(args, env=env or self.env, stdout=log, stderr=subprocess.STDOUT,
+                                   stdin=stdin if stdin is not None else subprocess.DEVNULL)
+        self.processes.append(process)
+        return process
+
+    def log_of(self, name):
+        try:
+            with open(self.logs[name], "rb") as log:
+                return log.read().decode("utf-8", "replace")[-4000:]
+        except (KeyError, OSError):
+            return "(no output)"
+
+    def start(self):
+        read_end, write_end = os.pipe()
+        xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-noreset", "-nolisten", "tcp",
+                                 "-screen", "0", "1280x1024x24"], pass_fds=(write_end,),
+                                stdout=subprocess.DEVNULL, stderr=open(os.path.join(self.scratch, "xvfb.log"), "wb"))
+        self.processes.append(xvfb)
+        os.close(write_end)
+        number = b""
+        while not number.endswith(b"\n"):
+            chunk = os.read(read_end, 64)
+            if not chunk:
+                break
+            number += chunk
+        os.close(read_end)
+        if not number.strip():
+            raise JourneyError("Xvfb gave no display")
+        self.env["DISPLAY"] = ":" + number.decode().strip()
+        wait_for("the X server", lambda: subprocess.run(["xprop", "-root", "-len", "1", "RESOURCE_MANAGER"], env=self.env,
+                                                        capture_output=True).returncode == 0, WM_PATIENCE)
+        self.spawn("openbox", ["openbox"])
+        wait_for("the window manager", lambda: subprocess.run(
+            ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=self.env, capture_output=True).stdout.count(b"window id"),
+            WM_PATIENCE)
+
+        bus = subprocess.run(["dbus-daemon", "--session", "--fork", "--print-address=1", "--print-pid=1"],
+                             env=self.env, capture_output=True, check=True).stdout.decode().split()
+        self.bus_pid = int(bus[1])
+        self.env["DBUS_SESSION_BUS_ADDRESS"] = bus[0]
+        # This script reads the widgets through the same bus (pyatspi is loaded later).
+        os.environ["DBUS_SESSION_BUS_ADDRESS"] = bus[0]
+        os.environ["DISPLAY"] = self.env["DISPLAY"]
+
+        runtime = os.path.join(self.scratch, "pulse-runtime")
+        os.makedirs(runtime, mode=0o700)
+        pulse_env = dict(self.env)
+        pulse_env.pop("DISPLAY")
+        pulse_env["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=" + os.path.join(self.scratch, "no-bus")
+        pulse_env["XDG_RUNTIME_DIR"] = runtime
+        self.spawn("pulseaudio", ["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--disallow-exit",
+                                  "-F", os.path.join(SOURCE, "tests/support/test-sound-server.pa")], env=pulse_env)
+        socket = os.path.join(runtime, "pulse", "native")
+        try:
+            wait_for("the sound server", lambda: os.path.exists(socket), 20)
+        except JourneyError:
+            raise JourneyError("PulseAudio did not start:\n" + self.log_of("pulseaudio"))
+        self.env["PULSE_SERVER"] = "unix:" + socket
+
+        self.service_data = os.path.join(self.scratch, "service")
+        service = self.spawn("service", [os.path.join(BUILD, "service/brindlecast-service"), "--port", "0",
+                                         "--data", self.service_data])
+        line = wait_for("the service's address", lambda: [l for l in self.log_of("service").splitlines()
+                                                          if l.startswith("Brindlecast service on ")], 20)[0]
+        self.service_url = line.split()[3]
+        if service.poll() is not None:
+            raise JourneyError("the service ended:\n" + self.log_of("service"))
+
+    def stop(self):
+        for process in reversed(self.processes):
+            if process.poll() is None:
+                process.terminate()
+        for process in self.processes:
+            try:
+                process.wait(10)
+            except subprocess.TimeoutExpired:
+                process.kill()
+        if getattr(self, "bus_pid", None):
+            try:
+                os.kill(self.bus_pid, signal.SIGTERM)
+            except ProcessLookupError:
+                pass
+
+    def run(self, args):
+        return subprocess.run(args, env=self.env, capture_output=True, check=True).stdout.decode()
+
+    def screenshot(self, name):
+        os.makedirs(ARTEFACTS, exist_ok=True)
+        subprocess.run(["ffmpeg", "-v", "error", "-y", "-f", "x11grab", "-video_size", "1280x1024", "-i",
+                        self.env["DISPLAY"], "-frames:v", "1", os.path.join(ARTEFACTS, "journey-%s.png" % name)],
+                       env=self.env, capture_output=True)
+
+
+class Program:
+    """The brindlecast program, its widgets found through the accessibility bus."""
+
+    def __init__(self, desktop, home):
+        self.desktop = desktop
+        self.home = home
+        self.process = None
+
+    def start(self):
+        env = dict(self.desktop.env)
+        env.update({"HOME": self.home, "BRINDLECAST_SERVICE_URL": self.desktop.service_url,
+                    "QT_QPA_PLATFORM": "xcb", "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1",
+                    "XDG_CONFIG_HOME": os.path.join(self.home, ".config")})
+        if os.geteuid() == 0:
+            env["QTWEBENGINE_DISABLE_SANDBOX"] = "1"
+        self.process = self.desktop.spawn("brindlecast-%d" % len(self.desktop.processes),
+                                          [os.path.join(BUILD, "app/brindlecast")], env=env)
+
+    def check_running(self):
+        if self.process.poll() is not None:
+            raise JourneyError("brindlecast ended with %s" % self.process.returncode)
+
+    def _app(self):
+        import pyatspi
+        for app in pyatspi.Registry.getDesktop(0):
+            if app is not None and app.name == "Brindlecast":
+                return app
+        return None
+
+    def find(self, role, name=None, description=None, within=None, showing=True):
+        """The first widget of that role (and name or description) that is on screen."""
+        import pyatspi
+        self.check_running()
+        root = within or self._app()
+        if root is None:
+            return None
+
+        def matches(node):
+            if node is None or node.getRoleName() != role:
+                return False
+            if name is not None and node.name != name:
+                return False
+            if description is not None and node.description != description:
+                return False
+            return not showing or node.getState().contains(pyatspi.STATE_SHOWING)
+
+        found = pyatspi.findDescendant(root, matches, breadth_first=True)
+        return found
+
+    def find_beside(self, role, anchor):
+        """The widget of that role on the anchor's row, nearest to its left."""
+        import pyatspi
+        ax, ay = self.settled_centre(anchor)
+        best = None
+        for node in pyatspi.findAllDescendants(self._app(), lambda n: n is not None and n.getRoleName() == role
+                                               and n.getState().contains(pyatspi.STATE_SHOWING)):
+            extents = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+            if extents.width <= 0 or abs(extents.y + extents.height // 2 - ay) > 12 or extents.x >= ax:
+                continue
+            if best is None or extents.x > best[0]:
+                best = (extents.x, node)
+        return best[1] if best else None
+
+    def wait(self, role, name=None, description=None, within=None, timeout=PATIENCE):
+        label = "%s %r" % (role, name if name is not None else description)
+        return wait_for(label, lambda: self.find(role, name, description, within), timeout)
+
+    def centre(self, node):
+        import pyatspi
+        extents = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        if extents.width <= 0 or extents.height <= 0:
+            raise JourneyError("%s %r has no place on screen" % (node.getRoleName(), node.name))
+        return extents.x + extents.width // 2, extents.y + extents.height // 2
+
+    def settled_centre(self, node):
+        """The centre once the widget stays put (windows are placed after they show)."""
+        def still():
+            first = self.centre(node)
+            time.sleep(0.3)
+            return first if self.centre(node) == first else None
+        return wait_for("%r to stay in place" % node.name, still)
+
+    def click(self, node):
+        x, y = self.settled_centre(node)
+        self.desktop.run(["xdotool", "mousemove", "--sync", str(x), str(y)])
+        time.sleep(0.2)
+        self.desktop.run(["xdotool", "click", "1"])
+
+    def type(self, text):
+        self.desktop.run(["xdotool", "type", "--delay", "40", text])
+
+    def key(self, *keys):
+        self.desktop.run(["xdotool", "key"] + list(keys))
+
+
+def video_size(path):
+    out = subprocess.run(["ffprobe", "-v", "error", "-select_streams", "v:0", "-show_entries",
+                          "stream=width,height", "-of", "csv=p=0", path], capture_output=True).stdout.decode()
+    width, height = out.strip().split(",")
+    return int(width), int(height)
+
+
+def has_sound(path):
+    out = subprocess.run(["ffprobe", "-v", "error", "-select_streams", "a:0", "-show_entries", "stream=codec_type",
+                          "-of", "csv=p=0", path], capture_output=True).stdout.decode()
+    return "audio" in out
+
+
+def avis(folder):
+    if not os.path.isdir(folder):
+        return []
+    return sorted(os.path.join(folder, f) for f in os.listdir(folder) if f.endswith(".avi"))
+
+
+class Journey:
+    def __init__(self, scratch):
+        self.desktop = Desktop(scratch)
+        self.home = os.path.join(scratch, "home")
+        os.makedirs(self.home)
+        self.user = os.path.join(self.home, "Brindlecast", "users", "demo")
+        self.program = Program(self.desktop, self.home)
+        self.table = None
+
+    def step(self, text):
+        print("journey: " + text, flush=True)
+
+    def open_table(self):
+        # A poker program's table, under the program's own file name.
+        program = os.path.join(self.desktop.scratch, "PokerStars.exe")
+        shutil.copy(os.path.join(BUILD, "tests/support/x_test_window"), program)
+        self.table = self.desktop.spawn("table", [program, "Table 'Alpha' - No Limit Hold'em", "300", "250",
+                                                  str(TABLE_SIZE[0]), str(TABLE_SIZE[1]), "1f6f3f", "animate"],
+                                        stdin=subprocess.PIPE)
+
+    def log_in(self):
+        p = self.program
+        self.step("log in with the keyboard")
+        p.wait("push button", "Sign in")
+        email = p.wait("text", None, None)
+        p.click(email)
+        p.type("demo@brindlecast.local")
+        p.key("Tab")
+        p.type("demo")
+        p.key("Return")
+        p.wait("frame", "Brindlecast - Main Window")
+        ok = p.wait("push button", "OK", within=p.wait("dialog", "Brindlecast - Quick start"))
+        self.desktop.screenshot("01-main-window")
+        p.click(ok)
+
+    def confirm_room(self):
+        p = self.program
+        self.step("the table's recorder asks for its room")
+        confirm = p.wait("push button", "Confirm")
+        field = wait_for("the room field", lambda: p.find_beside("text", confirm))
+        p.click(field)
+        p.type("pokerstars.com")
+        self.desktop.screenshot("02-room")
+        # The room is taken from the suggestions shown while typing.
+        import pyatspi
+        enabled = lambda: confirm.getState().contains(pyatspi.STATE_ENABLED)
+
+        def chosen():
+            if enabled():
+                return True
+            for role in ("list item", "table cell", "menu item", "tree item"):
+                item = p.find(role, "pokerstars.com")
+                if item is not None:
+                    p.click(item)
+                    return enabled()
+            return False
+
+        wait_for("the room to be chosen", chosen)
+        p.click(confirm)
+
+    def save_table(self, count):
+        p = self.program
+        self.step("the table is recorded; its Save button is clicked")
+        save = p.wait("push button", description="Save the last recorded minutes")
+        wait_for("four seconds of recording", lambda: time.sleep(4) or True)
+        self.desktop.screenshot("03-recording")
+        p.click(save)
+        recorded = os.path.join(self.user, "out", "recorded")
+        files = wait_for("the saved video", lambda: len(avis(recorded)) >= count and avis(recorded))
+        p.wait("page tab", "Recorded (%d)" % count)
+        return files
+
+    def table_frame_size(self):
+        """The table with the window manager's frame: what is recorded with the windows over it."""
+        window = self.desktop.log_of("table").split()[0]
+        extents = self.desktop.run(["xprop", "-id", window, "_NET_FRAME_EXTENTS"]).split("=")[1]
+        left, right, top, bottom = (int(v) for v in extents.split(","))
+        return TABLE_SIZE[0] + left + right, TABLE_SIZE[1] + top + bottom
+
+    def check_listed(self, files):
+        newest = max(files, key=os.path.getmtime)
+        size = video_size(newest)
+        width, height = self.table_frame_size()
+        # The encoder keeps an even height: an odd one loses its last row.
+        expected = (width, height & ~1)
+        if size != expected:
+            raise JourneyError("the table was saved at %dx%d, not %dx%d" % (size + expected))
+        if not has_sound(newest):
+            raise JourneyError("the saved table has no sound")
+        thumbnails = os.path.join(self.user, "out", "thumbnail")
+        wait_for("a thumbnail", lambda: any(f.endswith(".png") for f in os.listdir(thumbnails)))
+        self.desktop.screenshot("04-recorded")
+
+    def edit_and_upload(self):
+        p = self.program
+        self.step("Edit plays the video; Save and upload stores it at the service")
+        main = p.wait("frame", "Brindlecast - Main Window")
+        # The table lies over the main window: a click on its tab brings it forward.
+        p.click(p.wait("page tab", "Recorded (1)"))
+        time.sleep(1)
+        p.click(p.wait("push button", "Edit", within=main))
+        p.wait("page tab", "Editing (1)")
+        upload = p.wait("push button", "Save and upload")
+        time.sleep(2)
+        self.desktop.screenshot("05-editing")
+        p.click(upload)
+        # The title asked for, if any, is confirmed as offered.
+        database = os.path.join(self.desktop.service_data, "brindlecast.db")
+        uploads = os.path.join(self.desktop.service_data, "uploads")
+
+        def stored():
+            for dialog_button in ("OK", "Yes"):
+                button = p.find("push button", dialog_button, within=p.find("dialog"))
+                if button is not None:
+                    p.click(button)
+            flvs = [f for f in os.listdir(uploads) if f.endswith(".flv")] if os.path.isdir(uploads) else []
+            return flvs if flvs and self.service_has_video(database) else None
+
+        wait_for("the upload at the service", stored, 240, 1.0)
+        p.wait("page tab", "Edited (1)")
+        self.desktop.screenshot("06-uploaded")
+
+    def service_has_video(self, database):
+        for name in os.listdir(self.desktop.service_data):
+            if name.endswith(".db") or name.endswith(".sqlite"):
+                database = os.path.join(self.desktop.service_data, name)
+        try:
+            with sqlite3.connect("file:%s?mode=ro" % database, uri=True, timeout=5) as db:
+                return db.execute("SELECT COUNT(*) FROM videos").fetchone()[0] > 0
+        except sqlite3.Error:
+            return False
+
+    def logout_keeps_the_recording(self):
+        p = self.program
+        self.step("SIGTERM while the table records: the next start offers the kept minutes")
+        p.wait("push button", description="Save the last recorded minutes")
+        time.sleep(4)
+        p.process.send_signal(signal.SIGTERM)
+        try:
+            code = p.process.wait(60)
+        except subprocess.TimeoutExpired:
+            raise JourneyError("SIGTERM did not end the program")
+        if code != 0:
+            raise JourneyError("the program ended with %d after SIGTERM" % code)
+        before = len(avis(os.path.join(self.user, "out", "recorded")))
+        tmp = os.path.join(self.user, "tmp")
+        kept = set(f for f in os.listdir(tmp) if f.endswith(".avi"))
+        if not kept:
+            raise JourneyError("nothing was kept at SIGTERM")
+        p.start()
+        question = wait_for("the recovery question", lambda: p.find("label", "A recording was interrupted. Save the last minutes?"))
+        self.desktop.screenshot("07-recovery")
+        p.click(p.wait("push button", "Yes", within=question.parent))
+        recorded = os.path.join(self.user, "out", "recorded")
+        wait_for("the recovered video", lambda: len(avis(recorded)) == before + 1)
+        p.wait("page tab", "Recorded (%d)" % (before + 1))
+        # Saved once: its segments go (the table, still open, is recorded anew meanwhile).
+        wait_for("the kept segments to go", lambda: not kept.intersection(os.listdir(tmp)))
+
+    def run(self):
+        self.desktop.start()
+        self.program.start()
+        self.log_in()
+        self.open_table()
+        self.confirm_room()
+        files = self.save_table(1)
+        self.check_listed(files)
+        self.edit_and_upload()
+        self.logout_keeps_the_recording()
+        self.desktop.screenshot("08-end")
+
+
+def main():
+    scratch = tempfile.mkdtemp(prefix="bc-journey.")
+    journey = Journey(scratch)
+    try:
+        journey.run()
+        print("journey: 1 passed, 0 failed")
+        return 0
+    except Exception:
+        traceback.print_exc()
+        journey.desktop.screenshot("failed")
+        for name in journey.desktop.logs:
+            if name.startswith("brindlecast") or name in ("service", "pulseaudio", "openbox"):
+                print("---- %s ----\n%s" % (name, journey.desktop.log_of(name)))
+        log = os.path.join(journey.home, "Brindlecast", "log.txt")
+        if os.path.exists(log):
+            with open(log, encoding="utf-8", errors="replace") as f:
+                print("---- log.txt ----\n" + f.read()[-6000:])
+        return 1
+    finally:
+        journey.desktop.stop()
+        shutil.rmtree(scratch, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
