@@ -48,6 +48,9 @@ void FrameDecoder::close()
 bc_ret FrameDecoder::open(const QString &file)
 {
     close();
+    // A FIFO or a device in a video's place would block the decoder for ever.
+    if (!QFileInfo(file).isFile())
+        return bc_ret(QStringLiteral("FrameDecoder::open"), -1, QStringLiteral("Not a regular file"));
     if (avformat_open_input(&m_input, file.toUtf8().constData(), nullptr, nullptr) < 0)
         return bc_ret(QStringLiteral("avformat_open_input"), -1, QStringLiteral("Error opening file"));
     if (avformat_find_stream_info(m_input, nullptr) < 0)

@@ -79,6 +79,11 @@ void initMediaLibraries()
 
 AVFormatContext *openInput(const QString &path, MediaKind kind)
 {
+    // A FIFO or a device in a video's place would block the reader for ever.
+    if (!QFileInfo(path).isFile()) {
+        logInfo(QStringLiteral("Not a regular file: '%1'").arg(path));
+        return nullptr;
+    }
     AVFormatContext *input = nullptr;
     if (avformat_open_input(&input, path.toUtf8().constData(), nullptr, nullptr) < 0) {
         logInfo(QStringLiteral("av_open_input_file error"));

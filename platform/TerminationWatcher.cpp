@@ -50,6 +50,8 @@ TerminationWatcher::TerminationWatcher(QObject *parent)
     action.sa_flags = SA_RESTART;
     ::sigaction(SIGTERM, &action, nullptr);
     ::sigaction(SIGINT, &action, nullptr);
+    // The terminal or the session the program was started from has ended.
+    ::sigaction(SIGHUP, &action, nullptr);
 
     m_notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &TerminationWatcher::onReadable);
@@ -64,6 +66,7 @@ TerminationWatcher::~TerminationWatcher()
     sigemptyset(&dfl.sa_mask);
     ::sigaction(SIGTERM, &dfl, nullptr);
     ::sigaction(SIGINT, &dfl, nullptr);
+    ::sigaction(SIGHUP, &dfl, nullptr);
     delete m_notifier;
     ::close(g_pipe[0]);
     ::close(g_pipe[1]);

@@ -4,10 +4,10 @@
 
 class QSocketNotifier;
 
-// Turns SIGTERM and SIGINT (logout, kill, Ctrl+C) into a Qt signal on the thread
-// that created the watcher, so the orderly quit runs on the event loop instead
-// of inside a signal handler. A second such signal after the first ends the
-// process at once, for a quit that hangs.
+// Turns SIGTERM, SIGINT and SIGHUP (logout, kill, Ctrl+C, a closed terminal) into a
+// Qt signal on the thread that created the watcher, so the orderly quit runs on the
+// event loop instead of inside a signal handler. A second such signal after the
+// first ends the process at once, for a quit that hangs.
 class TerminationWatcher : public QObject
 {
     Q_OBJECT

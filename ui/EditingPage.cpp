@@ -96,6 +96,11 @@ bc_ret EditingPage::doEditVideo(const RecordedItemSptr &item)
     if (!item || !item->info)
         return bc_ret(QStringLiteral("EditingPage::doEditVideo"), -1, QStringLiteral("Nothing to edit"));
     const QString file = item->info->fileName;
+    // Only a regular file is opened: a FIFO or a device in its place would block the player.
+    if (!QFileInfo(file).isFile()) {
+        m_player->setMessage(tr("This video cannot be played."));
+        return bc_ret(QStringLiteral("EditingPage::doEditVideo"), -1, tr("'%1' is not a video file.").arg(file));
+    }
     bc_ret errors;
     VideoPlayer *opened = m_player->open(file, errors);
     if (!opened) {

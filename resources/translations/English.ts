@@ -9,6 +9,25 @@
     </message>
 </context>
 <context>
+    <name>AVRecorder</name>
+    <message numerus="yes">
+        <source>The disk is full: recording stopped; the last %n minutes are kept and will be saved when space is free.</source>
+        <translation><numerusform>The disk is full: recording stopped; the last %n minute is kept and will be saved when space is free.</numerusform>
+            <numerusform>The disk is full: recording stopped; the last %n minutes are kept and will be saved when space is free.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Recording stopped: the last %n minutes are kept and will be offered for saving at the next start.</source>
+        <translation><numerusform>Recording stopped: the last %n minute is kept and will be offered for saving at the next start.</numerusform>
+            <numerusform>Recording stopped: the last %n minutes are kept and will be offered for saving at the next start.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>The sound server has gone away: recording goes on in silence, and the sound comes back when the server does.</source>
+        <translation>The sound server has gone away: recording goes on in silence, and the sound comes back when the server does.</translation>
+    </message>
+</context>
+<context>
     <name>AboutBox</name>
     <message>
         <source>About Brindlecast</source>
@@ -386,10 +405,6 @@
         <translation>Confirm Exit</translation>
     </message>
     <message>
-        <source>%1 recordings still ongoing, do you want to stop them?</source>
-        <translation>%1 recordings still ongoing, do you want to stop them?</translation>
-    </message>
-    <message>
         <source>/faq</source>
         <translation>/faq</translation>
     </message>
@@ -456,6 +471,50 @@
     <message>
         <source>A recording was interrupted. Save the last minutes?</source>
         <translation>A recording was interrupted. Save the last minutes?</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1: %n entries could be read and are kept.</source>
+        <translation><numerusform>%1: %n entry could be read and is kept.</numerusform>
+            <numerusform>%1: %n entries could be read and are kept.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1: the defaults apply.</source>
+        <translation>%1: the defaults apply.</translation>
+    </message>
+    <message>
+        <source>The damaged file is left as it is and will not be overwritten.</source>
+        <translation>The damaged file is left as it is and will not be overwritten.</translation>
+    </message>
+    <message>
+        <source>The damaged file is kept as %1.</source>
+        <translation>The damaged file is kept as %1.</translation>
+    </message>
+    <message>
+        <source>Damaged files</source>
+        <translation>Damaged files</translation>
+    </message>
+    <message>
+        <source>Some of your files could not be read whole:</source>
+        <translation>Some of your files could not be read whole:</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n recordings were interrupted. Save the last minutes of each?</source>
+        <translation><numerusform>%n recording was interrupted. Save its last minutes?</numerusform>
+            <numerusform>%n recordings were interrupted. Save the last minutes of each?</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n of the interrupted recordings could not be saved. They are kept and will be offered again at the next start.</source>
+        <translation><numerusform>%n of the interrupted recordings could not be saved. It is kept and will be offered again at the next start.</numerusform>
+            <numerusform>%n of the interrupted recordings could not be saved. They are kept and will be offered again at the next start.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n recordings are running. Stop them? Their last minutes are kept and will be offered for saving at the next start.</source>
+        <translation><numerusform>%n recording is running. Stop it? Its last minutes are kept and will be offered for saving at the next start.</numerusform>
+            <numerusform>%n recordings are running. Stop them? Their last minutes are kept and will be offered for saving at the next start.</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -920,6 +979,10 @@
     <message>
         <source>Recording error</source>
         <translation>Recording error</translation>
+    </message>
+    <message>
+        <source>Sound</source>
+        <translation>Sound</translation>
     </message>
 </context>
 <context>

@@ -9,6 +9,27 @@
     </message>
 </context>
 <context>
+    <name>AVRecorder</name>
+    <message numerus="yes">
+        <source>The disk is full: recording stopped; the last %n minutes are kept and will be saved when space is free.</source>
+        <translation>
+            <numerusform>Le disque est plein : l&apos;enregistrement est arrêté ; la dernière %n minute est conservée et sera enregistrée quand de la place sera libérée.</numerusform>
+            <numerusform>Le disque est plein : l&apos;enregistrement est arrêté ; les %n dernières minutes sont conservées et seront enregistrées quand de la place sera libérée.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Recording stopped: the last %n minutes are kept and will be offered for saving at the next start.</source>
+        <translation>
+            <numerusform>Enregistrement arrêté : la dernière %n minute est conservée et vous sera proposée au prochain démarrage.</numerusform>
+            <numerusform>Enregistrement arrêté : les %n dernières minutes sont conservées et vous seront proposées au prochain démarrage.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>The sound server has gone away: recording goes on in silence, and the sound comes back when the server does.</source>
+        <translation>Le serveur de son a disparu : l&apos;enregistrement continue en silence, et le son reviendra avec le serveur.</translation>
+    </message>
+</context>
+<context>
     <name>AboutBox</name>
     <message>
         <source>About Brindlecast</source>
@@ -386,10 +407,6 @@
         <translation>Confirmer la fermeture</translation>
     </message>
     <message>
-        <source>%1 recordings still ongoing, do you want to stop them?</source>
-        <translation>%1 enregistrements sont encore en cours, voulez-vous les arrêter ?</translation>
-    </message>
-    <message>
         <source>/faq</source>
         <translation>/faq</translation>
     </message>
@@ -456,6 +473,54 @@
     <message>
         <source>A recording was interrupted. Save the last minutes?</source>
         <translation>Un enregistrement a été interrompu. Sauvegarder les dernières minutes ?</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1: %n entries could be read and are kept.</source>
+        <translation>
+            <numerusform>%1 : %n entrée a pu être lue et est conservée.</numerusform>
+            <numerusform>%1 : %n entrées ont pu être lues et sont conservées.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1: the defaults apply.</source>
+        <translation>%1 : les réglages par défaut s&apos;appliquent.</translation>
+    </message>
+    <message>
+        <source>The damaged file is left as it is and will not be overwritten.</source>
+        <translation>Le fichier endommagé est laissé tel quel et ne sera pas écrasé.</translation>
+    </message>
+    <message>
+        <source>The damaged file is kept as %1.</source>
+        <translation>Le fichier endommagé est conservé sous %1.</translation>
+    </message>
+    <message>
+        <source>Damaged files</source>
+        <translation>Fichiers endommagés</translation>
+    </message>
+    <message>
+        <source>Some of your files could not be read whole:</source>
+        <translation>Certains de vos fichiers n&apos;ont pas pu être lus entièrement :</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n recordings were interrupted. Save the last minutes of each?</source>
+        <translation>
+            <numerusform>%n enregistrement a été interrompu. Enregistrer ses dernières minutes ?</numerusform>
+            <numerusform>%n enregistrements ont été interrompus. Enregistrer les dernières minutes de chacun ?</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n of the interrupted recordings could not be saved. They are kept and will be offered again at the next start.</source>
+        <translation>
+            <numerusform>%n des enregistrements interrompus n&apos;a pas pu être enregistré. Il est conservé et vous sera proposé de nouveau au prochain démarrage.</numerusform>
+            <numerusform>%n des enregistrements interrompus n&apos;ont pas pu être enregistrés. Ils sont conservés et vous seront proposés de nouveau au prochain démarrage.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n recordings are running. Stop them? Their last minutes are kept and will be offered for saving at the next start.</source>
+        <translation>
+            <numerusform>%n enregistrement est en cours. L&apos;arrêter ? Ses dernières minutes sont conservées et vous seront proposées au prochain démarrage.</numerusform>
+            <numerusform>%n enregistrements sont en cours. Les arrêter ? Leurs dernières minutes sont conservées et vous seront proposées au prochain démarrage.</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -920,6 +985,10 @@
     <message>
         <source>Recording error</source>
         <translation>Erreur d&apos;enregistrement</translation>
+    </message>
+    <message>
+        <source>Sound</source>
+        <translation>Son</translation>
     </message>
 </context>
 <context>

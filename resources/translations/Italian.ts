@@ -9,6 +9,27 @@
     </message>
 </context>
 <context>
+    <name>AVRecorder</name>
+    <message numerus="yes">
+        <source>The disk is full: recording stopped; the last %n minutes are kept and will be saved when space is free.</source>
+        <translation>
+            <numerusform>Il disco è pieno: registrazione interrotta; l&apos;ultimo %n minuto è conservato e sarà salvato quando ci sarà spazio libero.</numerusform>
+            <numerusform>Il disco è pieno: registrazione interrotta; gli ultimi %n minuti sono conservati e saranno salvati quando ci sarà spazio libero.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Recording stopped: the last %n minutes are kept and will be offered for saving at the next start.</source>
+        <translation>
+            <numerusform>Registrazione interrotta: l&apos;ultimo %n minuto è conservato e sarà proposto per il salvataggio al prossimo avvio.</numerusform>
+            <numerusform>Registrazione interrotta: gli ultimi %n minuti sono conservati e saranno proposti per il salvataggio al prossimo avvio.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>The sound server has gone away: recording goes on in silence, and the sound comes back when the server does.</source>
+        <translation>Il server audio non è più disponibile: la registrazione continua in silenzio e l&apos;audio tornerà quando tornerà il server.</translation>
+    </message>
+</context>
+<context>
     <name>AboutBox</name>
     <message>
         <source>About Brindlecast</source>
@@ -386,10 +407,6 @@
         <translation>Conferma uscita</translation>
     </message>
     <message>
-        <source>%1 recordings still ongoing, do you want to stop them?</source>
-        <translation>Registrazioni ancora in corso: %1. Vuoi interromperle?</translation>
-    </message>
-    <message>
         <source>/faq</source>
         <translation>/faq</translation>
     </message>
@@ -456,6 +473,54 @@
     <message>
         <source>A recording was interrupted. Save the last minutes?</source>
         <translation>Una registrazione è stata interrotta. Salvare gli ultimi minuti?</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1: %n entries could be read and are kept.</source>
+        <translation>
+            <numerusform>%1: %n voce è stata letta ed è conservata.</numerusform>
+            <numerusform>%1: %n voci sono state lette e sono conservate.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1: the defaults apply.</source>
+        <translation>%1: si applicano le impostazioni predefinite.</translation>
+    </message>
+    <message>
+        <source>The damaged file is left as it is and will not be overwritten.</source>
+        <translation>Il file danneggiato è lasciato com&apos;è e non sarà sovrascritto.</translation>
+    </message>
+    <message>
+        <source>The damaged file is kept as %1.</source>
+        <translation>Il file danneggiato è conservato come %1.</translation>
+    </message>
+    <message>
+        <source>Damaged files</source>
+        <translation>File danneggiati</translation>
+    </message>
+    <message>
+        <source>Some of your files could not be read whole:</source>
+        <translation>Alcuni dei tuoi file non sono stati letti per intero:</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n recordings were interrupted. Save the last minutes of each?</source>
+        <translation>
+            <numerusform>%n registrazione è stata interrotta. Salvare gli ultimi minuti?</numerusform>
+            <numerusform>%n registrazioni sono state interrotte. Salvare gli ultimi minuti di ciascuna?</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n of the interrupted recordings could not be saved. They are kept and will be offered again at the next start.</source>
+        <translation>
+            <numerusform>%n delle registrazioni interrotte non è stata salvata. È conservata e sarà proposta di nuovo al prossimo avvio.</numerusform>
+            <numerusform>%n delle registrazioni interrotte non sono state salvate. Sono conservate e saranno proposte di nuovo al prossimo avvio.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n recordings are running. Stop them? Their last minutes are kept and will be offered for saving at the next start.</source>
+        <translation>
+            <numerusform>%n registrazione è in corso. Interromperla? I suoi ultimi minuti sono conservati e saranno proposti per il salvataggio al prossimo avvio.</numerusform>
+            <numerusform>%n registrazioni sono in corso. Interromperle? I loro ultimi minuti sono conservati e saranno proposti per il salvataggio al prossimo avvio.</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -920,6 +985,10 @@
     <message>
         <source>Recording error</source>
         <translation>Errore di registrazione</translation>
+    </message>
+    <message>
+        <source>Sound</source>
+        <translation>Audio</translation>
     </message>
 </context>
 <context>

@@ -9,6 +9,27 @@
     </message>
 </context>
 <context>
+    <name>AVRecorder</name>
+    <message numerus="yes">
+        <source>The disk is full: recording stopped; the last %n minutes are kept and will be saved when space is free.</source>
+        <translation>
+            <numerusform>El disco está lleno: grabación detenida; el último %n minuto se conserva y se guardará cuando haya espacio libre.</numerusform>
+            <numerusform>El disco está lleno: grabación detenida; los últimos %n minutos se conservan y se guardarán cuando haya espacio libre.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Recording stopped: the last %n minutes are kept and will be offered for saving at the next start.</source>
+        <translation>
+            <numerusform>Grabación detenida: el último %n minuto se conserva y se ofrecerá guardarlo en el próximo inicio.</numerusform>
+            <numerusform>Grabación detenida: los últimos %n minutos se conservan y se ofrecerá guardarlos en el próximo inicio.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>The sound server has gone away: recording goes on in silence, and the sound comes back when the server does.</source>
+        <translation>El servidor de sonido ha desaparecido: la grabación continúa en silencio y el sonido volverá cuando vuelva el servidor.</translation>
+    </message>
+</context>
+<context>
     <name>AboutBox</name>
     <message>
         <source>About Brindlecast</source>
@@ -386,10 +407,6 @@
         <translation>Confirmar salida</translation>
     </message>
     <message>
-        <source>%1 recordings still ongoing, do you want to stop them?</source>
-        <translation>Todavía hay %1 grabaciones en curso, ¿quieres detenerlas?</translation>
-    </message>
-    <message>
         <source>/faq</source>
         <translation>/faq</translation>
     </message>
@@ -456,6 +473,54 @@
     <message>
         <source>A recording was interrupted. Save the last minutes?</source>
         <translation>Se interrumpió una grabación. ¿Guardar los últimos minutos?</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1: %n entries could be read and are kept.</source>
+        <translation>
+            <numerusform>%1: se pudo leer %n entrada y se conserva.</numerusform>
+            <numerusform>%1: se pudieron leer %n entradas y se conservan.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1: the defaults apply.</source>
+        <translation>%1: se aplican los valores predeterminados.</translation>
+    </message>
+    <message>
+        <source>The damaged file is left as it is and will not be overwritten.</source>
+        <translation>El archivo dañado se deja tal cual y no se sobrescribirá.</translation>
+    </message>
+    <message>
+        <source>The damaged file is kept as %1.</source>
+        <translation>El archivo dañado se conserva como %1.</translation>
+    </message>
+    <message>
+        <source>Damaged files</source>
+        <translation>Archivos dañados</translation>
+    </message>
+    <message>
+        <source>Some of your files could not be read whole:</source>
+        <translation>Algunos de sus archivos no se pudieron leer por completo:</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n recordings were interrupted. Save the last minutes of each?</source>
+        <translation>
+            <numerusform>Se interrumpió %n grabación. ¿Guardar sus últimos minutos?</numerusform>
+            <numerusform>Se interrumpieron %n grabaciones. ¿Guardar los últimos minutos de cada una?</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n of the interrupted recordings could not be saved. They are kept and will be offered again at the next start.</source>
+        <translation>
+            <numerusform>%n de las grabaciones interrumpidas no se pudo guardar. Se conserva y se ofrecerá de nuevo en el próximo inicio.</numerusform>
+            <numerusform>%n de las grabaciones interrumpidas no se pudieron guardar. Se conservan y se ofrecerán de nuevo en el próximo inicio.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n recordings are running. Stop them? Their last minutes are kept and will be offered for saving at the next start.</source>
+        <translation>
+            <numerusform>Hay %n grabación en curso. ¿Detenerla? Sus últimos minutos se conservan y se ofrecerá guardarlos en el próximo inicio.</numerusform>
+            <numerusform>Hay %n grabaciones en curso. ¿Detenerlas? Sus últimos minutos se conservan y se ofrecerá guardarlos en el próximo inicio.</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -920,6 +985,10 @@
     <message>
         <source>Recording error</source>
         <translation>Error de grabación</translation>
+    </message>
+    <message>
+        <source>Sound</source>
+        <translation>Sonido</translation>
     </message>
 </context>
 <context>

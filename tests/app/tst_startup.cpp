@@ -243,12 +243,19 @@ void TestStartup::loggedInUntilTerminated()
                              ServiceProcess::kPatienceMs);
 
     // SIGTERM (a logout or kill) runs the orderly end, a recording in progress
-    // notwithstanding: settings saved, segments gone.
+    // notwithstanding: settings saved, and the recording's minutes kept with their
+    // description for the next start; nothing else is left in tmp.
     first->terminate();
     QVERIFY(endsWithCode0(*first));
     QVERIFY(session.log().contains(QStringLiteral("Start-up body finished")));
+    QVERIFY(session.log().contains(QStringLiteral("Recording kept for a recovery")));
     QVERIFY(QFileInfo::exists(session.path(QStringLiteral("users/demo/window.conf"))));
-    QCOMPARE(QDir(session.path(QStringLiteral("users/demo/tmp"))).entryList(QDir::Files), QStringList());
+    const QDir tmp(session.path(QStringLiteral("users/demo/tmp")));
+    QCOMPARE(tmp.entryList({QStringLiteral("*.segments.xml")}, QDir::Files).size(), 1);
+    QVERIFY(!tmp.entryList({QStringLiteral("*_v.avi")}, QDir::Files).isEmpty());
+    QCOMPARE(tmp.entryList(QDir::Files).size(),
+             tmp.entryList({QStringLiteral("*.segments.xml"), QStringLiteral("*_v.avi"), QStringLiteral("*_a.avi")},
+                           QDir::Files).size());
     QVERIFY(QFileInfo(session.path(QStringLiteral("users/demo/tmp/kept"))).isDir());
 }
 

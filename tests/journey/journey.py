@@ -310,24 +310,39 @@ class Journey:
         self.step("the table's recorder asks for its room")
         confirm = p.wait("push button", "Confirm")
         field = wait_for("the room field", lambda: p.find_beside("text", confirm))
-        p.click(field)
-        p.type("pokerstars.com")
-        self.desktop.screenshot("02-room")
-        # The room is taken from the suggestions shown while typing.
         import pyatspi
         enabled = lambda: confirm.getState().contains(pyatspi.STATE_ENABLED)
 
-        def chosen():
-            if enabled():
-                return True
+        def suggestion():
             for role in ("list item", "table cell", "menu item", "tree item"):
                 item = p.find(role, "pokerstars.com")
                 if item is not None:
-                    p.click(item)
-                    return enabled()
-            return False
+                    return item
+            return None
 
-        wait_for("the room to be chosen", chosen)
+        # Typed as a player types; the suggestion list shown meanwhile may take keys,
+        # so the room is then picked from it, and typed again when it is not there.
+        for attempt in range(3):
+            p.click(field)
+            p.key("ctrl+a")
+            p.type("pokerstars.com")
+            if attempt == 0:
+                self.desktop.screenshot("02-room")
+            try:
+                wait_for("the room to be accepted", lambda: enabled() or suggestion(), 10)
+            except JourneyError:
+                continue
+            item = suggestion()
+            if item is not None and not enabled():
+                p.click(item)
+            try:
+                wait_for("Confirm to be enabled", enabled, 10)
+                break
+            except JourneyError:
+                continue
+        if not enabled():
+            text = field.queryText()
+            raise JourneyError("the room was not accepted; the field says %r" % text.getText(0, text.characterCount))
         p.click(confirm)
 
     def save_table(self, count):

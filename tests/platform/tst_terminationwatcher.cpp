@@ -18,6 +18,7 @@ void TestTerminationWatcher::signalsBecomeEvents_data()
     QTest::addColumn<int>("signalNumber");
     QTest::newRow("SIGTERM") << SIGTERM;
     QTest::newRow("SIGINT") << SIGINT;
+    QTest::newRow("SIGHUP") << SIGHUP;
 }
 
 void TestTerminationWatcher::signalsBecomeEvents()

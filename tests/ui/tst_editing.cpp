@@ -4,6 +4,7 @@
 #include "AudioVisualizer.h"
 #include "EditingPage.h"
 #include "EncoderThread.h"
+#include "FrameDecoder.h"
 #include "MediaInputs.h"
 #include "MediaOperations.h"
 #include "MessageBoxes.h"
@@ -22,6 +23,8 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -191,6 +194,20 @@ void TestEditing::unplayableFile()
     QVERIFY(player);
     QCOMPARE(player->name(), QStringLiteral("MpvPlayer (null)"));
     QVERIFY(errors.messages(QStringLiteral("|")).contains(QStringLiteral("Error trying MpvPlayer (no-such-output)")));
+
+    // A FIFO where the recording was is refused at once (opening it would block), and
+    // neither its thumbnail nor its length is read from it.
+    const QString fifo = m_dir.filePath(QStringLiteral("fifo.avi"));
+    QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    EditingPage page;
+    const bc_ret refused = page.doEditVideo(recordedItem(fifo));
+    QVERIFY(refused.failed());
+    QCOMPARE(refused.messages(QString()), QStringLiteral("'%1' is not a video file.").arg(fifo));
+    bc_ret grabbed;
+    QVERIFY(grabFrame(fifo, 0, QSize(64, 48), grabbed).isNull());
+    QVERIFY(grabbed.failed());
+    bc_ret probed;
+    QCOMPARE(probeDuration(fifo, probed), -1);
 }
 
 void TestEditing::editPanelQueuesTheHand()
