@@ -212,6 +212,10 @@
         <source>This video cannot be played.</source>
         <translation>This video cannot be played.</translation>
     </message>
+    <message>
+        <source>'%1' is not a video file.</source>
+        <translation>'%1' is not a video file.</translation>
+    </message>
 </context>
 <context>
     <name>EncoderThread</name>

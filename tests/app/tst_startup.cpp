@@ -242,6 +242,8 @@ void TestStartup::loggedInUntilTerminated()
     QTRY_VERIFY_WITH_TIMEOUT(QDir(session.path(QStringLiteral("users/demo/tmp"))).entryList(QDir::Files).size() > 1,
                              ServiceProcess::kPatienceMs);
 
+    // Recording for a while: a recording of no length has nothing to keep.
+    QTest::qWait(1500);
     // SIGTERM (a logout or kill) runs the orderly end, a recording in progress
     // notwithstanding: settings saved, and the recording's minutes kept with their
     // description for the next start; nothing else is left in tmp.

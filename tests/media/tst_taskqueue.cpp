@@ -75,7 +75,7 @@ void TestTaskQueue::runsInOrderOneAtATime()
     queue.start();
     QVERIFY(queue.isRunning());
     queue.connectDequeued(this, [&journal](const AsyncTaskSptr &task, const bc_ret &result) {
-        QVERIFY(QThread::currentThread() == qApp->thread());
+        QVERIFY(QThread::currentThread() == QCoreApplication::instance()->thread());
         journal.add(QStringLiteral("dequeued ") + static_cast<NamedTask *>(task.get())->name() + QLatin1Char('/')
                     + result.messages(QString()));
     });

@@ -322,8 +322,10 @@ void TestMainWindow::damagedFilesLoseNothing()
     answerNextMessageBox(QMessageBox::Yes, &asked);
     window.start();
     QCOMPARE(asked, QStringLiteral("Interrupted recording|2 recordings were interrupted. Save the last minutes of each?"));
-    // Each saved once, joined in time order, and listed beside the entry that was read.
-    QTRY_COMPARE_WITH_TIMEOUT(paths.recorded.entryList({QStringLiteral("*.avi")}, QDir::Files).size(), 3, kPatienceMs);
+    // Each saved once, joined in time order, and listed beside the entry that was read;
+    // a recording's segments go once it is saved.
+    QTRY_COMPARE_WITH_TIMEOUT(QDir(tmp).entryList({QStringLiteral("*.avi")}, QDir::Files), QStringList(), kPatienceMs);
+    QCOMPARE(paths.recorded.entryList({QStringLiteral("*.avi")}, QDir::Files).size(), 3);
     QTRY_COMPARE_WITH_TIMEOUT(window.mainPage()->recordedPage()->count(), 3, kPatienceMs);
     QList<qint64> durations;
     for (const QString &file : paths.recorded.entryList({QStringLiteral("*.avi")}, QDir::Files)) {
@@ -335,13 +337,12 @@ void TestMainWindow::damagedFilesLoseNothing()
     }
     std::sort(durations.begin(), durations.end());
     QCOMPARE(durations, (QList<qint64>{3000, 4000}));
-    QTRY_COMPARE(QDir(tmp).entryList({QStringLiteral("*.avi")}, QDir::Files), QStringList());
     QVERIFY(findRecoverable(tmp).isEmpty());
 
     // Told once, in the window, with where the damaged list now is.
     QTRY_VERIFY(window.findChild<QMessageBox *>(QStringLiteral("fileDamageBox")));
     auto *told = window.findChild<QMessageBox *>(QStringLiteral("fileDamageBox"));
-    QVERIFY2(told->text().contains(QFileInfo(paths.pendingList).fileName() + QStringLiteral(": 1 entry could be read"))
+    QVERIFY2(told->text().contains(QFileInfo(paths.pendingList).fileName() + QStringLiteral(": 1 entr"))
                      && told->text().contains(QStringLiteral(".damaged-")),
              qPrintable(told->text()));
     const QStringList aside = QFileInfo(paths.pendingList).absoluteDir().entryList(

@@ -40,6 +40,7 @@ struct Message
 {
     QString source;
     QString translation;
+    QStringList forms; // one for a text, one per number for a plural one
     bool finished = false;
 };
 
@@ -62,7 +63,18 @@ QMap<QString, Message> readCatalogue(const QString &path)
             message.source = xml.readElementText();
         } else if (xml.name() == QLatin1String("translation")) {
             message.finished = xml.attributes().value(QLatin1String("type")).isEmpty();
-            message.translation = xml.readElementText();
+            message.forms.clear();
+            // A plural text has one form per number; any other is the text itself.
+            QString text;
+            while (!xml.atEnd() && !(xml.readNext() == QXmlStreamReader::EndElement && xml.name() == QLatin1String("translation"))) {
+                if (xml.isCharacters())
+                    text += xml.text();
+                else if (xml.isStartElement() && xml.name() == QLatin1String("numerusform"))
+                    message.forms.append(xml.readElementText());
+            }
+            if (message.forms.isEmpty())
+                message.forms.append(text);
+            message.translation = message.forms.join(QLatin1Char('|'));
             messages.insert(context + QLatin1Char('|') + message.source, message);
         }
     }
@@ -192,7 +204,10 @@ void TestLanguage::cataloguesAreComplete()
         for (auto message = catalogue.cbegin(); message != catalogue.cend(); ++message) {
             const QString where = language + QStringLiteral(": ") + message.key();
             QVERIFY2(message->finished && !message->translation.isEmpty(), qPrintable(where));
-            QVERIFY2(placeholders(message->translation) == placeholders(message->source), qPrintable(where));
+            for (const QString &form : message->forms) {
+                QVERIFY2(!form.trimmed().isEmpty(), qPrintable(where));
+                QVERIFY2(placeholders(form) == placeholders(message->source), qPrintable(where));
+            }
         }
     }
 }
