@@ -20,10 +20,11 @@
 
 namespace {
 
-// The rectangle with corners a and b, whichever way the mouse went from a to b.
+// The rectangle the mouse went over from a to b, whichever way: a drag of 800 pixels
+// across and 600 down is an 800 x 600 region.
 QRect spanned(const QPoint &a, const QPoint &b)
 {
-    return QRect(QPoint(qMin(a.x(), b.x()), qMin(a.y(), b.y())), QPoint(qMax(a.x(), b.x()), qMax(a.y(), b.y())));
+    return QRect(QPoint(qMin(a.x(), b.x()), qMin(a.y(), b.y())), QSize(qAbs(b.x() - a.x()), qAbs(b.y() - a.y())));
 }
 
 // Every screen together, in global coordinates.

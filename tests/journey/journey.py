@@ -25,7 +25,10 @@ import traceback
 
 BUILD, SOURCE = sys.argv[1], sys.argv[2]
 ARTEFACTS = os.path.join(BUILD, "test-artefacts")
-PATIENCE = 60.0
+PATIENCE = float(os.environ.get("BC_JOURNEY_PATIENCE", "60"))
+# An odd-sized screen, so that the monitor recorded has odd sides too.
+SCREEN = (1279, 1023)
+REGION = (820, 690, 423, 301)
 WM_PATIENCE = 20.0
 TABLE_SIZE = (634, 478)
 
@@ -78,7 +81,7 @@ class Desktop:
     def start(self):
         read_end, write_end = os.pipe()
         xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-noreset", "-nolisten", "tcp",
-                                 "-screen", "0", "1280x1024x24"], pass_fds=(write_end,),
+                                 "-screen", "0", "%dx%dx24" % SCREEN], pass_fds=(write_end,),
                                 stdout=subprocess.DEVNULL, stderr=open(os.path.join(self.scratch, "xvfb.log"), "wb"))
         self.processes.append(xvfb)
         os.close(write_end)
@@ -151,7 +154,7 @@ class Desktop:
 
     def screenshot(self, name):
         os.makedirs(ARTEFACTS, exist_ok=True)
-        subprocess.run(["ffmpeg", "-v", "error", "-y", "-f", "x11grab", "-video_size", "1280x1024", "-i",
+        subprocess.run(["ffmpeg", "-v", "error", "-y", "-f", "x11grab", "-video_size", "%dx%d" % SCREEN, "-i",
                         self.env["DISPLAY"], "-frames:v", "1", os.path.join(ARTEFACTS, "journey-%s.png" % name)],
                        env=self.env, capture_output=True)
 
@@ -277,6 +280,14 @@ class Program:
 
     def key(self, *keys):
         self.desktop.run(["xdotool", "key"] + list(keys))
+
+
+def pyatspi_buttons(program):
+    """The Save buttons of every recorder on screen."""
+    import pyatspi
+    return pyatspi.findAllDescendants(program._app(), lambda n: n is not None and n.getRoleName() == "push button"
+                                      and n.description == "Save the last recorded minutes"
+                                      and n.getState().contains(pyatspi.STATE_SHOWING))
 
 
 def video_size(path):
@@ -473,6 +484,66 @@ class Journey:
         # Saved once: its segments go (the table, still open, is recorded anew meanwhile).
         wait_for("the kept segments to go", lambda: not kept.intersection(os.listdir(tmp)))
 
+    def nearest_save_button(self, x, y):
+        import pyatspi
+        p = self.program
+        buttons = pyatspi.findAllDescendants(p._app(), lambda n: n is not None and n.getRoleName() == "push button"
+                                             and n.description == "Save the last recorded minutes"
+                                             and n.getState().contains(pyatspi.STATE_SHOWING))
+
+        def distance(button):
+            bx, by = p.centre(button)
+            return abs(bx - x) + abs(by - y)
+
+        return min(buttons, key=distance) if buttons else None
+
+    def save_and_check(self, button, expected, what):
+        recorded = os.path.join(self.user, "out", "recorded")
+        before = set(avis(recorded))
+        wait_for("three seconds of recording", lambda: time.sleep(3) or True)
+        self.program.click(button)
+        new = wait_for("the saved %s" % what, lambda: set(avis(recorded)) - before)
+        path = new.pop()
+        # Complete once listed with its length: the file is then whole.
+        wait_for("the %s to be listed" % what, lambda: self.program.find("page tab", "Recorded (%d)" % (len(before) + 1)))
+        size = wait_for("a readable %s" % what, lambda: video_size(path))
+        # The encoder keeps an even height: an odd one loses its last row.
+        if size != (expected[0], expected[1] & ~1):
+            raise JourneyError("the %s was saved at %dx%d, not %dx%d" % ((what,) + size + expected))
+
+    def record_region_and_monitor(self):
+        p = self.program
+        self.step("by hand: a 423 x 301 region dragged on the desktop, then the monitor")
+        # The quick start shown again at this start is closed first.
+        quick_start = p.find("dialog", "Brindlecast - Quick start")
+        if quick_start is not None:
+            p.click(p.wait("push button", "OK", within=quick_start))
+        p.click(p.wait("page tab", "Recorded (2)"))
+        p.click(p.wait("radio button", "Manu"))
+        p.click(p.wait("push button", description="Select a region"))
+        time.sleep(1)
+        x, y, width, height = REGION
+        self.desktop.run(["xdotool", "mousemove", "--sync", str(x), str(y), "mousedown", "1"])
+        for step in (4, 2, 1):
+            self.desktop.run(["xdotool", "mousemove", "--sync", str(x + width // step), str(y + height // step)])
+            time.sleep(0.2)
+        self.desktop.run(["xdotool", "mouseup", "1"])
+        button = wait_for("the region's recorder", lambda: self.nearest_save_button(x + width // 2, y))
+        self.desktop.screenshot("09-region")
+        self.save_and_check(button, (width, height), "region")
+
+        recording = set(p.centre(b) for b in pyatspi_buttons(p))
+        p.click(p.wait("push button", description="Select a monitor"))
+        time.sleep(1)
+        self.desktop.run(["xdotool", "mousemove", "--sync", str(SCREEN[0] // 2), str(SCREEN[1] // 2), "click", "1"])
+        record = p.find("push button", "Record")
+        if record is not None:
+            p.click(record)
+        monitor = wait_for("the monitor's recorder",
+                           lambda: [b for b in pyatspi_buttons(p) if p.centre(b) not in recording][:1])[0]
+        self.desktop.screenshot("10-monitor")
+        self.save_and_check(monitor, SCREEN, "monitor")
+
     def run(self):
         self.desktop.start()
         self.program.start()
@@ -483,7 +554,8 @@ class Journey:
         self.check_listed(files)
         self.edit_and_upload()
         self.logout_keeps_the_recording()
-        self.desktop.screenshot("08-end")
+        self.record_region_and_monitor()
+        self.desktop.screenshot("11-end")
 
 
 def main():

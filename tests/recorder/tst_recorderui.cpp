@@ -233,15 +233,16 @@ void TestRecorderUi::followerPlacement()
 
 void TestRecorderUi::snipersReportOnce()
 {
-    // Dragged either way, the same region.
-    const QRect region(QPoint(100, 80), QPoint(400, 300));
+    // Dragged either way, the same region: as many pixels as the mouse went over.
+    const QRect region(QPoint(100, 80), QSize(423, 301));
+    const QPoint far = region.topLeft() + QPoint(region.width(), region.height());
     for (const bool upwards : {true, false}) {
         RegionSniper sniper;
         QSignalSpy result(&sniper, &AbstractSniper::result);
         sniper.start();
         QVERIFY(QTest::qWaitForWindowExposed(&sniper));
-        const QPoint from = sniper.mapFromGlobal(upwards ? region.bottomRight() : region.topLeft());
-        const QPoint to = sniper.mapFromGlobal(upwards ? region.topLeft() : region.bottomRight());
+        const QPoint from = sniper.mapFromGlobal(upwards ? far : region.topLeft());
+        const QPoint to = sniper.mapFromGlobal(upwards ? region.topLeft() : far);
         QTest::mousePress(&sniper, Qt::LeftButton, {}, from);
         QTest::mouseMove(&sniper, (from + to) / 2);
         QTest::mouseRelease(&sniper, Qt::LeftButton, {}, to);
@@ -309,7 +310,7 @@ void TestRecorderUi::regionRecordedByHand()
     QVERIFY(QTest::qWaitForWindowExposed(sniper));
     const QRect region(QPoint(310, 320), QPoint(709, 519));
     QTest::mousePress(sniper, Qt::LeftButton, {}, sniper->mapFromGlobal(region.topLeft()));
-    QTest::mouseRelease(sniper, Qt::LeftButton, {}, sniper->mapFromGlobal(region.bottomRight()));
+    QTest::mouseRelease(sniper, Qt::LeftButton, {}, sniper->mapFromGlobal(region.bottomRight() + QPoint(1, 1)));
     QTRY_VERIFY(sniper.isNull());
 
     // A floating recorder above the region, recording at once.

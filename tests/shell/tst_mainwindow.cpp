@@ -79,6 +79,10 @@ private slots:
     void damagedFilesLoseNothing();
 
 private:
+    // Starts the window as a program start does, answering Yes to the question it asks
+    // first; that question ("title|text").
+    QString startAnsweringYes(MainWindow &window);
+
     QTemporaryDir m_home;
     std::unique_ptr<User> m_user;
     std::unique_ptr<WindowConfig> m_settings;
@@ -246,6 +250,18 @@ void TestMainWindow::speaksEachLanguageAtOnce()
     QTRY_VERIFY(!window.optionDialog());
 }
 
+QString TestMainWindow::startAnsweringYes(MainWindow &window)
+{
+    // Earlier tests ended the program's loop with exit() while none ran, after which Qt
+    // ends every nested loop (a message box's) at once until the next application loop.
+    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+    QString asked;
+    answerNextMessageBox(QMessageBox::Yes, &asked);
+    window.start();
+    return asked;
+}
+
 void TestMainWindow::interruptedRecordingIsSaved()
 {
     // A recording of the user's, killed in the middle of its second segment.
@@ -273,14 +289,8 @@ void TestMainWindow::interruptedRecordingIsSaved()
     table.waitForFinished(3000);
 
     // The next start offers it, and saves the kept minutes among the user's recordings.
-    // Earlier tests ended the program's loop with exit() while none ran, after which Qt
-    // ends every nested loop (a message box's) at once until the next application loop.
-    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
-    QCoreApplication::exec();
     MainWindow window({QStringLiteral("brindlecast")});
-    QString asked;
-    answerNextMessageBox(QMessageBox::Yes, &asked);
-    window.start();
+    const QString asked = startAnsweringYes(window);
     QCOMPARE(asked, QStringLiteral("Interrupted recording|A recording was interrupted. Save the last minutes?"));
     QTRY_VERIFY_WITH_TIMEOUT(SegmentManifest::findIn(tmp).isEmpty(), kPatienceMs);
     const QStringList saved = m_user->paths().recorded.entryList({QStringLiteral("*.avi")}, QDir::Files);
@@ -315,12 +325,8 @@ void TestMainWindow::damagedFilesLoseNothing()
     };
     QVERIFY(segment(0, 2000, "a1") && segment(2000, 2000, "a2") && segment(1000, 3000, "b1"));
 
-    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
-    QCoreApplication::exec();
     MainWindow window({QStringLiteral("brindlecast")});
-    QString asked;
-    answerNextMessageBox(QMessageBox::Yes, &asked);
-    window.start();
+    const QString asked = startAnsweringYes(window);
     QCOMPARE(asked, QStringLiteral("Interrupted recording|2 recordings were interrupted. Save the last minutes of each?"));
     // Each saved once, joined in time order, and listed beside the entry that was read;
     // a recording's segments go once it is saved.

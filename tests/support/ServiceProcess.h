@@ -11,7 +11,12 @@
 struct ServiceProcess
 {
     // Generous: only a hang reaches it.
+#ifdef BC_TEST_SLOW_BUILD
+    // The sanitizer build runs the program several times slower.
+    static constexpr int kPatienceMs = 180000;
+#else
     static constexpr int kPatienceMs = 60000;
+#endif
 
     QTemporaryDir scratch;
     QString data = scratch.filePath(QStringLiteral("data"));
