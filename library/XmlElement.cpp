@@ -265,7 +265,8 @@ bc_ret XmlRootElement::writeFile(const QString &path, std::optional<QFileDevice:
             break;
         written += n;
     }
-    if (written < bytes.size()) {
+    // Small writes only fill the file's buffer: a full disk shows when it is flushed.
+    if (written < bytes.size() || !file.flush()) {
         const bc_ret ret = bc_ret(QStringLiteral("QSaveFile::write"), qint64(file.error()), file.errorString()).add(writeError);
         file.cancelWriting();
         return ret;

@@ -197,38 +197,30 @@ bc_ret AVAssembler::assembleAudioVideo(const QString &outputFile)
 
 bc_ret AVAssembler::assembleVideoOnly(const QString &outputFile)
 {
-    bc_ret result;
-    auto copy = [&result, &outputFile](const QString &from) {
-        QFile::remove(outputFile);
-        if (!QFile::copy(from, outputFile))
-            result = bc_ret(QString(), 0, QStringLiteral("Error copy '%1' to '%2'").arg(from, outputFile));
-    };
-    if (m_units.count() == 1) {
-        copy(m_units.takeFirst()->videoFile);
-    } else {
-        const int maxDuration = m_cmd->maxDuration;
-        m_stageCount = m_units.totalDuration() > maxDuration ? 2 : 1;
-        QStringList videos;
-        QList<qint64> lengths;
-        while (!m_units.isEmpty()) {
-            const AVUnitSptr unit = m_units.takeFirst();
-            videos.append(unit->videoFile);
-            lengths.append(unit->duration);
-        }
-        const QString joined = temporaryBase() + QStringLiteral(".avi");
-        qint64 actual = 0;
-        ++m_stage;
-        result = m_joiner.join(joined, videos, MediaKind::Video, &actual, lengths);
-        if (result.ok()) {
-            if (actual > maxDuration) {
-                ++m_stage;
-                result = m_cutter.cut(joined, outputFile, MediaKind::Video, actual - maxDuration, MediaCutter::kToTheEnd);
-            } else {
-                copy(joined);
-            }
-        }
-        QFile::remove(joined);
+    // Even one segment is written anew, not copied: one cut off by a crash or a full disk
+    // has no index, and a copy of it would tell players that it lasts nothing.
+    const int maxDuration = m_cmd->maxDuration;
+    m_stageCount = maxDuration > 0 && m_units.totalDuration() > maxDuration ? 2 : 1;
+    QStringList videos;
+    QList<qint64> lengths;
+    while (!m_units.isEmpty()) {
+        const AVUnitSptr unit = m_units.takeFirst();
+        videos.append(unit->videoFile);
+        lengths.append(unit->duration);
     }
+    const QString joined = temporaryBase() + QStringLiteral(".avi");
+    qint64 actual = 0;
+    ++m_stage;
+    bc_ret result = m_joiner.join(joined, videos, MediaKind::Video, &actual, lengths);
+    if (result.ok() && maxDuration > 0 && actual > maxDuration) {
+        ++m_stage;
+        result = m_cutter.cut(joined, outputFile, MediaKind::Video, actual - maxDuration, MediaCutter::kToTheEnd);
+    } else if (result.ok()) {
+        QFile::remove(outputFile);
+        if (!QFile::rename(joined, outputFile) && !QFile::copy(joined, outputFile))
+            result = bc_ret(QString(), 0, QStringLiteral("Error copy '%1' to '%2'").arg(joined, outputFile));
+    }
+    QFile::remove(joined);
     if (result.failed())
         result.add(QString(), 0, QStringLiteral("Error video assembling"));
     return result;

@@ -29,7 +29,14 @@ bc_ret enableAutostart(const QString &commandLine)
                                          "Comment=Poker table recorder\nExec=%1\nIcon=brindlecast\n"
                                          "Terminal=false\nX-GNOME-Autostart-enabled=true\n")
                                   .arg(commandLine);
-    file.write(entry.toUtf8());
+    const QByteArray bytes = entry.toUtf8();
+    // A full disk shows only when the buffer is flushed: commit() alone would then put
+    // an empty entry in place of the old one.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        const QString error = file.errorString();
+        file.cancelWriting();
+        return bc_ret(QStringLiteral("enableAutostart"), -1, error);
+    }
     if (!file.commit())
         return bc_ret(QStringLiteral("enableAutostart"), -1, file.errorString());
     return bc_ret();

@@ -217,6 +217,7 @@ void TestXml::interruptedWriteKeepsOldFile_data()
     QTest::addColumn<QString>("mode");
     QTest::newRow("crash in the middle of the write") << QStringLiteral("crash");
     QTest::newRow("write fails as on a full disk") << QStringLiteral("fail");
+    QTest::newRow("a small write fails only when flushed") << QStringLiteral("small");
 }
 
 void TestXml::interruptedWriteKeepsOldFile()
