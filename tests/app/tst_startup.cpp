@@ -242,8 +242,18 @@ void TestStartup::loggedInUntilTerminated()
     QTRY_VERIFY_WITH_TIMEOUT(QDir(session.path(QStringLiteral("users/demo/tmp"))).entryList(QDir::Files).size() > 1,
                              ServiceProcess::kPatienceMs);
 
-    // Recording for a while: a recording of no length has nothing to keep.
-    QTest::qWait(1500);
+    // Recording until a whole second of picture is on disk (the picture file is flushed
+    // once a second: it grows twice): a recording of no length has nothing to keep.
+    const QDir recordingTmp(session.path(QStringLiteral("users/demo/tmp")));
+    const auto pictureBytes = [&recordingTmp] {
+        const QFileInfoList videos = recordingTmp.entryInfoList({QStringLiteral("*_v.avi")}, QDir::Files);
+        return videos.isEmpty() ? qint64(-1) : videos.first().size();
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(pictureBytes() > 0, ServiceProcess::kPatienceMs);
+    for (int flush = 0; flush < 2; ++flush) {
+        const qint64 before = pictureBytes();
+        QTRY_VERIFY_WITH_TIMEOUT(pictureBytes() > before, ServiceProcess::kPatienceMs);
+    }
     // SIGTERM (a logout or kill) runs the orderly end, a recording in progress
     // notwithstanding: settings saved, and the recording's minutes kept with their
     // description for the next start; nothing else is left in tmp.

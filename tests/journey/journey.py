@@ -263,17 +263,35 @@ class Program:
 
     def settled_centre(self, node):
         """The centre once the widget stays put (windows are placed after they show)."""
+        seen = []
+
         def still():
-            first = self.centre(node)
-            time.sleep(0.3)
-            return first if self.centre(node) == first else None
+            # The same place on two polls in a row.
+            seen.append(self.centre(node))
+            return seen[-1] if len(seen) > 1 and seen[-1] == seen[-2] else None
         return wait_for("%r to stay in place" % node.name, still)
 
     def click(self, node):
         x, y = self.settled_centre(node)
-        self.desktop.run(["xdotool", "mousemove", "--sync", str(x), str(y)])
-        time.sleep(0.2)
-        self.desktop.run(["xdotool", "click", "1"])
+        self.desktop.run(["xdotool", "mousemove", "--sync", str(x), str(y), "click", "1"])
+
+    def recorded_seconds(self, save_button):
+        """What the recorder of that Save button shows it has recorded, in seconds."""
+        label = self.find_beside("label", save_button)
+        hours, minutes, seconds = (int(v) for v in label.name.split(":"))
+        return hours * 3600 + minutes * 60 + seconds
+
+    def wait_recorded(self, save_button, seconds):
+        wait_for("%d seconds of recording" % seconds, lambda: self.recorded_seconds(save_button) >= seconds)
+
+    def wait_new_window(self, count_before):
+        """Until the program shows one more window than it did (a selector, a recorder)."""
+        wait_for("a new window", lambda: len(self.x_windows()) > count_before)
+
+    def wait_active(self, title):
+        wait_for("%r to be the active window" % title, lambda: subprocess.run(
+            ["xdotool", "getactivewindow", "getwindowname"], env=self.desktop.env,
+            capture_output=True).stdout.decode().strip() == title)
 
     def type(self, text):
         self.desktop.run(["xdotool", "type", "--delay", "40", text])
@@ -389,7 +407,7 @@ class Journey:
         p = self.program
         self.step("the table is recorded; its Save button is clicked")
         save = p.wait("push button", description="Save the last recorded minutes")
-        wait_for("four seconds of recording", lambda: time.sleep(4) or True)
+        p.wait_recorded(save, 4)
         self.desktop.screenshot("03-recording")
         p.click(save)
         recorded = os.path.join(self.user, "out", "recorded")
@@ -424,11 +442,10 @@ class Journey:
         main = p.wait("frame", "Brindlecast - Main Window")
         # The table lies over the main window: a click on its tab brings it forward.
         p.click(p.wait("page tab", "Recorded (1)"))
-        time.sleep(1)
+        p.wait_active("Brindlecast - Main Window")
         p.click(p.wait("push button", "Edit", within=main))
         p.wait("page tab", "Editing (1)")
         upload = p.wait("push button", "Save and upload")
-        time.sleep(2)
         self.desktop.screenshot("05-editing")
         p.click(upload)
         # The title asked for, if any, is confirmed as offered.
@@ -460,8 +477,9 @@ class Journey:
     def logout_keeps_the_recording(self):
         p = self.program
         self.step("SIGTERM while the table records: the next start offers the kept minutes")
-        p.wait("push button", description="Save the last recorded minutes")
-        time.sleep(4)
+        save = p.wait("push button", description="Save the last recorded minutes")
+        # A few more seconds recorded since the save.
+        p.wait_recorded(save, p.recorded_seconds(save) + 3)
         p.process.send_signal(signal.SIGTERM)
         try:
             code = p.process.wait(60)
@@ -500,7 +518,7 @@ class Journey:
     def save_and_check(self, button, expected, what):
         recorded = os.path.join(self.user, "out", "recorded")
         before = set(avis(recorded))
-        wait_for("three seconds of recording", lambda: time.sleep(3) or True)
+        self.program.wait_recorded(button, 3)
         self.program.click(button)
         new = wait_for("the saved %s" % what, lambda: set(avis(recorded)) - before)
         path = new.pop()
@@ -520,21 +538,22 @@ class Journey:
             p.click(p.wait("push button", "OK", within=quick_start))
         p.click(p.wait("page tab", "Recorded (2)"))
         p.click(p.wait("radio button", "Manu"))
+        windows = len(p.x_windows())
         p.click(p.wait("push button", description="Select a region"))
-        time.sleep(1)
+        p.wait_new_window(windows)
         x, y, width, height = REGION
         self.desktop.run(["xdotool", "mousemove", "--sync", str(x), str(y), "mousedown", "1"])
         for step in (4, 2, 1):
             self.desktop.run(["xdotool", "mousemove", "--sync", str(x + width // step), str(y + height // step)])
-            time.sleep(0.2)
         self.desktop.run(["xdotool", "mouseup", "1"])
         button = wait_for("the region's recorder", lambda: self.nearest_save_button(x + width // 2, y))
         self.desktop.screenshot("09-region")
         self.save_and_check(button, (width, height), "region")
 
         recording = set(p.centre(b) for b in pyatspi_buttons(p))
+        windows = len(p.x_windows())
         p.click(p.wait("push button", description="Select a monitor"))
-        time.sleep(1)
+        p.wait_new_window(windows)
         self.desktop.run(["xdotool", "mousemove", "--sync", str(SCREEN[0] // 2), str(SCREEN[1] // 2), "click", "1"])
         record = p.find("push button", "Record")
         if record is not None:
