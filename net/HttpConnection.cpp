@@ -140,8 +140,18 @@ RequestRunner::RequestRunner(HttpPostRequest *request, QNetworkAccessManager *ma
     m_timeoutTimer.setTimerType(Qt::PreciseTimer);
 }
 
-void RequestRunner::run(int retries, int timeoutSeconds)
+int RequestRunner::retryDelayMs(RetryDelays delays, int attemptsFailed)
 {
+    constexpr int kFirstMs = 1000;
+    constexpr int kLongestMs = 60000;
+    if (delays == RetryDelays::Fixed || attemptsFailed <= 1)
+        return kFirstMs;
+    return attemptsFailed > 7 ? kLongestMs : qMin(kLongestMs, kFirstMs << (attemptsFailed - 1));
+}
+
+void RequestRunner::run(int retries, int timeoutSeconds, RetryDelays delays)
+{
+    m_delays = delays;
     if (timeoutSeconds > 0) {
         connect(&m_timeoutTimer, &QTimer::timeout, this, &RequestRunner::abort);
         m_timeoutTimer.start(timeoutSeconds * 1000);
@@ -189,7 +199,7 @@ void RequestRunner::retry()
                          .arg(code)
                          .arg(m_reply->errorString())
                          .arg(m_retriesLeft));
-        m_retryTimer.start();
+        m_retryTimer.start(retryDelayMs(m_delays, ++m_attemptsFailed));
         --m_retriesLeft;
         return;
     }
@@ -276,7 +286,7 @@ HttpConnection *HttpConnection::instance()
     return s_instance;
 }
 
-void HttpConnection::post(HttpPostRequest *request, int retries, int timeoutSeconds)
+void HttpConnection::post(HttpPostRequest *request, int retries, int timeoutSeconds, RetryDelays delays)
 {
     HttpConnection *connection = s_instance;
     if (!connection) {
@@ -286,7 +296,7 @@ void HttpConnection::post(HttpPostRequest *request, int retries, int timeoutSeco
     }
     auto *runner = new RequestRunner(request, connection->manager(), connection);
     connect(connection, &HttpConnection::abortEach, runner, &RequestRunner::abort);
-    runner->run(retries, timeoutSeconds);
+    runner->run(retries, timeoutSeconds, delays);
 }
 
 void HttpConnection::onProxyAuthenticationRequired(const QNetworkProxy &, QAuthenticator *)

@@ -97,16 +97,23 @@ void setCommonHeaders(QNetworkRequest &request, const QString &url);
 // name=value pairs joined by "&" as UTF-8, then percent-encoded except "&" and "=".
 QByteArray formBody(const QList<QPair<QString, QString>> &fields);
 
+// How far apart the attempts of a request are: 1000 ms each, or doubling from
+// 1000 ms up to a minute (for large bodies a struggling service should not get again
+// every second).
+enum class RetryDelays { Fixed, Growing };
+
 // Runs one request: posts it, posts it again after network failures while the
-// retry budget lasts (1000 ms apart), enforces the overall time-out, then hands
-// the outcome to the request and deletes everything. A child of the connection,
+// retry budget lasts, enforces the overall time-out, then hands the outcome to the
+// request and deletes everything. A child of the connection,
 // owning the request: both go when the connection goes.
 class RequestRunner : public QObject
 {
     Q_OBJECT
 public:
     RequestRunner(HttpPostRequest *request, QNetworkAccessManager *manager, QObject *parent);
-    void run(int retries, int timeoutSeconds);
+    void run(int retries, int timeoutSeconds, RetryDelays delays = RetryDelays::Fixed);
+    // The wait before the next attempt after attemptsFailed failures.
+    static int retryDelayMs(RetryDelays delays, int attemptsFailed);
     // Ends the request now because its connection goes away.
     void close();
 
@@ -123,6 +130,8 @@ private:
     QNetworkAccessManager *m_manager;
     QTimer m_timeoutTimer;
     int m_retriesLeft = 0;
+    int m_attemptsFailed = 0;
+    RetryDelays m_delays = RetryDelays::Fixed;
     QTimer m_retryTimer;
     QNetworkReply *m_reply = nullptr;
     bool m_finished = false;
@@ -143,7 +152,8 @@ public:
     // Starts request (the framework owns it from now on). retries: extra attempts
     // after network failures; timeoutSeconds > 0: an overall limit. Requests still
     // running when the connection is destroyed end then, with an error.
-    static void post(HttpPostRequest *request, int retries, int timeoutSeconds);
+    static void post(HttpPostRequest *request, int retries, int timeoutSeconds,
+                     RetryDelays delays = RetryDelays::Fixed);
 
 signals:
     // Every running request ends with "HTTP request timeout.".

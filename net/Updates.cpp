@@ -95,7 +95,10 @@ bc_ret UpdateDownloadRequest::verifyAddress(const QString &url)
 {
     const QUrl from(url);
     const QUrl service(serviceUrl());
-    if (from.isValid() && from.scheme() == service.scheme() && from.host().compare(service.host(), Qt::CaseInsensitive) == 0)
+    // Another port of the same host may be another program altogether.
+    const int defaultPort = service.scheme() == QLatin1String("https") ? 443 : 80;
+    if (from.isValid() && from.scheme() == service.scheme() && from.host().compare(service.host(), Qt::CaseInsensitive) == 0
+        && from.port(defaultPort) == service.port(defaultPort))
         return bc_ret();
     return bc_ret(QStringLiteral("UpdateDownloadRequest::verifyAddress"), 0,
                   tr("The update is not offered by %1.").arg(service.host()));
@@ -106,20 +109,31 @@ bc_ret UpdateDownloadRequest::verifyInstaller(const QByteArray &body, const QStr
     const QString context = QStringLiteral("UpdateDownloadRequest::verifyInstaller");
     if (body.isEmpty())
         return bc_ret(context, 0, tr("The downloaded update is empty."));
-    if (!sha256.isNull()) {
-        const QByteArray actual = QCryptographicHash::hash(body, QCryptographicHash::Sha256).toHex();
-        if (QString::fromLatin1(actual).compare(sha256.trimmed(), Qt::CaseInsensitive) != 0)
-            return bc_ret(context, 0, tr("The downloaded update does not match its checksum."));
-    }
+    if (bc_ret missing = verifyChecksumGiven(sha256); missing.failed())
+        return missing;
+    const QByteArray actual = QCryptographicHash::hash(body, QCryptographicHash::Sha256).toHex();
+    if (QString::fromLatin1(actual).compare(sha256.trimmed(), Qt::CaseInsensitive) != 0)
+        return bc_ret(context, 0, tr("The downloaded update does not match its checksum."));
+    // A script passes only through the checksum above: it is exactly what the service announced.
     if (!desktop::runsOnThisMachine(body.left(64)))
         return bc_ret(context, 0, tr("The downloaded update is not a program for this computer."));
     return bc_ret();
 }
 
+bc_ret UpdateDownloadRequest::verifyChecksumGiven(const QString &sha256)
+{
+    if (!sha256.trimmed().isEmpty())
+        return bc_ret();
+    return bc_ret(QStringLiteral("UpdateDownloadRequest::verifyChecksumGiven"), 0,
+                  tr("The update was announced without a checksum, so it cannot be verified."));
+}
+
 bc_ret UpdateDownloadRequest::prepare(QNetworkRequest &request, QByteArray &body)
 {
-    // Checked before anything is sent: the answer of another host is never taken.
+    // Checked before anything is sent: nothing is fetched that could not be verified.
     if (bc_ret refused = verifyAddress(m_url); refused.failed())
+        return refused;
+    if (bc_ret refused = verifyChecksumGiven(m_sha256); refused.failed())
         return refused;
     return prepareUpdateRequest(request, body, m_url);
 }
@@ -131,6 +145,14 @@ void UpdateDownloadRequest::onFinished(QNetworkReply *reply, const bc_ret &error
         return;
     }
     bc_ret result;
+    // A redirect or an error page is not the installer, whatever its body holds.
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (status != 200) {
+        emit updateDownloadDone(QString(), bc_ret(QStringLiteral("UpdateDownloadRequest::onFinished"), status,
+                                                  tr("The service answered with the HTTP status %1 instead of the update.")
+                                                          .arg(status)));
+        return;
+    }
     const QByteArray body = reply->readAll();
     if (bc_ret refused = verifyInstaller(body, m_sha256); refused.failed()) {
         emit updateDownloadDone(QString(), refused);

@@ -33,8 +33,9 @@ private:
 };
 
 // Downloads the announced installer into a new file of the temporary directory, and
-// keeps it only when it may replace the program: from the service's own host, not
-// empty, matching the announced checksum (when one was given), and runnable here.
+// keeps it only when it may replace the program: from the service's own scheme, host
+// and port, a 200 answer, not empty, matching the checksum the service announced (an
+// update announced without one is not even fetched), and runnable here.
 class UpdateDownloadRequest : public MemPostRequest
 {
     Q_OBJECT
@@ -44,8 +45,10 @@ public:
 
     // Empty when body may replace the program, else the reason why not.
     static bc_ret verifyInstaller(const QByteArray &body, const QString &sha256);
-    // Empty when url is on the service's own scheme and host.
+    // Empty when url is on the service's own scheme, host and port.
     static bc_ret verifyAddress(const QString &url);
+    // Empty when a checksum was announced at all.
+    static bc_ret verifyChecksumGiven(const QString &sha256);
 
 signals:
     // path is empty on failure.

@@ -17,13 +17,21 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+#include <QTimer>
 #include <QTextStream>
 #include <QUuid>
 #include <QVBoxLayout>
 
 namespace {
 
-constexpr int kPostRetries = 300;
+// The start-up check gives up within seconds: the program then runs the version it has,
+// and the main window asks again later.
+constexpr int kCheckRetries = 2;
+constexpr int kCheckTimeoutSeconds = 8;
+// A download is worth waiting for; the attempts spread out.
+constexpr int kDownloadRetries = 8;
+// How long the splash tells that the check could not be made.
+constexpr int kNoticeMs = 2500;
 constexpr char kElevatedArgument[] = "updateMe";
 
 QString newUuidText()
@@ -136,9 +144,9 @@ void UpdateManager::runStartupCheck()
         m_announcedSha256 = sha256;
     });
     connect(request, &UpdateCheckRequest::versionChecked, this, &UpdateManager::onVersionChecked);
-    HttpConnection::post(request, kPostRetries, 0);
+    HttpConnection::post(request, kCheckRetries, kCheckTimeoutSeconds);
     QApplication::exec();
-    if (!m_upToDate)
+    if (!m_upToDate && !m_goesOn)
         setExitCommand(std::make_shared<DoNopCmd>());
 }
 
@@ -169,13 +177,30 @@ void UpdateManager::onVersionChecked(int status, const bc_ret &errors, const QSt
                                  tr("A new version is available <a href=\"%1\">here</a>.").arg(url.toHtmlEscaped()));
         break;
     case UpdateCheckRequest::NetworkFailure:
-        showUpdateError(tr("Network error."), errors);
-        break;
+        tellCheckNotMade(errors);
+        return;
     default:
         showUpdateError(tr("Error in update protocol."), errors);
+        m_goesOn = true;
         break;
     }
     endStage();
+}
+
+void UpdateManager::tellCheckNotMade(const bc_ret &errors)
+{
+    logWarn(QStringLiteral("Update check not made: %1").arg(errors.details(QStringLiteral(": "))));
+    m_goesOn = true;
+    setStatus(tr("The service cannot be reached: this version goes on, and the check is made again later."));
+    // Out of sight (started with the session) there is nobody to tell.
+    if (!isVisible()) {
+        endStage();
+        return;
+    }
+    QTimer::singleShot(kNoticeMs, this, [this] {
+        if (!m_stageOver)
+            endStage();
+    });
 }
 
 void UpdateManager::offerUpdate(const QString &url)
@@ -204,7 +229,7 @@ void UpdateManager::startDownload(const QString &url)
     connect(request, &UpdateDownloadRequest::updateDownloadDone, this, &UpdateManager::onUpdateDownloadDone);
     m_frmUpdateDownload->show();
     setStatus(tr("Downloading new update..."));
-    HttpConnection::post(request, kPostRetries, 0);
+    HttpConnection::post(request, kDownloadRetries, 0, RetryDelays::Growing);
 }
 
 void UpdateManager::onDownloadProgress(qint64 received, qint64 total)
@@ -223,7 +248,9 @@ void UpdateManager::onUpdateDownloadDone(const QString &path, const bc_ret &erro
     if (m_stageOver)
         return;
     if (path.isEmpty()) {
+        // Nothing unproven replaces the program; this version goes on.
         showUpdateError(tr("Error while downloading the update."), errors);
+        m_goesOn = true;
         endStage();
         return;
     }
@@ -252,7 +279,8 @@ bc_ret UpdateManager::installUpdate(const QString &programPath, const QString &n
 void UpdateManager::showUpdateError(const QString &message, const bc_ret &errors)
 {
     logError(QStringLiteral("%1: %2").arg(message, errors.details(QStringLiteral(": "))));
-    const QString advice = tr("Please try again later or install the latest version from <a href=\"%1\">%1</a>.")
+    const QString advice = tr("This version goes on running. Please try again later or install the latest version "
+                              "from <a href=\"%1\">%1</a>.")
                                    .arg(serviceUrl().toHtmlEscaped());
     QMessageBox box(QMessageBox::Warning, tr("Update error"),
                     tr("%1<br>%2<br> Reason:<br>  %3").arg(message, advice, escapedMessages(errors, QStringLiteral("<br>"))),

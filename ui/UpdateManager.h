@@ -13,8 +13,11 @@ class QPushButton;
 
 // The update stage of the start-up: a small splash that sets up the network, asks
 // the service whether this version is current and, when it is not, downloads and
-// installs the update, or tells where to get it. Except when the version is current,
-// the program ends after this stage, with an exit command when one is needed.
+// installs the update, or tells where to get it. When the check cannot be made, or an
+// update cannot be downloaded or proven, this is said and the start-up goes on with
+// the version there is. Otherwise (an update installed, declined, or a new version
+// to get elsewhere) the program ends after this stage, with an exit command when one
+// is needed.
 class UpdateManager : public QFrame
 {
     Q_OBJECT
@@ -25,6 +28,8 @@ public:
     // Runs the stage until it has an outcome; then isUpToDate() or an exit command.
     void runStartupCheck();
     bool isUpToDate() const { return m_upToDate; }
+    // The start-up goes on: the version is current, or no update could be had.
+    bool goesOn() const { return m_upToDate || m_goesOn; }
     HttpConnection *connection() const { return m_connection; }
     QString status() const;
     // The file an update replaces.
@@ -53,6 +58,7 @@ private:
     void buildForm();
     void setStatus(const QString &text);
     void showUpdateError(const QString &message, const bc_ret &errors);
+    void tellCheckNotMade(const bc_ret &errors);
     void offerUpdate(const QString &url);
     void startDownload(const QString &url);
     void endStage();
@@ -62,6 +68,7 @@ private:
     QString m_programPath;
     QString m_announcedSha256;
     bool m_upToDate = false;
+    bool m_goesOn = false;
     // Set once the stage has its outcome: late answers are ignored.
     bool m_stageOver = false;
     HttpConnection *m_connection = nullptr;

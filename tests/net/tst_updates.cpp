@@ -8,6 +8,8 @@
 
 #include <QCryptographicHash>
 #include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -41,6 +43,7 @@ private slots:
     void answersOfTheCheck_data();
     void answersOfTheCheck();
     void announcedInstallerIsDownloaded();
+    void onlyAPlainAnswerIsAnInstaller();
     void installerChecks();
     void programFileReplaced();
     void failedReplacementRestoresTheProgram();
@@ -127,38 +130,89 @@ void TestUpdates::announcedInstallerIsDownloaded()
     QTRY_COMPARE_WITH_TIMEOUT(refused.size(), 1, kPatienceMs);
     QVERIFY(refused.first().at(0).toString().isEmpty());
     QCOMPARE(refused.first().at(1).value<bc_ret>().messages(QString()), QStringLiteral("The update is not offered by 127.0.0.1."));
+
+    // The same installer from a second service on another port of the same host.
+    ServiceProcess second;
+    QVERIFY(second.start({QStringLiteral("--installer"), installer}));
+    auto *otherPort = new UpdateDownloadRequest(second.url(QStringLiteral("/files/brindlecast-1.3.5")),
+                                                checksum.first().first().toString());
+    QSignalSpy otherPortDone(otherPort, &UpdateDownloadRequest::updateDownloadDone);
+    HttpConnection::post(otherPort, 0, 0);
+    QTRY_COMPARE_WITH_TIMEOUT(otherPortDone.size(), 1, kPatienceMs);
+    QVERIFY(otherPortDone.first().at(0).toString().isEmpty());
+    QCOMPARE(otherPortDone.first().at(1).value<bc_ret>().messages(QString()),
+             QStringLiteral("The update is not offered by 127.0.0.1."));
+    qunsetenv("BRINDLECAST_SERVICE_URL");
+}
+
+void TestUpdates::onlyAPlainAnswerIsAnInstaller()
+{
+    // A redirect whose body is a perfect installer, checksum and all.
+    QTcpServer peer;
+    QVERIFY(peer.listen(QHostAddress::LocalHost));
+    connect(&peer, &QTcpServer::newConnection, &peer, [&peer] {
+        while (QTcpSocket *socket = peer.nextPendingConnection()) {
+            connect(socket, &QTcpSocket::readyRead, socket, [socket] {
+                if (!socket->readAll().isEmpty())
+                    socket->write("HTTP/1.1 302 Found\r\nLocation: /elsewhere\r\nConnection: close\r\nContent-Length: "
+                                  + QByteArray::number(kScript.size()) + "\r\n\r\n" + kScript);
+            });
+        }
+    });
+    const QString base = QStringLiteral("http://127.0.0.1:%1").arg(peer.serverPort());
+    qputenv("BRINDLECAST_SERVICE_URL", base.toUtf8());
+    auto *download = new UpdateDownloadRequest(base + QStringLiteral("/files/update"),
+                                               QString::fromLatin1(QCryptographicHash::hash(kScript, QCryptographicHash::Sha256).toHex()));
+    QSignalSpy done(download, &UpdateDownloadRequest::updateDownloadDone);
+    HttpConnection::post(download, 0, 0);
+    QTRY_COMPARE_WITH_TIMEOUT(done.size(), 1, kPatienceMs);
+    QVERIFY(done.first().at(0).toString().isEmpty());
+    QCOMPARE(done.first().at(1).value<bc_ret>().messages(QString()),
+             QStringLiteral("The service answered with the HTTP status 302 instead of the update."));
     qunsetenv("BRINDLECAST_SERVICE_URL");
 }
 
 void TestUpdates::installerChecks()
 {
     const QByteArray elf = ownElfHead() + QByteArray(200, 'x');
-    QVERIFY(UpdateDownloadRequest::verifyInstaller(elf, QString()).ok());
-    QVERIFY(UpdateDownloadRequest::verifyInstaller(kScript, QString()).ok());
-    const QString sum = QString::fromLatin1(QCryptographicHash::hash(kScript, QCryptographicHash::Sha256).toHex());
-    QVERIFY(UpdateDownloadRequest::verifyInstaller(kScript, sum.toUpper()).ok());
+    const auto sumOf = [](const QByteArray &body) {
+        return QString::fromLatin1(QCryptographicHash::hash(body, QCryptographicHash::Sha256).toHex());
+    };
+    QVERIFY(UpdateDownloadRequest::verifyInstaller(elf, sumOf(elf)).ok());
+    QVERIFY(UpdateDownloadRequest::verifyInstaller(kScript, sumOf(kScript).toUpper()).ok());
 
     const auto reason = [](const QByteArray &body, const QString &sha256) {
         return UpdateDownloadRequest::verifyInstaller(body, sha256).messages(QString());
     };
-    QCOMPARE(reason(QByteArray(), QString()), QStringLiteral("The downloaded update is empty."));
-    QCOMPARE(reason(kScript + ' ', sum), QStringLiteral("The downloaded update does not match its checksum."));
-    // A checksum announced empty matches nothing.
-    QCOMPARE(reason(kScript, QStringLiteral("")), QStringLiteral("The downloaded update does not match its checksum."));
+    QCOMPARE(reason(QByteArray(), sumOf(QByteArray())), QStringLiteral("The downloaded update is empty."));
+    QCOMPARE(reason(kScript + ' ', sumOf(kScript)), QStringLiteral("The downloaded update does not match its checksum."));
+    // Without a checksum nothing is proven, however good the file looks.
+    const QString unproven = QStringLiteral("The update was announced without a checksum, so it cannot be verified.");
+    for (const QString &none : {QString(), QStringLiteral(""), QStringLiteral("  ")}) {
+        QCOMPARE(reason(kScript, none), unproven);
+        QCOMPARE(reason(elf, none), unproven);
+    }
+    // A checksum proves where it came from, not that it runs here.
     const QString notAProgram = QStringLiteral("The downloaded update is not a program for this computer.");
-    QCOMPARE(reason("<html>Service busy</html>", QString()), notAProgram);
+    QCOMPARE(reason("<html>Service busy</html>", sumOf("<html>Service busy</html>")), notAProgram);
     QByteArray otherMachine = elf;
     otherMachine[18] = char(otherMachine[18] ^ 0x55);
-    QCOMPARE(reason(otherMachine, QString()), notAProgram);
+    QCOMPARE(reason(otherMachine, sumOf(otherMachine)), notAProgram);
     QByteArray otherClass = elf;
     otherClass[4] = char(otherClass[4] == 2 ? 1 : 2);
-    QCOMPARE(reason(otherClass, QString()), notAProgram);
+    QCOMPARE(reason(otherClass, sumOf(otherClass)), notAProgram);
 
     qputenv("BRINDLECAST_SERVICE_URL", "http://brindle.example:8470");
-    QVERIFY(UpdateDownloadRequest::verifyAddress(QStringLiteral("http://BRINDLE.example/files/x")).ok());
-    QVERIFY(UpdateDownloadRequest::verifyAddress(QStringLiteral("https://brindle.example/files/x")).failed());
-    QVERIFY(UpdateDownloadRequest::verifyAddress(QStringLiteral("http://brindle.example.evil.net/files/x")).failed());
+    QVERIFY(UpdateDownloadRequest::verifyAddress(QStringLiteral("http://BRINDLE.example:8470/files/x")).ok());
+    QVERIFY(UpdateDownloadRequest::verifyAddress(QStringLiteral("http://brindle.example/files/x")).failed());
+    QVERIFY(UpdateDownloadRequest::verifyAddress(QStringLiteral("http://brindle.example:8471/files/x")).failed());
+    QVERIFY(UpdateDownloadRequest::verifyAddress(QStringLiteral("https://brindle.example:8470/files/x")).failed());
+    QVERIFY(UpdateDownloadRequest::verifyAddress(QStringLiteral("http://brindle.example.evil.net:8470/files/x")).failed());
     QVERIFY(UpdateDownloadRequest::verifyAddress(QStringLiteral("/files/x")).failed());
+    // A port said or left to the scheme is the same port.
+    qputenv("BRINDLECAST_SERVICE_URL", "https://brindle.example");
+    QVERIFY(UpdateDownloadRequest::verifyAddress(QStringLiteral("https://brindle.example:443/files/x")).ok());
+    QVERIFY(UpdateDownloadRequest::verifyAddress(QStringLiteral("https://brindle.example:80/files/x")).failed());
     qunsetenv("BRINDLECAST_SERVICE_URL");
 }
 

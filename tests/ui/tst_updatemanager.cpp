@@ -40,6 +40,8 @@ private slots:
     void currentVersionContinues();
     void answersThatEndTheProgram_data();
     void answersThatEndTheProgram();
+    void protocolErrorGoesOn();
+    void unreachableServiceGoesOn();
     void updateInstalledAndRestarted();
     void refusedInstallers_data();
     void refusedInstallers();
@@ -87,10 +89,6 @@ void TestUpdateManager::answersThatEndTheProgram_data()
     QTest::addColumn<QStringList>("options");
     QTest::addColumn<QMessageBox::StandardButton>("answer");
     QTest::addColumn<QString>("shown");
-    const QString advice = QStringLiteral("Please try again later or install the latest version from <a href=\"{base}\">{base}</a>.");
-    QTest::newRow("no address") << QStringList{QStringLiteral("--check-reply"), QStringLiteral("{\"code\":1,\"url\":\"\"}")}
-                                << QMessageBox::Ok
-                                << QStringLiteral("Update error|Error in update protocol.<br>%1<br> Reason:<br>  ").arg(advice);
     QTest::newRow("new version") << QStringList{QStringLiteral("--new-version-page"), QStringLiteral("http://get.example/new?a=1&b=2")}
                                  << QMessageBox::Ok
                                  << QStringLiteral("New version|A new version is available <a href=\"http://get.example/new?a=1&amp;b=2\">here</a>.");
@@ -119,6 +117,42 @@ void TestUpdateManager::answersThatEndTheProgram()
     QVERIFY(appExit.hasCommand());
     QCOMPARE(appExit.commandText(), QString());
     QCOMPARE(readAll(installation.program), QByteArray("1.3.4"));
+}
+
+void TestUpdateManager::protocolErrorGoesOn()
+{
+    QVERIFY(startService({QStringLiteral("--check-reply"), QStringLiteral("{\"code\":1,\"url\":\"\"}")}));
+    Installation installation;
+    QVERIFY(installation.create());
+    AppExit appExit;
+    UpdateManager updates({installation.program}, m_service->url(QStringLiteral("/soft/check")));
+    MessageBoxAnswerer answerer(QMessageBox::Ok);
+    updates.runStartupCheck();
+    const QString advice = QStringLiteral("This version goes on running. Please try again later or install the latest "
+                                          "version from <a href=\"%1\">%1</a>.")
+                                   .arg(m_service->url(QString()));
+    QCOMPARE(answerer.seen, QStringList{QStringLiteral("Update error|Error in update protocol.<br>%1<br> Reason:<br>  ").arg(advice)});
+    QVERIFY(updates.goesOn());
+    QVERIFY(!appExit.hasCommand());
+}
+
+void TestUpdateManager::unreachableServiceGoesOn()
+{
+    // Nothing listens there: the check gives up after a few quick attempts.
+    for (const QString &start : {QString(), QStringLiteral("autoLogin")}) {
+        AppExit appExit;
+        UpdateManager updates({QStringLiteral("brindlecast"), start}, QStringLiteral("http://127.0.0.1:1/soft/check"));
+        MessageBoxAnswerer answerer(QMessageBox::Ok);
+        updates.runStartupCheck();
+        QVERIFY(updates.goesOn());
+        QVERIFY(!updates.isUpToDate());
+        QVERIFY(!appExit.hasCommand());
+        // Said on the splash, not in a box that holds up every start without a network.
+        QVERIFY(answerer.seen.isEmpty());
+        QCOMPARE(updates.status(),
+                 QStringLiteral("The service cannot be reached: this version goes on, and the check is made again later."));
+        QVERIFY(!updates.isVisible());
+    }
 }
 
 void TestUpdateManager::updateInstalledAndRestarted()
@@ -151,8 +185,17 @@ void TestUpdateManager::refusedInstallers_data()
     QTest::addColumn<QString>("reason");
     const QString sum = QString::fromLatin1(QCryptographicHash::hash(kNewProgram, QCryptographicHash::Sha256).toHex());
     QTest::newRow("another host") << kNewProgram
-                                  << QStringLiteral("{\"code\":2,\"url\":\"http://brindle.example/files/update\"}")
+                                  << QStringLiteral("{\"code\":2,\"url\":\"http://brindle.example/files/update\",\"sha256\":\"%1\"}").arg(sum)
                                   << QStringLiteral("The update is not offered by 127.0.0.1.");
+    QTest::newRow("another port") << kNewProgram
+                                  << QStringLiteral("{\"code\":2,\"url\":\"http://127.0.0.1:1/files/update\",\"sha256\":\"%1\"}").arg(sum)
+                                  << QStringLiteral("The update is not offered by 127.0.0.1.");
+    const QString unproven = QStringLiteral("The update was announced without a checksum, so it cannot be verified.");
+    QTest::newRow("no checksum") << kNewProgram << QStringLiteral("{\"code\":2,\"url\":\"{base}/files/update\"}") << unproven;
+    QTest::newRow("null checksum") << kNewProgram
+                                   << QStringLiteral("{\"code\":2,\"url\":\"{base}/files/update\",\"sha256\":null}") << unproven;
+    QTest::newRow("empty checksum") << kNewProgram
+                                    << QStringLiteral("{\"code\":2,\"url\":\"{base}/files/update\",\"sha256\":\"\"}") << unproven;
     QTest::newRow("empty") << QByteArray() << QString() << QStringLiteral("The downloaded update is empty.");
     QTest::newRow("checksum") << kNewProgram + "rm -rf ~\n"
                               << QStringLiteral("{\"code\":2,\"url\":\"{base}/files/update\",\"sha256\":\"%1\"}").arg(sum)
@@ -188,7 +231,9 @@ void TestUpdateManager::refusedInstallers()
     QVERIFY2(error.endsWith(QStringLiteral("Reason:<br>  ") + reason), qPrintable(error));
     QCOMPARE(readAll(installation.program), QByteArray("1.3.4"));
     QCOMPARE(installation.files(), QStringList{QStringLiteral("brindlecast")});
-    QCOMPARE(appExit.commandText(), QString());
+    // Told, and the program goes on with the version it has.
+    QVERIFY(updates.goesOn());
+    QVERIFY(!appExit.hasCommand());
 }
 
 void TestUpdateManager::failedReplacementAsksForRights()
