@@ -32,6 +32,8 @@ public:
         return *this;
     }
     bool step() { return m_statement && sqlite3_step(m_statement) == SQLITE_ROW; }
+    // SQLITE_ROW, SQLITE_DONE or the error.
+    int stepResult() { return m_statement ? sqlite3_step(m_statement) : SQLITE_ERROR; }
     bool run() { return m_statement && sqlite3_step(m_statement) == SQLITE_DONE; }
     QString text(int column) const
     {
@@ -80,12 +82,15 @@ bool Store::open(const QString &path, QString &error)
         return false;
     }
     sqlite3_busy_timeout(m_db, 2000);
-    const bool ok = exec("PRAGMA journal_mode=WAL")
+    // In WAL mode NORMAL loses nothing when the service dies, only the last commits
+    // when the machine does; it spares a disk flush per login.
+    const bool ok = exec("PRAGMA journal_mode=WAL") && exec("PRAGMA synchronous=NORMAL")
                     && exec("CREATE TABLE IF NOT EXISTS users (email TEXT PRIMARY KEY, name TEXT, language TEXT,"
                             " salt TEXT, hash TEXT)")
                     && exec("CREATE TABLE IF NOT EXISTS sessions (token TEXT PRIMARY KEY, email TEXT, created INTEGER,"
                             " used INTEGER)")
                     && addLastUse()
+                    && exec("CREATE INDEX IF NOT EXISTS sessions_used ON sessions (used)")
                     && exec("CREATE TABLE IF NOT EXISTS rooms (email TEXT, room INTEGER)")
                     && exec("CREATE TABLE IF NOT EXISTS videos (key TEXT PRIMARY KEY, email TEXT, title TEXT, room INTEGER,"
                             " uuid TEXT, path TEXT, size INTEGER, created INTEGER)")
@@ -167,18 +172,35 @@ std::optional<QString> Store::sessionUser(const QString &token)
     if (token.isEmpty())
         return std::nullopt;
     const qint64 now = QDateTime::currentSecsSinceEpoch();
-    // Expired sessions go as soon as anyone looks: a stolen old cookie is worth nothing.
-    Statement(m_db, "DELETE FROM sessions WHERE used < ?").bind(now - kSessionIdleSeconds).run();
+    if (now >= m_nextSweep)
+        sweepSessions();
     std::optional<QString> email;
+    qint64 used = 0;
     {
-        Statement query(m_db, "SELECT email FROM sessions WHERE token = ?");
+        Statement query(m_db, "SELECT email, used FROM sessions WHERE token = ?");
         query.bind(token);
         if (!query.step())
             return std::nullopt;
         email = query.text(0);
+        used = query.number(1);
     }
-    Statement(m_db, "UPDATE sessions SET used = ? WHERE token = ?").bind(now).bind(token).run();
+    // An expired session goes as soon as it is shown, swept or not: a stolen old cookie is worth nothing.
+    if (used < now - kSessionIdleSeconds) {
+        endSession(token);
+        return std::nullopt;
+    }
+    if (now - used >= 60)
+        Statement(m_db, "UPDATE sessions SET used = ? WHERE token = ?").bind(now).bind(token).run();
     return email;
+}
+
+int Store::sweepSessions()
+{
+    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    m_nextSweep = now + 300;
+    if (!Statement(m_db, "DELETE FROM sessions WHERE used < ?").bind(now - kSessionIdleSeconds).run())
+        return 0;
+    return sqlite3_changes(m_db);
 }
 
 void Store::endSession(const QString &token)
@@ -210,6 +232,18 @@ std::optional<QString> Store::videoTitle(const QString &key)
     if (!query.step())
         return std::nullopt;
     return query.text(0);
+}
+
+std::optional<QStringList> Store::videoFileNames()
+{
+    Statement query(m_db, "SELECT path FROM videos");
+    QStringList names;
+    int result = SQLITE_ROW;
+    while ((result = query.stepResult()) == SQLITE_ROW)
+        names.append(query.text(0).section(QLatin1Char('/'), -1));
+    if (result != SQLITE_DONE)
+        return std::nullopt;
+    return names;
 }
 
 void Store::addReport(const QString &kind, const QString &email, const QByteArray &body)

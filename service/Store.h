@@ -34,14 +34,19 @@ public:
     static constexpr qint64 kSessionIdleSeconds = 30 * 24 * 3600;
     // Empty when it could not be stored.
     QString newSession(const QString &email);
-    // The session's user, none when unknown or expired; a use keeps it alive.
+    // The session's user, none when unknown or expired; a use keeps it alive (counted
+    // to the minute, so that most requests only read).
     std::optional<QString> sessionUser(const QString &token);
     void endSession(const QString &token);
+    // Removes the sessions unused for too long; sessionUser does it every few minutes.
+    int sweepSessions();
 
     // The new video's key; empty when it could not be stored.
     QString addVideo(const QString &email, const QString &title, int room, const QString &uuid, const QString &path,
                      qint64 size);
     std::optional<QString> videoTitle(const QString &key);
+    // The file names (without folder) of every stored video; none when it cannot be read.
+    std::optional<QStringList> videoFileNames();
     struct Report
     {
         QString kind;
@@ -58,4 +63,5 @@ private:
     bool addLastUse();
 
     sqlite3 *m_db = nullptr;
+    qint64 m_nextSweep = 0;
 };

@@ -17,13 +17,19 @@
 #include <QJsonObject>
 #include <QStandardPaths>
 #include <QRegularExpression>
+#include <QSet>
+#include <QStringDecoder>
 #include <QUrl>
 #include <QUuid>
 #include <QXmlStreamReader>
 
+#include <atomic>
 #include <cstdio>
 #include <fstream>
 #include <mutex>
+
+#include <cerrno>
+#include <cstring>
 
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -34,7 +40,38 @@ constexpr size_t kFormLimit = 64 * 1024;
 // What a refused upload may still send before the answer: reading that much lets the
 // answer reach a small request whole, instead of being cut by a reset.
 constexpr size_t kDrainLimit = 1024 * 1024;
+// Connections waiting to be accepted: bursts of logins queue instead of being dropped
+// (the kernel caps it at net.core.somaxconn).
+constexpr int kListenBacklog = 4096;
+// Each connection holds a worker for its whole life, so slow uploads must leave most of
+// them to the short requests.
+constexpr size_t kWorkers = 64;
+constexpr int kMaxUploads = 16;
 std::mutex g_storeMutex;
+std::atomic<int> g_uploadsRunning{0};
+
+// One of the upload places, held for the life of one upload; none when all are taken.
+class UploadSlot
+{
+public:
+    UploadSlot()
+        : m_held(g_uploadsRunning.fetch_add(1) < kMaxUploads)
+    {
+        if (!m_held)
+            g_uploadsRunning.fetch_sub(1);
+    }
+    ~UploadSlot()
+    {
+        if (m_held)
+            g_uploadsRunning.fetch_sub(1);
+    }
+    UploadSlot(const UploadSlot &) = delete;
+    UploadSlot &operator=(const UploadSlot &) = delete;
+    bool held() const { return m_held; }
+
+private:
+    bool m_held;
+};
 
 std::string json(const QJsonDocument &document)
 {
@@ -186,20 +223,26 @@ QMap<int, QString> readRooms()
 // The port bound, or -1.
 int bindServer(httplib::Server &server, const Options &options)
 {
+    server.new_task_queue = [] { return new httplib::ThreadPool(kWorkers); };
     server.set_payload_max_length(options.maxUpload + kFormLimit);
     // The library ignores a reply's "Connection: close": one request per connection is
     // what closes a connection whose body was left unread (refusals) after the answer.
     server.set_keep_alive_max_count(1);
     // Not the library's SO_REUSEPORT, which lets a second service share a taken port silently.
-    server.set_socket_options([](socket_t sock) {
+    auto listening = std::make_shared<socket_t>(INVALID_SOCKET);
+    server.set_socket_options([listening](socket_t sock) {
         int yes = 1;
         setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+        *listening = sock;
     });
     // How scripts/run tells this service from another program on the port.
     server.set_default_headers({{"Server", "brindlecast-service"}});
-    if (options.port == 0)
-        return server.bind_to_any_port("127.0.0.1");
-    return server.bind_to_port("127.0.0.1", options.port) ? options.port : -1;
+    const int port = options.port == 0 ? server.bind_to_any_port("127.0.0.1")
+                                       : (server.bind_to_port("127.0.0.1", options.port) ? options.port : -1);
+    // The library listens with a queue of 5; listening again only deepens it.
+    if (port > 0 && *listening != INVALID_SOCKET && ::listen(*listening, kListenBacklog) != 0)
+        std::fprintf(stderr, "brindlecast-service: the connection queue stays short (%s)\n", std::strerror(errno));
+    return port;
 }
 
 // Only uploads may be large; everything else is a small form that says its size.
@@ -344,6 +387,14 @@ void addProgramRoutes(httplib::Server &server, Service &service)
     }
 }
 
+// Whether bytes are UTF-8 text: a field is refused rather than altered when they are not.
+bool isUtf8(const std::string &bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = decoder.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+    return !decoder.hasError();
+}
+
 // One upload as it streams in: the file part goes to disk, the small fields are kept.
 // After a refusal the rest of the body is read and dropped up to kDrainLimit; past
 // that the connection is closed after the answer (one request per connection).
@@ -392,7 +443,8 @@ public:
             }
             m_file.write(data, std::streamsize(length));
             m_size += length;
-            return m_file.good();
+            m_writeFailed = !m_file.good();
+            return !m_writeFailed;
         }
         std::string &value = m_fields[m_current];
         if (value.size() + length > 4096) {
@@ -408,10 +460,17 @@ public:
     {
         m_file.close();
         QString why = m_refused;
-        if (why.isEmpty() && complete && m_size == 0)
-            why = QStringLiteral("No video in the upload");
-        else if (why.isEmpty() && (!complete || !m_file))
+        if (why.isEmpty() && (m_writeFailed || (complete && m_size > 0 && !m_file)))
             why = QStringLiteral("The video could not be stored");
+        // The form reader stops at a part head over 8 KB, as at a cut connection.
+        else if (why.isEmpty() && !complete)
+            why = QStringLiteral("The upload could not be read: it ended early, or a file or field name in it is longer than 8 KB");
+        else if (why.isEmpty() && m_size == 0)
+            why = QStringLiteral("No video in the upload");
+        for (auto it = m_fields.cbegin(); why.isEmpty() && it != m_fields.cend(); ++it) {
+            if (!isUtf8(it->second))
+                why = QStringLiteral("The %1 is not valid UTF-8 text").arg(QString::fromStdString(it->first));
+        }
         if (!why.isEmpty())
             QFile::remove(m_path);
         return why;
@@ -433,48 +492,106 @@ private:
     size_t m_size = 0;
     size_t m_drained = 0;
     int m_files = 0;
+    bool m_writeFailed = false;
     QString m_refused;
 };
 
-void handleUpload(Service &service, const httplib::Request &req, httplib::Response &res, const httplib::ContentReader &reader)
+// Refusals are answered like successes, as JSON with an "error": the program shows
+// that text (an HTTP error status would only tell it "Content error."). The status is
+// set again because a body cut short leaves the library's 400 in it.
+void replyJson(httplib::Response &res, const QJsonObject &answer, int status = 200)
 {
-    std::optional<QString> email;
+    res.status = status;
+    res.set_content(json(QJsonDocument(answer)), "application/json");
+}
+
+void refuseUpload(httplib::Response &res, const QString &why)
+{
+    replyJson(res, {{QStringLiteral("error"), why}});
+}
+
+// Every upload place taken: worth trying again soon, unlike a refusal.
+void answerBusy(httplib::Response &res)
+{
+    res.set_header("Retry-After", "10");
+    replyJson(res, {{QStringLiteral("error"), QStringLiteral("The service is busy with other uploads")}}, 503);
+}
+
+// Why an upload is refused from its head alone; empty when it may come.
+QString refusalFromHead(Service &service, const httplib::Request &req, std::optional<QString> &email)
+{
     {
         std::lock_guard lock(g_storeMutex);
         email = service.store.sessionUser(sessionToken(req));
     }
-    // Refusals are answered like successes, as JSON with an "error": the program
-    // shows that text (an HTTP error status would only tell it "Content error.").
-    // The status is set again because a body cut short leaves the library's 400 in it.
-    auto reply = [&res](const QJsonObject &answer) {
-        res.status = 200;
-        res.set_content(json(QJsonDocument(answer)), "application/json");
-    };
-    auto refuse = [&reply](const QString &why) { reply({{QStringLiteral("error"), why}}); };
+    if (!email)
+        return QStringLiteral("Please log in first");
+    if (!req.is_multipart_form_data())
+        return QStringLiteral("Not a multipart upload");
+    if (req.get_header_value<uint64_t>("Content-Length") > service.options.maxUpload + kFormLimit)
+        return UploadReceiver::tooLarge(service.options.maxUpload);
+    return QString();
+}
 
-    const size_t maxUpload = service.options.maxUpload;
-    const QString path = QDir(service.options.dataDir)
-                                 .filePath(QStringLiteral("uploads/%1.flv").arg(QUuid::createUuid().toString(QUuid::WithoutBraces)));
-    UploadReceiver upload(path, maxUpload);
-    const bool multipart = req.is_multipart_form_data();
-    const auto announced = req.get_header_value<uint64_t>("Content-Length");
-    if (!email || !multipart || announced > maxUpload + kFormLimit) {
-        if (announced <= kDrainLimit) {
-            if (multipart)
-                reader([&](const httplib::MultipartFormData &) { return upload.drain(0); },
-                       [&](const char *, size_t length) { return upload.drain(length); });
-            else
-                reader([&](const char *, size_t length) { return upload.drain(length); });
-        }
-        refuse(!email ? QStringLiteral("Please log in first")
-               : !multipart ? QStringLiteral("Not a multipart upload")
-                            : UploadReceiver::tooLarge(maxUpload));
+// A client that asks first ("Expect: 100-continue") hears a refusal before it sends
+// the video; only an upload that may come is told to go on.
+int answerExpectation(Service &service, const httplib::Request &req, httplib::Response &res)
+{
+    if (req.path != "/video/upload")
+        return 100;
+    std::optional<QString> email;
+    if (const QString why = refusalFromHead(service, req, email); !why.isEmpty()) {
+        refuseUpload(res, why);
+        return res.status;
+    }
+    if (g_uploadsRunning.load() >= kMaxUploads) {
+        answerBusy(res);
+        return res.status;
+    }
+    return 100;
+}
+
+// Reads a small refused body to its end so that the answer is not lost to a reset.
+void drainRefused(const httplib::Request &req, const httplib::ContentReader &reader)
+{
+    if (req.get_header_value<uint64_t>("Content-Length") > kDrainLimit)
+        return;
+    UploadReceiver sink(QString(), 0);
+    if (req.is_multipart_form_data())
+        reader([&](const httplib::MultipartFormData &) { return sink.drain(0); },
+               [&](const char *, size_t length) { return sink.drain(length); });
+    else
+        reader([&](const char *, size_t length) { return sink.drain(length); });
+}
+
+void handleUpload(Service &service, const httplib::Request &req, httplib::Response &res, const httplib::ContentReader &reader)
+{
+    std::optional<QString> email;
+    const QString early = refusalFromHead(service, req, email);
+    const UploadSlot slot;
+    if (!early.isEmpty() || !slot.held()) {
+        drainRefused(req, reader);
+        if (early.isEmpty())
+            answerBusy(res);
+        else
+            refuseUpload(res, early);
         return;
     }
+    // Written aside and named as a video only once whole: a stop of the service leaves
+    // only ".part" files, removed at the next start.
+    const QString path = QDir(service.options.dataDir)
+                                 .filePath(QStringLiteral("uploads/%1.flv").arg(QUuid::createUuid().toString(QUuid::WithoutBraces)));
+    const QString partPath = path + QStringLiteral(".part");
+    UploadReceiver upload(partPath, service.options.maxUpload);
     const bool complete = reader([&](const httplib::MultipartFormData &part) { return upload.part(part); },
                                  [&](const char *data, size_t length) { return upload.data(data, length); });
     if (const QString why = upload.finish(complete); !why.isEmpty()) {
-        refuse(why);
+        refuseUpload(res, why);
+        return;
+    }
+    if (!QFile::rename(partPath, path)) {
+        QFile::remove(partPath);
+        refuseUpload(res, QStringLiteral("The video could not be stored"));
         return;
     }
     std::lock_guard lock(g_storeMutex);
@@ -483,11 +600,28 @@ void handleUpload(Service &service, const httplib::Request &req, httplib::Respon
                                                upload.size());
     if (key.isEmpty()) {
         QFile::remove(path);
-        refuse(QStringLiteral("The video could not be stored"));
+        refuseUpload(res, QStringLiteral("The video could not be stored"));
         return;
     }
     // The title as stored, so the program can show what the service took.
-    reply({{QStringLiteral("key"), key}, {QStringLiteral("title"), title}});
+    replyJson(res, {{QStringLiteral("key"), key}, {QStringLiteral("title"), title}});
+}
+
+// Uploads cut off by a stop of the service, and files no video names, go at start;
+// -1 when the stored videos cannot be read (then nothing is touched).
+int sweepUploads(Store &store, const QString &dataDir)
+{
+    const std::optional<QStringList> kept = store.videoFileNames();
+    if (!kept)
+        return -1;
+    const QSet<QString> names(kept->cbegin(), kept->cend());
+    const QDir uploads(QDir(dataDir).filePath(QStringLiteral("uploads")));
+    int removed = 0;
+    for (const QString &name : uploads.entryList({QStringLiteral("*.part"), QStringLiteral("*.flv")}, QDir::Files)) {
+        if (!names.contains(name) && QFile::remove(uploads.filePath(name)))
+            ++removed;
+    }
+    return removed;
 }
 
 // The name=value pairs of a form body, decoded: "+" is a blank, "%XX" a byte of UTF-8.
@@ -621,6 +755,10 @@ int main(int argc, char **argv)
         std::printf("demo user: demo@brindlecast.local, password demo\n");
     }
 
+    if (const int removed = sweepUploads(store, options->dataDir); removed > 0)
+        std::printf("removed %d unfinished uploads\n", removed);
+    store.sweepSessions();
+
     httplib::Server server;
     const int port = bindServer(server, *options);
     if (port <= 0) {
@@ -637,6 +775,8 @@ int main(int argc, char **argv)
     addProgramRoutes(server, service);
     server.Post("/video/upload", [&service](const httplib::Request &req, httplib::Response &res,
                                             const httplib::ContentReader &reader) { handleUpload(service, req, res, reader); });
+    server.set_expect_100_continue_handler(
+            [&service](const httplib::Request &req, httplib::Response &res) { return answerExpectation(service, req, res); });
     addPages(server, service);
     addReportsPage(server, service);
 

@@ -4,6 +4,7 @@
 #include "Reports.h"
 #include "Requests.h"
 #include "ServiceProcess.h"
+#include "TestFiles.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -118,6 +119,47 @@ QByteArray exchange(int port, const QByteArray &request, bool halfClose = false)
     return answer + socket.readAll();
 }
 
+// An upload sent by hand: its head at once, its video when told.
+struct HeldUpload
+{
+    static constexpr qsizetype kVideoSize = 64 * 1024;
+    QTcpSocket socket;
+    QByteArray answer;
+
+    static QByteArray body(const QByteArray &title = "held")
+    {
+        return "--b\r\nContent-Disposition: form-data; name=\"sfile\"; filename=\"v.flv\"\r\n\r\n" + QByteArray(kVideoSize, 'v')
+               + "\r\n--b\r\nContent-Disposition: form-data; name=\"title\"\r\n\r\n" + title + "\r\n--b--\r\n";
+    }
+    // Sends the head and the first bytes of the video; false when that failed.
+    bool begin(int port, const QString &session, const QByteArray &extraHeaders = QByteArray())
+    {
+        socket.connectToHost(QHostAddress::LocalHost, quint16(port));
+        if (!socket.waitForConnected(kPatienceMs))
+            return false;
+        socket.write("POST /video/upload HTTP/1.1\r\nHost: 127.0.0.1\r\nCookie: session=" + session.toLatin1()
+                     + "\r\nContent-Type: multipart/form-data; boundary=b\r\nContent-Length: "
+                     + QByteArray::number(body().size()) + "\r\n" + extraHeaders + "\r\n");
+        if (extraHeaders.isEmpty())
+            socket.write(body().left(1000));
+        return socket.waitForBytesWritten(kPatienceMs);
+    }
+    // Still going: nothing answered, the connection open.
+    bool pending()
+    {
+        answer += socket.readAll();
+        return answer.isEmpty() && socket.state() == QAbstractSocket::ConnectedState;
+    }
+    // Sends the rest and reads the answer to its end.
+    QByteArray finish()
+    {
+        socket.write(body().mid(1000));
+        while (socket.waitForReadyRead(kPatienceMs))
+            answer += socket.readAll();
+        return answer;
+    }
+};
+
 } // namespace
 
 class TestService : public QObject
@@ -135,6 +177,10 @@ private slots:
     void largeUploadIsStreamed();
     void uploadLimitHoldsForEveryBody();
     void formsNeedALength();
+    void refusalsComeBeforeTheVideo();
+    void slowUploadsLeaveRoomForLogins();
+    void unfinishedUploadsAreRemoved();
+    void namesAndTextsAreChecked();
     void dataIsOwnerOnly();
 
 private:
@@ -265,6 +311,14 @@ void TestService::sessionsEnd()
     setLastUse(31);
     QCOMPARE(runToEnd(new Post(rooms, QByteArray())).status, 403);
     QCOMPARE(service.sql(used), QString());
+
+    // Sessions nobody shows again are swept out as well.
+    service.sql(QStringLiteral("INSERT INTO sessions VALUES ('old', 'demo@brindlecast.local', 0, %1)")
+                        .arg(QDateTime::currentSecsSinceEpoch() - 31 * 24 * 3600));
+    QCOMPARE(service.sql(QStringLiteral("SELECT COUNT(*) FROM sessions WHERE token = 'old'")), QStringLiteral("1"));
+    service.stop();
+    QVERIFY(service.start());
+    QCOMPARE(service.sql(QStringLiteral("SELECT COUNT(*) FROM sessions WHERE token = 'old'")), QStringLiteral("0"));
 
     const QString next = logIn(service);
     QVERIFY(!next.isEmpty());
@@ -404,6 +458,116 @@ void TestService::formsNeedALength()
     QVERIFY(runToEnd(new Post(service.url(QStringLiteral("/auth/login")), QByteArray(200 * 1024, 'x'))).errors.failed());
     // The service is still there.
     QVERIFY(runToEnd(new Post(service.url(QStringLiteral("/soft/check")), "version=1.3.4")).errors.ok());
+}
+
+void TestService::refusalsComeBeforeTheVideo()
+{
+    Service service;
+    QVERIFY(service.start({QStringLiteral("--max-upload-mb"), QStringLiteral("1")}));
+    const QString token = logIn(service);
+    QVERIFY(!token.isEmpty());
+    // A client that asks first is answered from the head alone, before any byte of the video.
+    const auto asked = [&](const QString &session, qint64 length) {
+        return exchange(service.port, "POST /video/upload HTTP/1.1\r\nHost: 127.0.0.1\r\nCookie: session=" + session.toLatin1()
+                                              + "\r\nContent-Type: multipart/form-data; boundary=b\r\nContent-Length: "
+                                              + QByteArray::number(length) + "\r\nExpect: 100-continue\r\n\r\n");
+    };
+    const auto reason = [](const QByteArray &answer) {
+        return jsonMap(answer.mid(answer.indexOf("\r\n\r\n") + 4)).value(QStringLiteral("error")).toString();
+    };
+    const QByteArray noSession = asked(QStringLiteral("0000"), 50 << 20);
+    QVERIFY2(noSession.startsWith("HTTP/1.1 200"), noSession.constData());
+    QCOMPARE(reason(noSession), QStringLiteral("Please log in first"));
+    QCOMPARE(reason(asked(token, 50 << 20)), QStringLiteral("The video is larger than 1 MB"));
+
+    // One that may come is told to go on, and then taken.
+    HeldUpload upload;
+    QVERIFY(upload.begin(service.port, token, "Expect: 100-continue\r\n"));
+    QTRY_VERIFY_WITH_TIMEOUT((upload.answer += upload.socket.readAll()).contains("\r\n\r\n"), kPatienceMs);
+    QVERIFY2(upload.answer.startsWith("HTTP/1.1 100 Continue\r\n\r\n"), upload.answer.constData());
+    upload.answer.clear();
+    upload.socket.write(upload.body().left(1000));
+    QVERIFY2(upload.finish().contains("\"key\""), upload.answer.constData());
+}
+
+void TestService::slowUploadsLeaveRoomForLogins()
+{
+    Service service;
+    QVERIFY(service.start());
+    const QString token = logIn(service);
+    QVERIFY(!token.isEmpty());
+    // As many uploads as the service takes at once, each stalled after its first bytes.
+    std::vector<std::unique_ptr<HeldUpload>> uploads;
+    for (int i = 0; i < 16; ++i) {
+        uploads.push_back(std::make_unique<HeldUpload>());
+        QVERIFY(uploads.back()->begin(service.port, token));
+    }
+    // A login is answered while every one of them is still waiting for its video.
+    QVERIFY(!logIn(service).isEmpty());
+    for (const auto &upload : uploads)
+        QVERIFY2(upload->pending(), upload->answer.constData());
+    // One more upload is told to come back later, not left waiting.
+    HeldUpload extra;
+    QVERIFY(extra.begin(service.port, token));
+    const QByteArray busy = extra.finish();
+    QVERIFY2(busy.startsWith("HTTP/1.1 503"), busy.constData());
+    QVERIFY(busy.contains("Retry-After"));
+    for (const auto &upload : uploads)
+        QVERIFY2(upload->finish().contains("\"key\""), upload->answer.constData());
+    QCOMPARE(service.sql(QStringLiteral("SELECT COUNT(*) FROM videos")), QStringLiteral("16"));
+}
+
+void TestService::unfinishedUploadsAreRemoved()
+{
+    Service service;
+    QVERIFY(service.start());
+    const QString token = logIn(service);
+    QVERIFY(!token.isEmpty());
+    HeldUpload kept;
+    QVERIFY(kept.begin(service.port, token));
+    QVERIFY(kept.finish().contains("\"key\""));
+    const QDir uploads(service.file(QStringLiteral("uploads")));
+    const QStringList stored = uploads.entryList(QDir::Files);
+    QCOMPARE(stored.size(), 1);
+
+    // The service dies in the middle of an upload: the part written so far is not a video.
+    HeldUpload cut;
+    QVERIFY(cut.begin(service.port, token));
+    QTRY_COMPARE_WITH_TIMEOUT(uploads.entryList({QStringLiteral("*.part")}, QDir::Files).size(), 1, kPatienceMs);
+    service.process.kill();
+    QVERIFY(service.process.waitForFinished(kPatienceMs));
+    // And a file no video names, as an older version could leave one.
+    QVERIFY(writeAll(uploads.filePath(QStringLiteral("0123.flv")), "partial"));
+
+    QVERIFY(service.start());
+    QVERIFY2(service.output.contains("removed 2 unfinished uploads"), service.output.constData());
+    QCOMPARE(uploads.entryList(QDir::Files), stored);
+}
+
+void TestService::namesAndTextsAreChecked()
+{
+    Service service;
+    QVERIFY(service.start());
+    const QString token = logIn(service);
+    QVERIFY(!token.isEmpty());
+    const auto reason = [&](const QByteArray &body) {
+        const QByteArray answer = exchange(service.port, "POST /video/upload HTTP/1.1\r\nHost: 127.0.0.1\r\nCookie: session="
+                                                                 + token.toLatin1()
+                                                                 + "\r\nContent-Type: multipart/form-data; boundary=b\r\n"
+                                                                   "Content-Length: "
+                                                                 + QByteArray::number(body.size()) + "\r\n\r\n" + body);
+        return jsonMap(answer.mid(answer.indexOf("\r\n\r\n") + 4)).value(QStringLiteral("error")).toString();
+    };
+    QCOMPARE(reason(HeldUpload::body("Aces \xff\xfe up")), QStringLiteral("The title is not valid UTF-8 text"));
+    QByteArray longName = HeldUpload::body();
+    longName.replace("v.flv", QByteArray(100 * 1024, 'n'));
+    QCOMPARE(reason(longName),
+             QStringLiteral("The upload could not be read: it ended early, or a file or field name in it is longer than 8 KB"));
+    // Text that is UTF-8 is kept as it came.
+    QCOMPARE(reason(HeldUpload::body("Pokerstädt \xe2\x99\xa0")), QString());
+    QCOMPARE(service.sql(QStringLiteral("SELECT title FROM videos")), QStringLiteral("Pokerstädt ♠"));
+    QCOMPARE(service.sql(QStringLiteral("SELECT COUNT(*) FROM videos")), QStringLiteral("1"));
+    QCOMPARE(QDir(service.file(QStringLiteral("uploads"))).entryList(QDir::Files).size(), 1);
 }
 
 void TestService::dataIsOwnerOnly()
