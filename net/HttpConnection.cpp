@@ -3,8 +3,11 @@
 #include "Log.h"
 #include "Paths.h"
 #include "ProxyConfig.h"
+#include "UploadReply.h"
 
 #include <QCoreApplication>
+#include <QNetworkCookie>
+#include <QNetworkCookieJar>
 #include <QUrl>
 
 QNetworkReply *MemPostRequest::send(QNetworkAccessManager *manager, bc_ret &errors)
@@ -28,7 +31,19 @@ QNetworkReply *FilePostRequest::send(QNetworkAccessManager *manager, bc_ret &err
     errors = prepare(request, device);
     if (errors.failed())
         return nullptr;
-    return manager->post(request, device);
+    // Through a proxy only the access manager knows the way; a refusal is then read
+    // only after the whole body went.
+    QNetworkProxy proxy = manager->proxy();
+    if (proxy.type() == QNetworkProxy::DefaultProxy)
+        proxy = QNetworkProxy::applicationProxy();
+    if (proxy.type() != QNetworkProxy::NoProxy && proxy.type() != QNetworkProxy::DefaultProxy)
+        return manager->post(request, device);
+    QByteArray cookies;
+    if (QNetworkCookieJar *jar = manager->cookieJar()) {
+        for (const QNetworkCookie &cookie : jar->cookiesForUrl(request.url()))
+            cookies += (cookies.isEmpty() ? "" : "; ") + cookie.toRawForm(QNetworkCookie::NameAndValueOnly);
+    }
+    return new UploadReply(request, device, cookies, manager);
 }
 
 QUpFile::QUpFile(const QString &path, const QByteArray &head, const QByteArray &tail, QObject *parent)

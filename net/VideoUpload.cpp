@@ -5,6 +5,7 @@
 #include "Paths.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QUuid>
 
@@ -39,9 +40,16 @@ QByteArray VideoUploadRequest::boundary()
 
 QByteArray VideoUploadRequest::head(const QString &filePath)
 {
+    // The name only: where the user keeps videos (and the user's login name in that
+    // path) is none of the service's business. Quotes and line ends would end the header.
+    QByteArray name = QFileInfo(filePath).fileName().toUtf8();
+    for (char &c : name) {
+        if (c == '"' || c == '\r' || c == '\n')
+            c = '_';
+    }
     return "--" + boundary() + kCrLf + "Content-Disposition: form-data; name=\"form_name\"" + kCrLf + kCrLf
-           + "Form_upload" + partSeparator() + "Content-Disposition: form-data; name=\"sfile\"; filename=\""
-           + filePath.toUtf8() + "\"" + kCrLf + "Content-Type: application/octet-stream" + kCrLf + kCrLf;
+           + "Form_upload" + partSeparator() + "Content-Disposition: form-data; name=\"sfile\"; filename=\"" + name + "\""
+           + kCrLf + "Content-Type: application/octet-stream" + kCrLf + kCrLf;
 }
 
 QByteArray VideoUploadRequest::tail(const UploadParams &params, const QUuid &attempt)

@@ -20,7 +20,9 @@
 namespace {
 
 constexpr QSize kThumbnailSize{120, 90};
-constexpr int kUploadRetries = 300;
+// Network failures are tried again, further and further apart (about 17 minutes in all);
+// a refusal is shown at once.
+constexpr int kUploadRetries = 20;
 
 enum Page { PageStatus = 0, PageButton = 1, PageProgress = 2, PageActivate = 3 };
 
@@ -98,6 +100,12 @@ void EditedItemWidget::buildForm()
     }
     m_lblLinks->setTextFormat(Qt::RichText);
     m_lblLinks->setOpenExternalLinks(true);
+    m_lblUploadError = factLabel(QStringLiteral("lblUploadError"), this);
+    m_lblUploadError->setWordWrap(true);
+    m_lblUploadError->setTextFormat(Qt::PlainText);
+    m_lblUploadError->setStyleSheet(QStringLiteral("color: #E05050;"));
+    m_lblUploadError->hide();
+    facts->addWidget(m_lblUploadError, rows.size() + 1, 0, 1, 2);
     facts->setColumnStretch(1, 1);
     row->addLayout(facts, 1);
 
@@ -113,12 +121,10 @@ void EditedItemWidget::buildForm()
     m_lblPageStatus = factLabel(QStringLiteral("pageStatus"), m_stack);
     m_btnUpload = new QPushButton(m_stack);
     m_btnUpload->setObjectName(QStringLiteral("btnUpload"));
-    auto *uploadLabel = new QLabel(QStringLiteral("<center>%1<div style=\"font:12pt;font-weight:900;\">%2</div></center>")
-                                           .arg(tr("Not uploaded"), tr("Upload now")),
-                                   m_btnUpload);
+    m_lblUploadButton = new QLabel(m_btnUpload);
     auto *uploadLayout = new QVBoxLayout(m_btnUpload);
-    uploadLayout->addWidget(uploadLabel);
-    uploadLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
+    uploadLayout->addWidget(m_lblUploadButton);
+    m_lblUploadButton->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_btnUpload->setMinimumHeight(48);
     m_prgEncodeUpload = new QProgressBar(m_stack);
     m_prgEncodeUpload->setObjectName(QStringLiteral("prgEncodeUpload"));
@@ -172,6 +178,11 @@ void EditedItemWidget::setState(State state)
 {
     m_state = state;
     m_lblStatusIcon->clear();
+    const bool failed = state == State::UploadFailed;
+    m_lblUploadButton->setText(QStringLiteral("<center>%1<div style=\"font:12pt;font-weight:900;\">%2</div></center>")
+                                       .arg(tr("Not uploaded"), failed ? tr("Try again") : tr("Upload now")));
+    m_lblUploadError->setVisible(failed);
+    m_lblUploadError->setText(failed ? tr("The upload failed: %1").arg(m_uploadError) : QString());
     switch (state) {
     case State::Queued:
         m_lblStatus->setText(tr("Queued"));
@@ -196,6 +207,10 @@ void EditedItemWidget::setState(State state)
         m_lblStatus->setText(tr("Uploading"));
         m_prgEncodeUpload->setFormat(tr("Uploading %p%"));
         m_stack->setCurrentIndex(PageProgress);
+        break;
+    case State::UploadFailed:
+        m_lblStatus->setText(tr("Upload failed"));
+        m_stack->setCurrentIndex(PageButton);
         break;
     case State::Uploaded:
         m_lblStatus->setText(tr("Uploaded"));
@@ -246,14 +261,15 @@ void EditedItemWidget::onEncodeFinished(const EncodedItemSptr &encodedItem, cons
 
 void EditedItemWidget::doUpload()
 {
-    if (m_state != State::Encoded || !m_item->encodedItem)
+    if (!canUpload() || !m_item->encodedItem)
         return;
+    m_uploadError.clear();
     auto *request = new VideoUploadRequest(m_item->encodedItem);
     connect(request, &HttpPostRequest::uploadProgress, this, &EditedItemWidget::onUploadProgress);
     connect(request, &VideoUploadRequest::uploadFinished, this, &EditedItemWidget::onUploadFinished);
     setState(State::Uploading);
     setProgress(0);
-    HttpConnection::post(request, kUploadRetries, 0);
+    HttpConnection::post(request, kUploadRetries, 0, RetryDelays::Growing);
 }
 
 void EditedItemWidget::onUploadProgress(qint64 sent, qint64 total)
@@ -265,8 +281,9 @@ void EditedItemWidget::onUploadProgress(qint64 sent, qint64 total)
 void EditedItemWidget::onUploadFinished(const bc_ret &ret, const QString &uploadKey)
 {
     if (ret.failed()) {
-        logError(QStringLiteral("Upload error: %1").arg(ret.messages(QStringLiteral(": "))));
-        setState(State::Encoded);
+        logError(QStringLiteral("Upload error: %1").arg(ret.details(QStringLiteral(": "))));
+        m_uploadError = ret.messages(QStringLiteral(": "));
+        setState(State::UploadFailed);
         setProgress(-1);
         return;
     }

@@ -14,12 +14,12 @@ class QStackedWidget;
 class VideoUploadRequest;
 
 // One edited video: queued, encoding, encoded (upload it now), uploading, uploaded
-// (with the links to its pages).
+// (with the links to its pages), or not uploaded with the reason why (try again).
 class EditedItemWidget : public CheckableItem
 {
     Q_OBJECT
 public:
-    enum class State { Queued, Encoding, EncodeFailed, Encoded, Uploading, Uploaded };
+    enum class State { Queued, Encoding, EncodeFailed, Encoded, Uploading, Uploaded, UploadFailed };
 
     // A video of the edited list.
     explicit EditedItemWidget(const StoredItemSptr &item, QWidget *parent = nullptr);
@@ -30,8 +30,10 @@ public:
     State state() const { return m_state; }
     // Percent done of the running encoding or upload; -1 when none runs.
     int progress() const { return m_progress; }
-    bool canUpload() const { return m_state == State::Encoded; }
+    bool canUpload() const { return m_state == State::Encoded || m_state == State::UploadFailed; }
     QString statusText() const;
+    // Why the last upload failed, in the service's words when it gave any; empty otherwise.
+    QString uploadError() const { return m_uploadError; }
 
 signals:
     // Its entry in the list file changed.
@@ -58,6 +60,7 @@ private:
     bool m_uploadWhenEncoded = false;
     State m_state = State::Queued;
     int m_progress = -1;
+    QString m_uploadError;
     QLabel *m_thumbnail;
     QLabel *m_lblTitle;
     QLabel *m_lblAdded;
@@ -65,11 +68,13 @@ private:
     QLabel *m_lblDuration;
     QLabel *m_lblFileSize;
     QLabel *m_lblLinks;
+    QLabel *m_lblUploadError;
     QLabel *m_lblStatusIcon;
     QLabel *m_lblStatus;
     QStackedWidget *m_stack;
     QLabel *m_lblPageStatus;
     QPushButton *m_btnUpload;
+    QLabel *m_lblUploadButton;
     QProgressBar *m_prgEncodeUpload;
     QPushButton *m_btnActivate;
 };

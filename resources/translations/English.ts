@@ -175,6 +175,18 @@
         <source>Uploaded</source>
         <translation>Uploaded</translation>
     </message>
+    <message>
+        <source>Try again</source>
+        <translation>Try again</translation>
+    </message>
+    <message>
+        <source>The upload failed: %1</source>
+        <translation>The upload failed: %1</translation>
+    </message>
+    <message>
+        <source>Upload failed</source>
+        <translation>Upload failed</translation>
+    </message>
 </context>
 <context>
     <name>EditedPage</name>
@@ -1169,6 +1181,14 @@
         <source>Error writing to file '%1'</source>
         <translation>Error writing to file '%1'</translation>
     </message>
+    <message>
+        <source>The update was announced without a checksum, so it cannot be verified.</source>
+        <translation>The update was announced without a checksum, so it cannot be verified.</translation>
+    </message>
+    <message>
+        <source>The service answered with the HTTP status %1 instead of the update.</source>
+        <translation>The service answered with the HTTP status %1 instead of the update.</translation>
+    </message>
 </context>
 <context>
     <name>UpdateManager</name>
@@ -1191,10 +1211,6 @@
     <message>
         <source>A new version is available &lt;a href="%1"&gt;here&lt;/a&gt;.</source>
         <translation>A new version is available &lt;a href="%1"&gt;here&lt;/a&gt;.</translation>
-    </message>
-    <message>
-        <source>Network error.</source>
-        <translation>Network error.</translation>
     </message>
     <message>
         <source>Error in update protocol.</source>
@@ -1225,10 +1241,6 @@
         <translation>1st update attempt failed</translation>
     </message>
     <message>
-        <source>Please try again later or install the latest version from &lt;a href="%1"&gt;%1&lt;/a&gt;.</source>
-        <translation>Please try again later or install the latest version from &lt;a href="%1"&gt;%1&lt;/a&gt;.</translation>
-    </message>
-    <message>
         <source>Update error</source>
         <translation>Update error</translation>
     </message>
@@ -1243,6 +1255,41 @@
     <message>
         <source>The program file was not found.</source>
         <translation>The program file was not found.</translation>
+    </message>
+    <message>
+        <source>The service cannot be reached: this version goes on, and the check is made again later.</source>
+        <translation>The service cannot be reached: this version goes on, and the check is made again later.</translation>
+    </message>
+    <message>
+        <source>This version goes on running. Please try again later or install the latest version from &lt;a href="%1"&gt;%1&lt;/a&gt;.</source>
+        <translation>This version goes on running. Please try again later or install the latest version from &lt;a href="%1"&gt;%1&lt;/a&gt;.</translation>
+    </message>
+</context>
+<context>
+    <name>UploadReply</name>
+    <message>
+        <source>Protocol "%1" is unknown</source>
+        <translation>Protocol "%1" is unknown</translation>
+    </message>
+    <message>
+        <source>The file to upload could not be read: %1</source>
+        <translation>The file to upload could not be read: %1</translation>
+    </message>
+    <message>
+        <source>Connection closed</source>
+        <translation>Connection closed</translation>
+    </message>
+    <message>
+        <source>The service's answer is not HTTP.</source>
+        <translation>The service's answer is not HTTP.</translation>
+    </message>
+    <message>
+        <source>The service answered %1 %2.</source>
+        <translation>The service answered %1 %2.</translation>
+    </message>
+    <message>
+        <source>Operation canceled</source>
+        <translation>Operation canceled</translation>
     </message>
 </context>
 <context>

@@ -13,8 +13,8 @@
     <message numerus="yes">
         <source>The disk is full: recording stopped; the last %n minutes are kept and will be saved when space is free.</source>
         <translation>
-            <numerusform>Le disque est plein : l'enregistrement est arrêté ; la dernière %n minute est conservée et sera enregistrée quand de la place sera libérée.</numerusform>
-            <numerusform>Le disque est plein : l'enregistrement est arrêté ; les %n dernières minutes sont conservées et seront enregistrées quand de la place sera libérée.</numerusform>
+            <numerusform>Le disque est plein : l&apos;enregistrement est arrêté ; la dernière %n minute est conservée et sera enregistrée quand de la place sera libérée.</numerusform>
+            <numerusform>Le disque est plein : l&apos;enregistrement est arrêté ; les %n dernières minutes sont conservées et seront enregistrées quand de la place sera libérée.</numerusform>
         </translation>
     </message>
     <message numerus="yes">
@@ -26,7 +26,7 @@
     </message>
     <message>
         <source>The sound server has gone away: recording goes on in silence, and the sound comes back when the server does.</source>
-        <translation>Le serveur de son a disparu : l'enregistrement continue en silence, et le son reviendra avec le serveur.</translation>
+        <translation>Le serveur de son a disparu : l&apos;enregistrement continue en silence, et le son reviendra avec le serveur.</translation>
     </message>
 </context>
 <context>
@@ -143,7 +143,7 @@
     </message>
     <message>
         <source>Edit page</source>
-        <translation>Page d'édition</translation>
+        <translation>Page d&apos;édition</translation>
     </message>
     <message>
         <source>Queued</source>
@@ -159,7 +159,7 @@
     </message>
     <message>
         <source>Encode failed</source>
-        <translation>Échec de l'encodage</translation>
+        <translation>Échec de l&apos;encodage</translation>
     </message>
     <message>
         <source>Encoded</source>
@@ -176,6 +176,18 @@
     <message>
         <source>Uploaded</source>
         <translation>Envoyée</translation>
+    </message>
+    <message>
+        <source>Try again</source>
+        <translation>Réessayer</translation>
+    </message>
+    <message>
+        <source>The upload failed: %1</source>
+        <translation>L&apos;envoi a échoué : %1</translation>
+    </message>
+    <message>
+        <source>Upload failed</source>
+        <translation>Échec de l&apos;envoi</translation>
     </message>
 </context>
 <context>
@@ -215,15 +227,15 @@
         <translation>Impossible de lire cette vidéo.</translation>
     </message>
     <message>
-        <source>'%1' is not a video file.</source>
-        <translation>« %1 » n'est pas un fichier vidéo.</translation>
+        <source>&apos;%1&apos; is not a video file.</source>
+        <translation>« %1 » n&apos;est pas un fichier vidéo.</translation>
     </message>
 </context>
 <context>
     <name>EncoderThread</name>
     <message>
         <source>Error while encoding video</source>
-        <translation>Erreur lors de l'encodage de la vidéo</translation>
+        <translation>Erreur lors de l&apos;encodage de la vidéo</translation>
     </message>
 </context>
 <context>
@@ -234,11 +246,11 @@
     </message>
     <message>
         <source>Stop recording and close</source>
-        <translation>Arrêter l'enregistrement et fermer</translation>
+        <translation>Arrêter l&apos;enregistrement et fermer</translation>
     </message>
     <message>
         <source>Inside or above what is recorded</source>
-        <translation>À l'intérieur ou au-dessus de la zone enregistrée</translation>
+        <translation>À l&apos;intérieur ou au-dessus de la zone enregistrée</translation>
     </message>
     <message>
         <source>Drag along the edge</source>
@@ -263,8 +275,8 @@
 <context>
     <name>Library</name>
     <message>
-        <source>Can not delete file '%1'</source>
-        <translation>Impossible de supprimer le fichier '%1'</translation>
+        <source>Can not delete file &apos;%1&apos;</source>
+        <translation>Impossible de supprimer le fichier &apos;%1&apos;</translation>
     </message>
     <message>
         <source>%1 MB</source>
@@ -339,18 +351,18 @@
     </message>
     <message>
         <source>Internal user name communication error</source>
-        <translation>Erreur interne de transmission du nom d'utilisateur</translation>
+        <translation>Erreur interne de transmission du nom d&apos;utilisateur</translation>
     </message>
 </context>
 <context>
     <name>LoginRequest</name>
     <message>
         <source>Internal user name communication error</source>
-        <translation>Erreur interne de transmission du nom d'utilisateur</translation>
+        <translation>Erreur interne de transmission du nom d&apos;utilisateur</translation>
     </message>
     <message>
-        <source>The service sent a user name that cannot be used: "%1"</source>
-        <translation>Le service a envoyé un nom d'utilisateur inutilisable : "%1"</translation>
+        <source>The service sent a user name that cannot be used: &quot;%1&quot;</source>
+        <translation>Le service a envoyé un nom d&apos;utilisateur inutilisable : &quot;%1&quot;</translation>
     </message>
 </context>
 <context>
@@ -380,7 +392,7 @@
         <translation>Éditées (%1)</translation>
     </message>
     <message>
-        <source>You're logged in as</source>
+        <source>You&apos;re logged in as</source>
         <translation>Vous êtes connecté en tant que</translation>
     </message>
     <message>
@@ -487,7 +499,7 @@
     </message>
     <message>
         <source>%1: the defaults apply.</source>
-        <translation>%1 : les réglages par défaut s'appliquent.</translation>
+        <translation>%1 : les réglages par défaut s&apos;appliquent.</translation>
     </message>
     <message>
         <source>The damaged file is left as it is and will not be overwritten.</source>
@@ -503,7 +515,7 @@
     </message>
     <message>
         <source>Some of your files could not be read whole:</source>
-        <translation>Certains de vos fichiers n'ont pas pu être lus entièrement :</translation>
+        <translation>Certains de vos fichiers n&apos;ont pas pu être lus entièrement :</translation>
     </message>
     <message numerus="yes">
         <source>%n recordings were interrupted. Save the last minutes of each?</source>
@@ -515,14 +527,14 @@
     <message numerus="yes">
         <source>%n of the interrupted recordings could not be saved. They are kept and will be offered again at the next start.</source>
         <translation>
-            <numerusform>%n des enregistrements interrompus n'a pas pu être enregistré. Il est conservé et vous sera proposé de nouveau au prochain démarrage.</numerusform>
-            <numerusform>%n des enregistrements interrompus n'ont pas pu être enregistrés. Ils sont conservés et vous seront proposés de nouveau au prochain démarrage.</numerusform>
+            <numerusform>%n des enregistrements interrompus n&apos;a pas pu être enregistré. Il est conservé et vous sera proposé de nouveau au prochain démarrage.</numerusform>
+            <numerusform>%n des enregistrements interrompus n&apos;ont pas pu être enregistrés. Ils sont conservés et vous seront proposés de nouveau au prochain démarrage.</numerusform>
         </translation>
     </message>
     <message numerus="yes">
         <source>%n recordings are running. Stop them? Their last minutes are kept and will be offered for saving at the next start.</source>
         <translation>
-            <numerusform>%n enregistrement est en cours. L'arrêter ? Ses dernières minutes sont conservées et vous seront proposées au prochain démarrage.</numerusform>
+            <numerusform>%n enregistrement est en cours. L&apos;arrêter ? Ses dernières minutes sont conservées et vous seront proposées au prochain démarrage.</numerusform>
             <numerusform>%n enregistrements sont en cours. Les arrêter ? Leurs dernières minutes sont conservées et vous seront proposées au prochain démarrage.</numerusform>
         </translation>
     </message>
@@ -566,8 +578,8 @@
         <translation>Le port est un nombre inférieur ou égal à 65535.</translation>
     </message>
     <message>
-        <source>&lt;p style="font-family: Arial;font-size:9pt"&gt;&lt;span style=" font-weight:600;"&gt;Note&lt;/span&gt;&lt;span&gt;: Changes are taken into the account only from the next start.&lt;/span&gt;&lt;/p&gt;</source>
-        <translation>&lt;p style="font-family: Arial;font-size:9pt"&gt;&lt;span style=" font-weight:600;"&gt;Remarque&lt;/span&gt;&lt;span&gt; : les modifications ne seront prises en compte qu'au prochain démarrage.&lt;/span&gt;&lt;/p&gt;</translation>
+        <source>&lt;p style=&quot;font-family: Arial;font-size:9pt&quot;&gt;&lt;span style=&quot; font-weight:600;&quot;&gt;Note&lt;/span&gt;&lt;span&gt;: Changes are taken into the account only from the next start.&lt;/span&gt;&lt;/p&gt;</source>
+        <translation>&lt;p style=&quot;font-family: Arial;font-size:9pt&quot;&gt;&lt;span style=&quot; font-weight:600;&quot;&gt;Remarque&lt;/span&gt;&lt;span&gt; : les modifications ne seront prises en compte qu&apos;au prochain démarrage.&lt;/span&gt;&lt;/p&gt;</translation>
     </message>
     <message>
         <source>OK</source>
@@ -631,7 +643,7 @@
     <name>OptAudio</name>
     <message>
         <source>Audio recording options</source>
-        <translation>Options d'enregistrement audio</translation>
+        <translation>Options d&apos;enregistrement audio</translation>
     </message>
     <message>
         <source>Record audio</source>
@@ -639,19 +651,19 @@
     </message>
     <message>
         <source>Use system configuration of audio recording devices</source>
-        <translation>Utiliser la configuration système des périphériques d'enregistrement audio</translation>
+        <translation>Utiliser la configuration système des périphériques d&apos;enregistrement audio</translation>
     </message>
     <message>
         <source>Select your recording device:</source>
-        <translation>Sélectionnez votre périphérique d'enregistrement :</translation>
+        <translation>Sélectionnez votre périphérique d&apos;enregistrement :</translation>
     </message>
     <message>
         <source>Quick set volume</source>
         <translation>Réglage rapide du volume</translation>
     </message>
     <message>
-        <source>Note: "stereo mix" is a device recording audio from all sources of your system.</source>
-        <translation>Remarque : "stereo mix" (mixage stéréo) est un périphérique qui enregistre le son de toutes les sources de votre système.</translation>
+        <source>Note: &quot;stereo mix&quot; is a device recording audio from all sources of your system.</source>
+        <translation>Remarque : &quot;stereo mix&quot; (mixage stéréo) est un périphérique qui enregistre le son de toutes les sources de votre système.</translation>
     </message>
     <message>
         <source>%1: volume %2 %, %3</source>
@@ -673,8 +685,8 @@
         <translation>Gérer la détection automatique</translation>
     </message>
     <message>
-        <source>Brindlecast builds a personnal list of programs detected as Poker rooms. If you don't want a specific program to be automatically selected, you can uncheck it here.</source>
-        <translation>Brindlecast établit une liste personnelle des programmes détectés comme salles de poker. Si vous ne voulez pas qu'un programme soit sélectionné automatiquement, vous pouvez le décocher ici.</translation>
+        <source>Brindlecast builds a personnal list of programs detected as Poker rooms. If you don&apos;t want a specific program to be automatically selected, you can uncheck it here.</source>
+        <translation>Brindlecast établit une liste personnelle des programmes détectés comme salles de poker. Si vous ne voulez pas qu&apos;un programme soit sélectionné automatiquement, vous pouvez le décocher ici.</translation>
     </message>
     <message>
         <source>Process</source>
@@ -728,7 +740,7 @@
     </message>
     <message>
         <source>The easy way to record hands</source>
-        <translation>La façon la plus simple d'enregistrer vos mains</translation>
+        <translation>La façon la plus simple d&apos;enregistrer vos mains</translation>
     </message>
     <message>
         <source>Useful for Hand Histories or full screen recordings</source>
@@ -736,7 +748,7 @@
     </message>
     <message>
         <source>Automatically start the recording</source>
-        <translation>Démarrer l'enregistrement automatiquement</translation>
+        <translation>Démarrer l&apos;enregistrement automatiquement</translation>
     </message>
     <message>
         <source>Maximum number of tables at the same time</source>
@@ -748,11 +760,11 @@
     </message>
     <message>
         <source>Pop-up the selection tool whenever a new table is opened</source>
-        <translation>Afficher l'outil de sélection à chaque ouverture d'une nouvelle table</translation>
+        <translation>Afficher l&apos;outil de sélection à chaque ouverture d&apos;une nouvelle table</translation>
     </message>
     <message>
         <source>Recording options</source>
-        <translation>Options d'enregistrement</translation>
+        <translation>Options d&apos;enregistrement</translation>
     </message>
     <message>
         <source>Record the last</source>
@@ -763,8 +775,8 @@
         <translation>minute(s)</translation>
     </message>
     <message>
-        <source>Record Tracker's display (if Windows Aero theme is enabled)</source>
-        <translation>Enregistrer l'affichage du tracker (si le thème Windows Aero est activé)</translation>
+        <source>Record Tracker&apos;s display (if Windows Aero theme is enabled)</source>
+        <translation>Enregistrer l&apos;affichage du tracker (si le thème Windows Aero est activé)</translation>
     </message>
     <message>
         <source>Automatically save a video on close of the table</source>
@@ -772,7 +784,7 @@
     </message>
     <message>
         <source>Recorder display options</source>
-        <translation>Options d'affichage de l'enregistreur</translation>
+        <translation>Options d&apos;affichage de l&apos;enregistreur</translation>
     </message>
     <message>
         <source>Display stopwatch</source>
@@ -780,7 +792,7 @@
     </message>
     <message>
         <source>Make the whole recorder transparent</source>
-        <translation>Rendre tout l'enregistreur transparent</translation>
+        <translation>Rendre tout l&apos;enregistreur transparent</translation>
     </message>
 </context>
 <context>
@@ -815,7 +827,7 @@
     </message>
     <message>
         <source>Recording Options</source>
-        <translation>Options d'enregistrement</translation>
+        <translation>Options d&apos;enregistrement</translation>
     </message>
     <message>
         <source>Detection</source>
@@ -837,16 +849,16 @@
 <context>
     <name>ProgramFile</name>
     <message>
-        <source>failed to backup '%1' to '%2'</source>
-        <translation>impossible de sauvegarder '%1' vers '%2'</translation>
+        <source>failed to backup &apos;%1&apos; to &apos;%2&apos;</source>
+        <translation>impossible de sauvegarder &apos;%1&apos; vers &apos;%2&apos;</translation>
     </message>
     <message>
-        <source>failed to move '%1' to '%2'</source>
-        <translation>impossible de déplacer '%1' vers '%2'</translation>
+        <source>failed to move &apos;%1&apos; to &apos;%2&apos;</source>
+        <translation>impossible de déplacer &apos;%1&apos; vers &apos;%2&apos;</translation>
     </message>
     <message>
-        <source>failed to restore '%1' from '%2'</source>
-        <translation>impossible de restaurer '%1' depuis '%2'</translation>
+        <source>failed to restore &apos;%1&apos; from &apos;%2&apos;</source>
+        <translation>impossible de restaurer &apos;%1&apos; depuis &apos;%2&apos;</translation>
     </message>
 </context>
 <context>
@@ -903,11 +915,11 @@
     </message>
     <message>
         <source>Error while assembling video %1</source>
-        <translation>Erreur lors de l'assemblage de la vidéo %1</translation>
+        <translation>Erreur lors de l&apos;assemblage de la vidéo %1</translation>
     </message>
     <message>
         <source>Error assembling</source>
-        <translation>Erreur d'assemblage</translation>
+        <translation>Erreur d&apos;assemblage</translation>
     </message>
 </context>
 <context>
@@ -984,11 +996,11 @@
     </message>
     <message>
         <source>Error while recording</source>
-        <translation>Erreur lors de l'enregistrement</translation>
+        <translation>Erreur lors de l&apos;enregistrement</translation>
     </message>
     <message>
         <source>Recording error</source>
-        <translation>Erreur d'enregistrement</translation>
+        <translation>Erreur d&apos;enregistrement</translation>
     </message>
     <message>
         <source>Sound</source>
@@ -1044,7 +1056,7 @@
     </message>
     <message>
         <source>Can not access home directory</source>
-        <translation>Impossible d'accéder au dossier personnel</translation>
+        <translation>Impossible d&apos;accéder au dossier personnel</translation>
     </message>
 </context>
 <context>
@@ -1119,11 +1131,11 @@
     </message>
     <message>
         <source>Error exchange format</source>
-        <translation>Erreur de format d'échange</translation>
+        <translation>Erreur de format d&apos;échange</translation>
     </message>
     <message>
         <source>Error exchange content</source>
-        <translation>Erreur de contenu d'échange</translation>
+        <translation>Erreur de contenu d&apos;échange</translation>
     </message>
 </context>
 <context>
@@ -1134,26 +1146,26 @@
     </message>
     <message>
         <source>The administrator rights to install the update were refused.</source>
-        <translation>Les droits administrateur nécessaires à l'installation de la mise à jour ont été refusés.</translation>
+        <translation>Les droits administrateur nécessaires à l&apos;installation de la mise à jour ont été refusés.</translation>
     </message>
     <message>
         <source>The installation ended with status %1.</source>
-        <translation>L'installation s'est terminée avec le statut %1.</translation>
+        <translation>L&apos;installation s&apos;est terminée avec le statut %1.</translation>
     </message>
     <message>
-        <source>Error while installing the update, please try again later or install the latest version from &lt;a href="%1"&gt;%1&lt;/a&gt;.</source>
-        <translation>Erreur lors de l'installation de la mise à jour, veuillez réessayer plus tard ou installer la dernière version depuis &lt;a href="%1"&gt;%1&lt;/a&gt;.</translation>
+        <source>Error while installing the update, please try again later or install the latest version from &lt;a href=&quot;%1&quot;&gt;%1&lt;/a&gt;.</source>
+        <translation>Erreur lors de l&apos;installation de la mise à jour, veuillez réessayer plus tard ou installer la dernière version depuis &lt;a href=&quot;%1&quot;&gt;%1&lt;/a&gt;.</translation>
     </message>
     <message>
         <source>The installation stopped unexpectedly.</source>
-        <translation>L'installation s'est arrêtée de manière inattendue.</translation>
+        <translation>L&apos;installation s&apos;est arrêtée de manière inattendue.</translation>
     </message>
 </context>
 <context>
     <name>UpdateDownloadRequest</name>
     <message>
         <source>The update is not offered by %1.</source>
-        <translation>La mise à jour n'est pas proposée par %1.</translation>
+        <translation>La mise à jour n&apos;est pas proposée par %1.</translation>
     </message>
     <message>
         <source>The downloaded update is empty.</source>
@@ -1165,15 +1177,23 @@
     </message>
     <message>
         <source>The downloaded update is not a program for this computer.</source>
-        <translation>La mise à jour téléchargée n'est pas un programme pour cet ordinateur.</translation>
+        <translation>La mise à jour téléchargée n&apos;est pas un programme pour cet ordinateur.</translation>
     </message>
     <message>
-        <source>Error opening file '%1'</source>
-        <translation>Erreur lors de l'ouverture du fichier '%1'</translation>
+        <source>Error opening file &apos;%1&apos;</source>
+        <translation>Erreur lors de l&apos;ouverture du fichier &apos;%1&apos;</translation>
     </message>
     <message>
-        <source>Error writing to file '%1'</source>
-        <translation>Erreur lors de l'écriture dans le fichier '%1'</translation>
+        <source>Error writing to file &apos;%1&apos;</source>
+        <translation>Erreur lors de l&apos;écriture dans le fichier &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>The update was announced without a checksum, so it cannot be verified.</source>
+        <translation>La mise à jour a été annoncée sans somme de contrôle : elle ne peut pas être vérifiée.</translation>
+    </message>
+    <message>
+        <source>The service answered with the HTTP status %1 instead of the update.</source>
+        <translation>Le service a répondu avec le statut HTTP %1 au lieu de la mise à jour.</translation>
     </message>
 </context>
 <context>
@@ -1188,19 +1208,15 @@
     </message>
     <message>
         <source>Searching for new update...</source>
-        <translation>Recherche d'une nouvelle mise à jour...</translation>
+        <translation>Recherche d&apos;une nouvelle mise à jour...</translation>
     </message>
     <message>
         <source>New version</source>
         <translation>Nouvelle version</translation>
     </message>
     <message>
-        <source>A new version is available &lt;a href="%1"&gt;here&lt;/a&gt;.</source>
-        <translation>Une nouvelle version est disponible &lt;a href="%1"&gt;ici&lt;/a&gt;.</translation>
-    </message>
-    <message>
-        <source>Network error.</source>
-        <translation>Erreur réseau.</translation>
+        <source>A new version is available &lt;a href=&quot;%1&quot;&gt;here&lt;/a&gt;.</source>
+        <translation>Une nouvelle version est disponible &lt;a href=&quot;%1&quot;&gt;ici&lt;/a&gt;.</translation>
     </message>
     <message>
         <source>Error in update protocol.</source>
@@ -1211,8 +1227,8 @@
         <translation>Nouvelle mise à jour</translation>
     </message>
     <message>
-        <source>A new update is available, please click 'OK' to download and install it.</source>
-        <translation>Une nouvelle mise à jour est disponible, veuillez cliquer sur 'OK' pour la télécharger et l'installer.</translation>
+        <source>A new update is available, please click &apos;OK&apos; to download and install it.</source>
+        <translation>Une nouvelle mise à jour est disponible, veuillez cliquer sur &apos;OK&apos; pour la télécharger et l&apos;installer.</translation>
     </message>
     <message>
         <source>Downloading new update...</source>
@@ -1231,10 +1247,6 @@
         <translation>La première tentative de mise à jour a échoué</translation>
     </message>
     <message>
-        <source>Please try again later or install the latest version from &lt;a href="%1"&gt;%1&lt;/a&gt;.</source>
-        <translation>Veuillez réessayer plus tard ou installer la dernière version depuis &lt;a href="%1"&gt;%1&lt;/a&gt;.</translation>
-    </message>
-    <message>
         <source>Update error</source>
         <translation>Erreur de mise à jour</translation>
     </message>
@@ -1250,47 +1262,82 @@
         <source>The program file was not found.</source>
         <translation>Le fichier du programme est introuvable.</translation>
     </message>
+    <message>
+        <source>The service cannot be reached: this version goes on, and the check is made again later.</source>
+        <translation>Le service est injoignable : cette version continue, la vérification sera refaite plus tard.</translation>
+    </message>
+    <message>
+        <source>This version goes on running. Please try again later or install the latest version from &lt;a href=&quot;%1&quot;&gt;%1&lt;/a&gt;.</source>
+        <translation>Cette version continue de fonctionner. Veuillez réessayer plus tard ou installer la dernière version depuis &lt;a href=&quot;%1&quot;&gt;%1&lt;/a&gt;.</translation>
+    </message>
+</context>
+<context>
+    <name>UploadReply</name>
+    <message>
+        <source>Protocol &quot;%1&quot; is unknown</source>
+        <translation>Protocole « %1 » inconnu</translation>
+    </message>
+    <message>
+        <source>The file to upload could not be read: %1</source>
+        <translation>Le fichier à envoyer n&apos;a pas pu être lu : %1</translation>
+    </message>
+    <message>
+        <source>Connection closed</source>
+        <translation>Connexion fermée</translation>
+    </message>
+    <message>
+        <source>The service&apos;s answer is not HTTP.</source>
+        <translation>La réponse du service n&apos;est pas du HTTP.</translation>
+    </message>
+    <message>
+        <source>The service answered %1 %2.</source>
+        <translation>Le service a répondu %1 %2.</translation>
+    </message>
+    <message>
+        <source>Operation canceled</source>
+        <translation>Opération annulée</translation>
+    </message>
 </context>
 <context>
     <name>User</name>
     <message>
         <source>Can not access user directory</source>
-        <translation>Impossible d'accéder au dossier utilisateur</translation>
+        <translation>Impossible d&apos;accéder au dossier utilisateur</translation>
     </message>
     <message>
         <source>Can not access tmp directory</source>
-        <translation>Impossible d'accéder au dossier temporaire</translation>
+        <translation>Impossible d&apos;accéder au dossier temporaire</translation>
     </message>
     <message>
         <source>Can not access out directory</source>
-        <translation>Impossible d'accéder au dossier de sortie</translation>
+        <translation>Impossible d&apos;accéder au dossier de sortie</translation>
     </message>
     <message>
         <source>Can not access recorded directory</source>
-        <translation>Impossible d'accéder au dossier des enregistrements</translation>
+        <translation>Impossible d&apos;accéder au dossier des enregistrements</translation>
     </message>
     <message>
         <source>Can not access edited directory</source>
-        <translation>Impossible d'accéder au dossier des vidéos éditées</translation>
+        <translation>Impossible d&apos;accéder au dossier des vidéos éditées</translation>
     </message>
     <message>
         <source>Can not access thumbnail directory</source>
-        <translation>Impossible d'accéder au dossier des miniatures</translation>
+        <translation>Impossible d&apos;accéder au dossier des miniatures</translation>
     </message>
 </context>
 <context>
     <name>VideoUploadRequest</name>
     <message>
-        <source>Error opening file '%1'</source>
-        <translation>Erreur lors de l'ouverture du fichier '%1'</translation>
+        <source>Error opening file &apos;%1&apos;</source>
+        <translation>Erreur lors de l&apos;ouverture du fichier &apos;%1&apos;</translation>
     </message>
     <message>
         <source>Internal upload protocol error</source>
-        <translation>Erreur interne du protocole d'envoi</translation>
+        <translation>Erreur interne du protocole d&apos;envoi</translation>
     </message>
     <message>
         <source>Unknown upload error</source>
-        <translation>Erreur d'envoi inconnue</translation>
+        <translation>Erreur d&apos;envoi inconnue</translation>
     </message>
 </context>
 <context>

@@ -13,20 +13,20 @@
     <message numerus="yes">
         <source>The disk is full: recording stopped; the last %n minutes are kept and will be saved when space is free.</source>
         <translation>
-            <numerusform>Il disco è pieno: registrazione interrotta; l'ultimo %n minuto è conservato e sarà salvato quando ci sarà spazio libero.</numerusform>
+            <numerusform>Il disco è pieno: registrazione interrotta; l&apos;ultimo %n minuto è conservato e sarà salvato quando ci sarà spazio libero.</numerusform>
             <numerusform>Il disco è pieno: registrazione interrotta; gli ultimi %n minuti sono conservati e saranno salvati quando ci sarà spazio libero.</numerusform>
         </translation>
     </message>
     <message numerus="yes">
         <source>Recording stopped: the last %n minutes are kept and will be offered for saving at the next start.</source>
         <translation>
-            <numerusform>Registrazione interrotta: l'ultimo %n minuto è conservato e sarà proposto per il salvataggio al prossimo avvio.</numerusform>
+            <numerusform>Registrazione interrotta: l&apos;ultimo %n minuto è conservato e sarà proposto per il salvataggio al prossimo avvio.</numerusform>
             <numerusform>Registrazione interrotta: gli ultimi %n minuti sono conservati e saranno proposti per il salvataggio al prossimo avvio.</numerusform>
         </translation>
     </message>
     <message>
         <source>The sound server has gone away: recording goes on in silence, and the sound comes back when the server does.</source>
-        <translation>Il server audio non è più disponibile: la registrazione continua in silenzio e l'audio tornerà quando tornerà il server.</translation>
+        <translation>Il server audio non è più disponibile: la registrazione continua in silenzio e l&apos;audio tornerà quando tornerà il server.</translation>
     </message>
 </context>
 <context>
@@ -177,6 +177,18 @@
         <source>Uploaded</source>
         <translation>Caricato</translation>
     </message>
+    <message>
+        <source>Try again</source>
+        <translation>Riprova</translation>
+    </message>
+    <message>
+        <source>The upload failed: %1</source>
+        <translation>Invio non riuscito: %1</translation>
+    </message>
+    <message>
+        <source>Upload failed</source>
+        <translation>Invio non riuscito</translation>
+    </message>
 </context>
 <context>
     <name>EditedPage</name>
@@ -215,8 +227,8 @@
         <translation>Impossibile riprodurre questo video.</translation>
     </message>
     <message>
-        <source>'%1' is not a video file.</source>
-        <translation>'%1' non è un file video.</translation>
+        <source>&apos;%1&apos; is not a video file.</source>
+        <translation>&apos;%1&apos; non è un file video.</translation>
     </message>
 </context>
 <context>
@@ -238,7 +250,7 @@
     </message>
     <message>
         <source>Inside or above what is recorded</source>
-        <translation>Dentro o sopra l'area registrata</translation>
+        <translation>Dentro o sopra l&apos;area registrata</translation>
     </message>
     <message>
         <source>Drag along the edge</source>
@@ -263,8 +275,8 @@
 <context>
     <name>Library</name>
     <message>
-        <source>Can not delete file '%1'</source>
-        <translation>Impossibile eliminare il file '%1'</translation>
+        <source>Can not delete file &apos;%1&apos;</source>
+        <translation>Impossibile eliminare il file &apos;%1&apos;</translation>
     </message>
     <message>
         <source>%1 MB</source>
@@ -349,8 +361,8 @@
         <translation>Errore interno nella comunicazione del nome utente</translation>
     </message>
     <message>
-        <source>The service sent a user name that cannot be used: "%1"</source>
-        <translation>Il servizio ha inviato un nome utente non utilizzabile: "%1"</translation>
+        <source>The service sent a user name that cannot be used: &quot;%1&quot;</source>
+        <translation>Il servizio ha inviato un nome utente non utilizzabile: &quot;%1&quot;</translation>
     </message>
 </context>
 <context>
@@ -380,7 +392,7 @@
         <translation>Modificati (%1)</translation>
     </message>
     <message>
-        <source>You're logged in as</source>
+        <source>You&apos;re logged in as</source>
         <translation>Sei connesso come</translation>
     </message>
     <message>
@@ -491,7 +503,7 @@
     </message>
     <message>
         <source>The damaged file is left as it is and will not be overwritten.</source>
-        <translation>Il file danneggiato è lasciato com'è e non sarà sovrascritto.</translation>
+        <translation>Il file danneggiato è lasciato com&apos;è e non sarà sovrascritto.</translation>
     </message>
     <message>
         <source>The damaged file is kept as %1.</source>
@@ -566,8 +578,8 @@
         <translation>La porta è un numero fino a 65535.</translation>
     </message>
     <message>
-        <source>&lt;p style="font-family: Arial;font-size:9pt"&gt;&lt;span style=" font-weight:600;"&gt;Note&lt;/span&gt;&lt;span&gt;: Changes are taken into the account only from the next start.&lt;/span&gt;&lt;/p&gt;</source>
-        <translation>&lt;p style="font-family: Arial;font-size:9pt"&gt;&lt;span style=" font-weight:600;"&gt;Nota&lt;/span&gt;&lt;span&gt;: le modifiche avranno effetto solo dal prossimo avvio.&lt;/span&gt;&lt;/p&gt;</translation>
+        <source>&lt;p style=&quot;font-family: Arial;font-size:9pt&quot;&gt;&lt;span style=&quot; font-weight:600;&quot;&gt;Note&lt;/span&gt;&lt;span&gt;: Changes are taken into the account only from the next start.&lt;/span&gt;&lt;/p&gt;</source>
+        <translation>&lt;p style=&quot;font-family: Arial;font-size:9pt&quot;&gt;&lt;span style=&quot; font-weight:600;&quot;&gt;Nota&lt;/span&gt;&lt;span&gt;: le modifiche avranno effetto solo dal prossimo avvio.&lt;/span&gt;&lt;/p&gt;</translation>
     </message>
     <message>
         <source>OK</source>
@@ -586,7 +598,7 @@
     </message>
     <message>
         <source>Do you want to restart Brindlecast to install the update?</source>
-        <translation>Vuoi riavviare Brindlecast per installare l'aggiornamento?</translation>
+        <translation>Vuoi riavviare Brindlecast per installare l&apos;aggiornamento?</translation>
     </message>
     <message>
         <source>Restart</source>
@@ -635,7 +647,7 @@
     </message>
     <message>
         <source>Record audio</source>
-        <translation>Registra l'audio</translation>
+        <translation>Registra l&apos;audio</translation>
     </message>
     <message>
         <source>Use system configuration of audio recording devices</source>
@@ -650,8 +662,8 @@
         <translation>Regolazione rapida del volume</translation>
     </message>
     <message>
-        <source>Note: "stereo mix" is a device recording audio from all sources of your system.</source>
-        <translation>Nota: "stereo mix" è un dispositivo che registra l'audio da tutte le sorgenti del sistema.</translation>
+        <source>Note: &quot;stereo mix&quot; is a device recording audio from all sources of your system.</source>
+        <translation>Nota: &quot;stereo mix&quot; è un dispositivo che registra l&apos;audio da tutte le sorgenti del sistema.</translation>
     </message>
     <message>
         <source>%1: volume %2 %, %3</source>
@@ -673,7 +685,7 @@
         <translation>Gestione del rilevamento automatico</translation>
     </message>
     <message>
-        <source>Brindlecast builds a personnal list of programs detected as Poker rooms. If you don't want a specific program to be automatically selected, you can uncheck it here.</source>
+        <source>Brindlecast builds a personnal list of programs detected as Poker rooms. If you don&apos;t want a specific program to be automatically selected, you can uncheck it here.</source>
         <translation>Brindlecast crea un elenco personale dei programmi rilevati come poker room. Se non vuoi che un programma venga selezionato automaticamente, puoi deselezionarlo qui.</translation>
     </message>
     <message>
@@ -748,7 +760,7 @@
     </message>
     <message>
         <source>Pop-up the selection tool whenever a new table is opened</source>
-        <translation>Mostra lo strumento di selezione all'apertura di ogni nuovo tavolo</translation>
+        <translation>Mostra lo strumento di selezione all&apos;apertura di ogni nuovo tavolo</translation>
     </message>
     <message>
         <source>Recording options</source>
@@ -763,7 +775,7 @@
         <translation>minuti</translation>
     </message>
     <message>
-        <source>Record Tracker's display (if Windows Aero theme is enabled)</source>
+        <source>Record Tracker&apos;s display (if Windows Aero theme is enabled)</source>
         <translation>Registra la visualizzazione del tracker (se il tema Windows Aero è attivo)</translation>
     </message>
     <message>
@@ -780,7 +792,7 @@
     </message>
     <message>
         <source>Make the whole recorder transparent</source>
-        <translation>Rendi trasparente l'intero registratore</translation>
+        <translation>Rendi trasparente l&apos;intero registratore</translation>
     </message>
 </context>
 <context>
@@ -837,23 +849,23 @@
 <context>
     <name>ProgramFile</name>
     <message>
-        <source>failed to backup '%1' to '%2'</source>
-        <translation>impossibile eseguire il backup di '%1' in '%2'</translation>
+        <source>failed to backup &apos;%1&apos; to &apos;%2&apos;</source>
+        <translation>impossibile eseguire il backup di &apos;%1&apos; in &apos;%2&apos;</translation>
     </message>
     <message>
-        <source>failed to move '%1' to '%2'</source>
-        <translation>impossibile spostare '%1' in '%2'</translation>
+        <source>failed to move &apos;%1&apos; to &apos;%2&apos;</source>
+        <translation>impossibile spostare &apos;%1&apos; in &apos;%2&apos;</translation>
     </message>
     <message>
-        <source>failed to restore '%1' from '%2'</source>
-        <translation>impossibile ripristinare '%1' da '%2'</translation>
+        <source>failed to restore &apos;%1&apos; from &apos;%2&apos;</source>
+        <translation>impossibile ripristinare &apos;%1&apos; da &apos;%2&apos;</translation>
     </message>
 </context>
 <context>
     <name>QuickStart</name>
     <message>
         <source>Show this screen at startup</source>
-        <translation>Mostra questa schermata all'avvio</translation>
+        <translation>Mostra questa schermata all&apos;avvio</translation>
     </message>
     <message>
         <source>OK</source>
@@ -903,7 +915,7 @@
     </message>
     <message>
         <source>Error while assembling video %1</source>
-        <translation>Errore durante l'assemblaggio del video %1</translation>
+        <translation>Errore durante l&apos;assemblaggio del video %1</translation>
     </message>
     <message>
         <source>Error assembling</source>
@@ -945,7 +957,7 @@
     </message>
     <message>
         <source>Select a region</source>
-        <translation>Seleziona un'area</translation>
+        <translation>Seleziona un&apos;area</translation>
     </message>
     <message>
         <source>Select a monitor</source>
@@ -1134,46 +1146,54 @@
     </message>
     <message>
         <source>The administrator rights to install the update were refused.</source>
-        <translation>I privilegi di amministratore per installare l'aggiornamento sono stati negati.</translation>
+        <translation>I privilegi di amministratore per installare l&apos;aggiornamento sono stati negati.</translation>
     </message>
     <message>
         <source>The installation ended with status %1.</source>
-        <translation>L'installazione è terminata con stato %1.</translation>
+        <translation>L&apos;installazione è terminata con stato %1.</translation>
     </message>
     <message>
-        <source>Error while installing the update, please try again later or install the latest version from &lt;a href="%1"&gt;%1&lt;/a&gt;.</source>
-        <translation>Errore durante l'installazione dell'aggiornamento: riprova più tardi o installa l'ultima versione da &lt;a href="%1"&gt;%1&lt;/a&gt;.</translation>
+        <source>Error while installing the update, please try again later or install the latest version from &lt;a href=&quot;%1&quot;&gt;%1&lt;/a&gt;.</source>
+        <translation>Errore durante l&apos;installazione dell&apos;aggiornamento: riprova più tardi o installa l&apos;ultima versione da &lt;a href=&quot;%1&quot;&gt;%1&lt;/a&gt;.</translation>
     </message>
     <message>
         <source>The installation stopped unexpectedly.</source>
-        <translation>L'installazione si è interrotta in modo imprevisto.</translation>
+        <translation>L&apos;installazione si è interrotta in modo imprevisto.</translation>
     </message>
 </context>
 <context>
     <name>UpdateDownloadRequest</name>
     <message>
         <source>The update is not offered by %1.</source>
-        <translation>L'aggiornamento non è offerto da %1.</translation>
+        <translation>L&apos;aggiornamento non è offerto da %1.</translation>
     </message>
     <message>
         <source>The downloaded update is empty.</source>
-        <translation>L'aggiornamento scaricato è vuoto.</translation>
+        <translation>L&apos;aggiornamento scaricato è vuoto.</translation>
     </message>
     <message>
         <source>The downloaded update does not match its checksum.</source>
-        <translation>L'aggiornamento scaricato non corrisponde al suo checksum.</translation>
+        <translation>L&apos;aggiornamento scaricato non corrisponde al suo checksum.</translation>
     </message>
     <message>
         <source>The downloaded update is not a program for this computer.</source>
-        <translation>L'aggiornamento scaricato non è un programma per questo computer.</translation>
+        <translation>L&apos;aggiornamento scaricato non è un programma per questo computer.</translation>
     </message>
     <message>
-        <source>Error opening file '%1'</source>
-        <translation>Errore durante l'apertura del file '%1'</translation>
+        <source>Error opening file &apos;%1&apos;</source>
+        <translation>Errore durante l&apos;apertura del file &apos;%1&apos;</translation>
     </message>
     <message>
-        <source>Error writing to file '%1'</source>
-        <translation>Errore durante la scrittura del file '%1'</translation>
+        <source>Error writing to file &apos;%1&apos;</source>
+        <translation>Errore durante la scrittura del file &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>The update was announced without a checksum, so it cannot be verified.</source>
+        <translation>L&apos;aggiornamento è stato annunciato senza checksum, quindi non può essere verificato.</translation>
+    </message>
+    <message>
+        <source>The service answered with the HTTP status %1 instead of the update.</source>
+        <translation>Il servizio ha risposto con lo stato HTTP %1 invece dell&apos;aggiornamento.</translation>
     </message>
 </context>
 <context>
@@ -1195,12 +1215,8 @@
         <translation>Nuova versione</translation>
     </message>
     <message>
-        <source>A new version is available &lt;a href="%1"&gt;here&lt;/a&gt;.</source>
-        <translation>È disponibile una nuova versione &lt;a href="%1"&gt;qui&lt;/a&gt;.</translation>
-    </message>
-    <message>
-        <source>Network error.</source>
-        <translation>Errore di rete.</translation>
+        <source>A new version is available &lt;a href=&quot;%1&quot;&gt;here&lt;/a&gt;.</source>
+        <translation>È disponibile una nuova versione &lt;a href=&quot;%1&quot;&gt;qui&lt;/a&gt;.</translation>
     </message>
     <message>
         <source>Error in update protocol.</source>
@@ -1211,8 +1227,8 @@
         <translation>Nuovo aggiornamento</translation>
     </message>
     <message>
-        <source>A new update is available, please click 'OK' to download and install it.</source>
-        <translation>È disponibile un nuovo aggiornamento: fai clic su 'OK' per scaricarlo e installarlo.</translation>
+        <source>A new update is available, please click &apos;OK&apos; to download and install it.</source>
+        <translation>È disponibile un nuovo aggiornamento: fai clic su &apos;OK&apos; per scaricarlo e installarlo.</translation>
     </message>
     <message>
         <source>Downloading new update...</source>
@@ -1220,7 +1236,7 @@
     </message>
     <message>
         <source>Error while downloading the update.</source>
-        <translation>Errore durante il download dell'aggiornamento.</translation>
+        <translation>Errore durante il download dell&apos;aggiornamento.</translation>
     </message>
     <message>
         <source>Installing new update...</source>
@@ -1229,10 +1245,6 @@
     <message>
         <source>1st update attempt failed</source>
         <translation>Primo tentativo di aggiornamento non riuscito</translation>
-    </message>
-    <message>
-        <source>Please try again later or install the latest version from &lt;a href="%1"&gt;%1&lt;/a&gt;.</source>
-        <translation>Riprova più tardi o installa l'ultima versione da &lt;a href="%1"&gt;%1&lt;/a&gt;.</translation>
     </message>
     <message>
         <source>Update error</source>
@@ -1249,6 +1261,41 @@
     <message>
         <source>The program file was not found.</source>
         <translation>Il file del programma non è stato trovato.</translation>
+    </message>
+    <message>
+        <source>The service cannot be reached: this version goes on, and the check is made again later.</source>
+        <translation>Il servizio non è raggiungibile: questa versione continua, il controllo sarà ripetuto più tardi.</translation>
+    </message>
+    <message>
+        <source>This version goes on running. Please try again later or install the latest version from &lt;a href=&quot;%1&quot;&gt;%1&lt;/a&gt;.</source>
+        <translation>Questa versione continua a funzionare. Riprova più tardi o installa l&apos;ultima versione da &lt;a href=&quot;%1&quot;&gt;%1&lt;/a&gt;.</translation>
+    </message>
+</context>
+<context>
+    <name>UploadReply</name>
+    <message>
+        <source>Protocol &quot;%1&quot; is unknown</source>
+        <translation>Protocollo &quot;%1&quot; sconosciuto</translation>
+    </message>
+    <message>
+        <source>The file to upload could not be read: %1</source>
+        <translation>Impossibile leggere il file da inviare: %1</translation>
+    </message>
+    <message>
+        <source>Connection closed</source>
+        <translation>Connessione chiusa</translation>
+    </message>
+    <message>
+        <source>The service&apos;s answer is not HTTP.</source>
+        <translation>La risposta del servizio non è HTTP.</translation>
+    </message>
+    <message>
+        <source>The service answered %1 %2.</source>
+        <translation>Il servizio ha risposto %1 %2.</translation>
+    </message>
+    <message>
+        <source>Operation canceled</source>
+        <translation>Operazione annullata</translation>
     </message>
 </context>
 <context>
@@ -1281,8 +1328,8 @@
 <context>
     <name>VideoUploadRequest</name>
     <message>
-        <source>Error opening file '%1'</source>
-        <translation>Errore durante l'apertura del file '%1'</translation>
+        <source>Error opening file &apos;%1&apos;</source>
+        <translation>Errore durante l&apos;apertura del file &apos;%1&apos;</translation>
     </message>
     <message>
         <source>Internal upload protocol error</source>

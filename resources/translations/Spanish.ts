@@ -177,6 +177,18 @@
         <source>Uploaded</source>
         <translation>Subido</translation>
     </message>
+    <message>
+        <source>Try again</source>
+        <translation>Reintentar</translation>
+    </message>
+    <message>
+        <source>The upload failed: %1</source>
+        <translation>El envío ha fallado: %1</translation>
+    </message>
+    <message>
+        <source>Upload failed</source>
+        <translation>Envío fallido</translation>
+    </message>
 </context>
 <context>
     <name>EditedPage</name>
@@ -215,8 +227,8 @@
         <translation>Este vídeo no se puede reproducir.</translation>
     </message>
     <message>
-        <source>'%1' is not a video file.</source>
-        <translation>'%1' no es un archivo de vídeo.</translation>
+        <source>&apos;%1&apos; is not a video file.</source>
+        <translation>&apos;%1&apos; no es un archivo de vídeo.</translation>
     </message>
 </context>
 <context>
@@ -263,8 +275,8 @@
 <context>
     <name>Library</name>
     <message>
-        <source>Can not delete file '%1'</source>
-        <translation>No se puede eliminar el archivo '%1'</translation>
+        <source>Can not delete file &apos;%1&apos;</source>
+        <translation>No se puede eliminar el archivo &apos;%1&apos;</translation>
     </message>
     <message>
         <source>%1 MB</source>
@@ -349,8 +361,8 @@
         <translation>Error interno de comunicación del nombre de usuario</translation>
     </message>
     <message>
-        <source>The service sent a user name that cannot be used: "%1"</source>
-        <translation>El servicio ha enviado un nombre de usuario que no se puede usar: "%1"</translation>
+        <source>The service sent a user name that cannot be used: &quot;%1&quot;</source>
+        <translation>El servicio ha enviado un nombre de usuario que no se puede usar: &quot;%1&quot;</translation>
     </message>
 </context>
 <context>
@@ -380,7 +392,7 @@
         <translation>Editados (%1)</translation>
     </message>
     <message>
-        <source>You're logged in as</source>
+        <source>You&apos;re logged in as</source>
         <translation>Has iniciado sesión como</translation>
     </message>
     <message>
@@ -566,8 +578,8 @@
         <translation>El puerto es un número de hasta 65535.</translation>
     </message>
     <message>
-        <source>&lt;p style="font-family: Arial;font-size:9pt"&gt;&lt;span style=" font-weight:600;"&gt;Note&lt;/span&gt;&lt;span&gt;: Changes are taken into the account only from the next start.&lt;/span&gt;&lt;/p&gt;</source>
-        <translation>&lt;p style="font-family: Arial;font-size:9pt"&gt;&lt;span style=" font-weight:600;"&gt;Nota&lt;/span&gt;&lt;span&gt;: Los cambios solo se aplicarán a partir del próximo inicio.&lt;/span&gt;&lt;/p&gt;</translation>
+        <source>&lt;p style=&quot;font-family: Arial;font-size:9pt&quot;&gt;&lt;span style=&quot; font-weight:600;&quot;&gt;Note&lt;/span&gt;&lt;span&gt;: Changes are taken into the account only from the next start.&lt;/span&gt;&lt;/p&gt;</source>
+        <translation>&lt;p style=&quot;font-family: Arial;font-size:9pt&quot;&gt;&lt;span style=&quot; font-weight:600;&quot;&gt;Nota&lt;/span&gt;&lt;span&gt;: Los cambios solo se aplicarán a partir del próximo inicio.&lt;/span&gt;&lt;/p&gt;</translation>
     </message>
     <message>
         <source>OK</source>
@@ -650,8 +662,8 @@
         <translation>Ajuste rápido del volumen</translation>
     </message>
     <message>
-        <source>Note: "stereo mix" is a device recording audio from all sources of your system.</source>
-        <translation>Nota: "mezcla estéreo" es un dispositivo que graba el audio de todas las fuentes de tu sistema.</translation>
+        <source>Note: &quot;stereo mix&quot; is a device recording audio from all sources of your system.</source>
+        <translation>Nota: &quot;mezcla estéreo&quot; es un dispositivo que graba el audio de todas las fuentes de tu sistema.</translation>
     </message>
     <message>
         <source>%1: volume %2 %, %3</source>
@@ -673,7 +685,7 @@
         <translation>Gestionar la detección automática</translation>
     </message>
     <message>
-        <source>Brindlecast builds a personnal list of programs detected as Poker rooms. If you don't want a specific program to be automatically selected, you can uncheck it here.</source>
+        <source>Brindlecast builds a personnal list of programs detected as Poker rooms. If you don&apos;t want a specific program to be automatically selected, you can uncheck it here.</source>
         <translation>Brindlecast crea una lista personal de programas detectados como salas de póker. Si no quieres que un programa concreto se seleccione automáticamente, puedes desmarcarlo aquí.</translation>
     </message>
     <message>
@@ -763,7 +775,7 @@
         <translation>minuto(s)</translation>
     </message>
     <message>
-        <source>Record Tracker's display (if Windows Aero theme is enabled)</source>
+        <source>Record Tracker&apos;s display (if Windows Aero theme is enabled)</source>
         <translation>Grabar la ventana del tracker (si el tema Windows Aero está activado)</translation>
     </message>
     <message>
@@ -837,16 +849,16 @@
 <context>
     <name>ProgramFile</name>
     <message>
-        <source>failed to backup '%1' to '%2'</source>
-        <translation>no se pudo hacer una copia de seguridad de '%1' en '%2'</translation>
+        <source>failed to backup &apos;%1&apos; to &apos;%2&apos;</source>
+        <translation>no se pudo hacer una copia de seguridad de &apos;%1&apos; en &apos;%2&apos;</translation>
     </message>
     <message>
-        <source>failed to move '%1' to '%2'</source>
-        <translation>no se pudo mover '%1' a '%2'</translation>
+        <source>failed to move &apos;%1&apos; to &apos;%2&apos;</source>
+        <translation>no se pudo mover &apos;%1&apos; a &apos;%2&apos;</translation>
     </message>
     <message>
-        <source>failed to restore '%1' from '%2'</source>
-        <translation>no se pudo restaurar '%1' desde '%2'</translation>
+        <source>failed to restore &apos;%1&apos; from &apos;%2&apos;</source>
+        <translation>no se pudo restaurar &apos;%1&apos; desde &apos;%2&apos;</translation>
     </message>
 </context>
 <context>
@@ -1141,8 +1153,8 @@
         <translation>La instalación ha terminado con el estado %1.</translation>
     </message>
     <message>
-        <source>Error while installing the update, please try again later or install the latest version from &lt;a href="%1"&gt;%1&lt;/a&gt;.</source>
-        <translation>Error al instalar la actualización. Inténtalo de nuevo más tarde o instala la última versión desde &lt;a href="%1"&gt;%1&lt;/a&gt;.</translation>
+        <source>Error while installing the update, please try again later or install the latest version from &lt;a href=&quot;%1&quot;&gt;%1&lt;/a&gt;.</source>
+        <translation>Error al instalar la actualización. Inténtalo de nuevo más tarde o instala la última versión desde &lt;a href=&quot;%1&quot;&gt;%1&lt;/a&gt;.</translation>
     </message>
     <message>
         <source>The installation stopped unexpectedly.</source>
@@ -1168,12 +1180,20 @@
         <translation>La actualización descargada no es un programa para este ordenador.</translation>
     </message>
     <message>
-        <source>Error opening file '%1'</source>
-        <translation>Error al abrir el archivo '%1'</translation>
+        <source>Error opening file &apos;%1&apos;</source>
+        <translation>Error al abrir el archivo &apos;%1&apos;</translation>
     </message>
     <message>
-        <source>Error writing to file '%1'</source>
-        <translation>Error al escribir en el archivo '%1'</translation>
+        <source>Error writing to file &apos;%1&apos;</source>
+        <translation>Error al escribir en el archivo &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>The update was announced without a checksum, so it cannot be verified.</source>
+        <translation>La actualización se anunció sin suma de comprobación, así que no se puede verificar.</translation>
+    </message>
+    <message>
+        <source>The service answered with the HTTP status %1 instead of the update.</source>
+        <translation>El servicio respondió con el estado HTTP %1 en lugar de la actualización.</translation>
     </message>
 </context>
 <context>
@@ -1195,12 +1215,8 @@
         <translation>Nueva versión</translation>
     </message>
     <message>
-        <source>A new version is available &lt;a href="%1"&gt;here&lt;/a&gt;.</source>
-        <translation>Hay una nueva versión disponible &lt;a href="%1"&gt;aquí&lt;/a&gt;.</translation>
-    </message>
-    <message>
-        <source>Network error.</source>
-        <translation>Error de red.</translation>
+        <source>A new version is available &lt;a href=&quot;%1&quot;&gt;here&lt;/a&gt;.</source>
+        <translation>Hay una nueva versión disponible &lt;a href=&quot;%1&quot;&gt;aquí&lt;/a&gt;.</translation>
     </message>
     <message>
         <source>Error in update protocol.</source>
@@ -1211,8 +1227,8 @@
         <translation>Nueva actualización</translation>
     </message>
     <message>
-        <source>A new update is available, please click 'OK' to download and install it.</source>
-        <translation>Hay una nueva actualización disponible; haz clic en 'Aceptar' para descargarla e instalarla.</translation>
+        <source>A new update is available, please click &apos;OK&apos; to download and install it.</source>
+        <translation>Hay una nueva actualización disponible; haz clic en &apos;Aceptar&apos; para descargarla e instalarla.</translation>
     </message>
     <message>
         <source>Downloading new update...</source>
@@ -1231,10 +1247,6 @@
         <translation>Falló el primer intento de actualización</translation>
     </message>
     <message>
-        <source>Please try again later or install the latest version from &lt;a href="%1"&gt;%1&lt;/a&gt;.</source>
-        <translation>Inténtalo de nuevo más tarde o instala la última versión desde &lt;a href="%1"&gt;%1&lt;/a&gt;.</translation>
-    </message>
-    <message>
         <source>Update error</source>
         <translation>Error de actualización</translation>
     </message>
@@ -1249,6 +1261,41 @@
     <message>
         <source>The program file was not found.</source>
         <translation>No se ha encontrado el archivo del programa.</translation>
+    </message>
+    <message>
+        <source>The service cannot be reached: this version goes on, and the check is made again later.</source>
+        <translation>No se puede contactar con el servicio: esta versión continúa y la comprobación se repetirá más tarde.</translation>
+    </message>
+    <message>
+        <source>This version goes on running. Please try again later or install the latest version from &lt;a href=&quot;%1&quot;&gt;%1&lt;/a&gt;.</source>
+        <translation>Esta versión sigue funcionando. Inténtelo más tarde o instale la última versión desde &lt;a href=&quot;%1&quot;&gt;%1&lt;/a&gt;.</translation>
+    </message>
+</context>
+<context>
+    <name>UploadReply</name>
+    <message>
+        <source>Protocol &quot;%1&quot; is unknown</source>
+        <translation>Protocolo &quot;%1&quot; desconocido</translation>
+    </message>
+    <message>
+        <source>The file to upload could not be read: %1</source>
+        <translation>No se pudo leer el archivo que se envía: %1</translation>
+    </message>
+    <message>
+        <source>Connection closed</source>
+        <translation>Conexión cerrada</translation>
+    </message>
+    <message>
+        <source>The service&apos;s answer is not HTTP.</source>
+        <translation>La respuesta del servicio no es HTTP.</translation>
+    </message>
+    <message>
+        <source>The service answered %1 %2.</source>
+        <translation>El servicio respondió %1 %2.</translation>
+    </message>
+    <message>
+        <source>Operation canceled</source>
+        <translation>Operación cancelada</translation>
     </message>
 </context>
 <context>
@@ -1281,8 +1328,8 @@
 <context>
     <name>VideoUploadRequest</name>
     <message>
-        <source>Error opening file '%1'</source>
-        <translation>Error al abrir el archivo '%1'</translation>
+        <source>Error opening file &apos;%1&apos;</source>
+        <translation>Error al abrir el archivo &apos;%1&apos;</translation>
     </message>
     <message>
         <source>Internal upload protocol error</source>

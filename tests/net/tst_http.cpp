@@ -84,6 +84,7 @@ private slots:
     void succeedsAndSendsTheForm();
     void redirectIsNotFollowed();
     void retriesAfterNetworkFailures();
+    void retriesSpreadOut();
     void contentErrorIsNotRetried();
     void timeOut();
     void abortDuringRetryWait();
@@ -151,6 +152,24 @@ void TestHttp::retriesAfterNetworkFailures()
     QCOMPARE(result.errors.entries().first().context, QStringLiteral("RequestRunner::retry"));
     QCOMPARE(result.errors.entries().first().code, qint64(QNetworkReply::RemoteHostClosedError));
     QCOMPARE(result.errors.entries().last().text, QStringLiteral("Reached maximum number of retries."));
+}
+
+void TestHttp::retriesSpreadOut()
+{
+    FakeServer server(FakeServer::Garbage);
+    Post *request = form(server);
+    QList<qint64> attempts;
+    QElapsedTimer clock;
+    clock.start();
+    connect(request, &Post::attempting, this, [&] { attempts.append(clock.elapsed()); });
+    const Outcome result = runToEnd(request, 3, 0, RetryDelays::Growing);
+    // Each wait twice the one before.
+    QCOMPARE(attempts.size(), 4);
+    for (int i = 1; i < attempts.size(); ++i)
+        QVERIFY2(attempts.at(i) - attempts.at(i - 1) >= (1000 << (i - 1)) - 1, qPrintable(QString::number(attempts.at(i))));
+    QCOMPARE(result.errors.entries().last().text, QStringLiteral("Reached maximum number of retries."));
+    // The longest wait is a minute.
+    QCOMPARE(RequestRunner::retryDelayMs(RetryDelays::Growing, 30), 60000);
 }
 
 void TestHttp::contentErrorIsNotRetried()

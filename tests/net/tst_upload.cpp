@@ -19,39 +19,23 @@ namespace {
 constexpr int kPatienceMs = ServiceProcess::kPatienceMs;
 
 // A peer on loopback that reads whole requests, keeps them and answers each with
-// the same reply body.
+// the same reply body. How it meets a client that asks before sending its body:
+// it says go on, says nothing (as old servers do), or refuses at once; or it says go
+// on and refuses after the first bytes of the body, reading no more.
 class KeepingServer : public QTcpServer
 {
 public:
-    explicit KeepingServer(QByteArray answer)
+    enum Manner { SaysContinue, SaysNothing, RefusesAtOnce, RefusesMidway };
+    static constexpr qsizetype kMidway = 100 * 1024;
+
+    explicit KeepingServer(QByteArray answer, Manner manner = SaysContinue)
         : m_answer(std::move(answer))
+        , m_manner(manner)
     {
         listen(QHostAddress::LocalHost);
         connect(this, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *socket = nextPendingConnection()) {
-                ++connections;
-                auto *pending = new QByteArray;
-                connect(socket, &QObject::destroyed, this, [pending] { delete pending; });
-                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-                connect(socket, &QTcpSocket::readyRead, socket, [this, socket, pending] {
-                    pending->append(socket->readAll());
-                    const qsizetype headEnd = pending->indexOf("\r\n\r\n");
-                    if (headEnd < 0)
-                        return;
-                    const QByteArray head = pending->left(headEnd);
-                    const QRegularExpression length(QStringLiteral("Content-Length: (\\d+)"),
-                                                    QRegularExpression::CaseInsensitiveOption);
-                    const qsizetype size = length.match(QString::fromLatin1(head)).captured(1).toLongLong();
-                    if (pending->size() < headEnd + 4 + size)
-                        return;
-                    heads.append(head);
-                    bodies.append(pending->mid(headEnd + 4, size));
-                    pending->clear();
-                    socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nConnection: close\r\nContent-Length: "
-                                  + QByteArray::number(m_answer.size()) + "\r\n\r\n" + m_answer);
-                    socket->disconnectFromHost();
-                });
-            }
+            while (QTcpSocket *socket = nextPendingConnection())
+                take(socket);
         });
     }
     QString base() const { return QStringLiteral("http://127.0.0.1:%1").arg(serverPort()); }
@@ -59,9 +43,69 @@ public:
     int connections = 0;
     QList<QByteArray> heads;
     QList<QByteArray> bodies;
+    // Bytes of bodies received, whole or not.
+    qint64 bodyBytes = 0;
 
 private:
+    void answer(QTcpSocket *socket)
+    {
+        socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nConnection: close\r\nContent-Length: "
+                      + QByteArray::number(m_answer.size()) + "\r\n\r\n" + m_answer);
+        socket->disconnectFromHost();
+    }
+
+    void take(QTcpSocket *socket)
+    {
+        ++connections;
+        auto *pending = new QByteArray;
+        auto *answered = new bool(false);
+        connect(socket, &QObject::destroyed, this, [pending, answered] {
+            delete pending;
+            delete answered;
+        });
+        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QTcpSocket::readyRead, socket, [this, socket, pending, answered] {
+            if (*answered && m_manner == RefusesMidway)
+                return; // reads no more
+            pending->append(socket->readAll());
+            const qsizetype headEnd = pending->indexOf("\r\n\r\n");
+            if (headEnd < 0 || *answered)
+                return;
+            const QByteArray head = pending->left(headEnd);
+            const qsizetype received = pending->size() - headEnd - 4;
+            if (received == 0 && head.contains("Expect: 100-continue") && !heads.contains(head)) {
+                heads.append(head);
+                if (m_manner == RefusesAtOnce) {
+                    *answered = true;
+                    answer(socket);
+                } else if (m_manner != SaysNothing) {
+                    socket->write("HTTP/1.1 100 Continue\r\n\r\n");
+                }
+                return;
+            }
+            bodyBytes = qMax(bodyBytes, qint64(received));
+            if (m_manner == RefusesMidway && received >= kMidway) {
+                *answered = true;
+                socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nConnection: close\r\nContent-Length: "
+                              + QByteArray::number(m_answer.size()) + "\r\n\r\n" + m_answer);
+                return;
+            }
+            const QRegularExpression length(QStringLiteral("Content-Length: (\\d+)"),
+                                            QRegularExpression::CaseInsensitiveOption);
+            const qsizetype size = length.match(QString::fromLatin1(head)).captured(1).toLongLong();
+            if (received < size)
+                return;
+            if (!heads.contains(head))
+                heads.append(head);
+            bodies.append(pending->mid(headEnd + 4, size));
+            pending->clear();
+            *answered = true;
+            answer(socket);
+        });
+    }
+
     QByteArray m_answer;
+    Manner m_manner;
 };
 
 EncodedItemSptr encoded(const QString &path, const QString &title, int room)
@@ -99,6 +143,8 @@ private slots:
     void replies_data();
     void replies();
     void missingFileSendsNothing();
+    void refusalsStopTheSending();
+    void silentPeerGetsTheVideoAnyway();
     void uploadedToTheService();
 
 private:
@@ -135,6 +181,8 @@ void TestUpload::bodyOnTheWire()
     const QString boundary = type.match(QString::fromLatin1(peer.heads.first())).captured(1);
     QVERIFY2(!boundary.isEmpty(), peer.heads.first().constData());
     QVERIFY(peer.heads.first().startsWith("POST /video/upload HTTP/1.1"));
+    // It asks before it sends the video.
+    QVERIFY(peer.heads.first().contains("\r\nExpect: 100-continue"));
     QCOMPARE(type.match(QString::fromLatin1(peer.heads.last())).captured(1), boundary);
 
     // A new UUID for every attempt, and otherwise the same bytes, laid out exactly so.
@@ -145,7 +193,7 @@ void TestUpload::bodyOnTheWire()
     const QByteArray delimiter = "--" + boundary.toLatin1();
     const QByteArray expected = delimiter + "\r\nContent-Disposition: form-data; name=\"form_name\"\r\n\r\nForm_upload"
                                 + "\r\n" + delimiter + "\r\nContent-Disposition: form-data; name=\"sfile\"; filename=\""
-                                + m_video.toUtf8() + "\"\r\nContent-Type: application/octet-stream\r\n\r\n" + m_bytes
+                                + QByteArray("hand ä.flv") + "\"\r\nContent-Type: application/octet-stream\r\n\r\n" + m_bytes
                                 + part(delimiter, "title", title.toUtf8()) + part(delimiter, "id_table", "-1")
                                 + part(delimiter, "uuid", first.toLatin1()) + part(delimiter, "upload", "upload") + "\r\n"
                                 + delimiter + "--\r\n";
@@ -189,16 +237,65 @@ void TestUpload::missingFileSendsNothing()
     QCOMPARE(peer.connections, 0);
 }
 
+void TestUpload::refusalsStopTheSending()
+{
+    QTemporaryDir dir;
+    const QString large = dir.filePath(QStringLiteral("large.flv"));
+    QVERIFY(QFile(large).open(QIODevice::WriteOnly) && QFile::resize(large, qint64(40) << 20));
+    for (const KeepingServer::Manner manner : {KeepingServer::RefusesAtOnce, KeepingServer::RefusesMidway}) {
+        KeepingServer peer(R"({"error":"Your account is full"})", manner);
+        qputenv("BRINDLECAST_SERVICE_URL", peer.base().toUtf8());
+        auto *request = new VideoUploadRequest(encoded(large, QStringLiteral("Big"), 12));
+        QSignalSpy progress(request, &HttpPostRequest::uploadProgress);
+        QSignalSpy finished(request, &VideoUploadRequest::uploadFinished);
+        HttpConnection::post(request, 0, 0);
+        QVERIFY(finished.wait(kPatienceMs));
+        // The peer's reason, not a broken connection.
+        QCOMPARE(finished.first().at(0).value<bc_ret>().messages(QStringLiteral("; ")), QStringLiteral("Your account is full"));
+        qint64 sent = 0;
+        for (const QList<QVariant> &step : progress)
+            sent = qMax(sent, step.first().toLongLong());
+        if (manner == KeepingServer::RefusesAtOnce) {
+            QCOMPARE(peer.bodyBytes, 0);
+            QCOMPARE(sent, 0);
+        } else {
+            // Sending stopped with the answer: far from the 40 MB.
+            QVERIFY2(sent < qint64(8) << 20, qPrintable(QString::number(sent)));
+        }
+        QCOMPARE(peer.connections, 1);
+    }
+}
+
+void TestUpload::silentPeerGetsTheVideoAnyway()
+{
+    // A peer that does not answer the question gets the video after a wait.
+    KeepingServer peer(R"({"key":"77"})", KeepingServer::SaysNothing);
+    qputenv("BRINDLECAST_SERVICE_URL", peer.base().toUtf8());
+    const auto [result, key] = upload(encoded(m_video, QStringLiteral("Quiet"), 12));
+    QVERIFY2(result.ok(), qPrintable(result.details(QStringLiteral("; "))));
+    QCOMPARE(key, QStringLiteral("77"));
+    QCOMPARE(peer.bodies.size(), 1);
+    QVERIFY(peer.bodies.first().contains(m_bytes));
+}
+
 void TestUpload::uploadedToTheService()
 {
     ServiceProcess service;
-    QVERIFY(service.start());
+    QVERIFY(service.start({QStringLiteral("--max-upload-mb"), QStringLiteral("1")}));
     qputenv("BRINDLECAST_SERVICE_URL", service.url(QString()).toUtf8());
+    // Refused with the service's reason, before the video is sent.
+    QTemporaryDir dir;
+    const QString large = dir.filePath(QStringLiteral("large.flv"));
+    QVERIFY(QFile(large).open(QIODevice::WriteOnly) && QFile::resize(large, qint64(30) << 20));
+    QCOMPARE(upload(encoded(large, QStringLiteral("Too soon"), 12)).first.messages(QString()), QStringLiteral("Please log in first"));
     auto *login = new LoginRequest(QStringLiteral("demo@brindlecast.local"), passwordDigest(QStringLiteral("demo")));
     QSignalSpy loggedIn(login, &LoginRequest::replyParsed);
     HttpConnection::post(login, 0, 0);
     QVERIFY(loggedIn.wait(kPatienceMs));
     QVERIFY(loggedIn.first().first().value<bc_ret>().ok());
+
+    QCOMPARE(upload(encoded(large, QStringLiteral("Too big"), 12)).first.messages(QString()),
+             QStringLiteral("The video is larger than 1 MB"));
 
     const QString title = QStringLiteral("Set over set <3");
     const auto [result, key] = upload(encoded(m_video, title, 12));

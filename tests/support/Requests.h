@@ -61,10 +61,10 @@ private:
 
 // Posts request through HttpConnection and waits for its end; the bound only ends a hang.
 template<class Request>
-Outcome runToEnd(Request *request, int retries = 0, int timeoutSeconds = 0)
+Outcome runToEnd(Request *request, int retries = 0, int timeoutSeconds = 0, RetryDelays delays = RetryDelays::Fixed)
 {
     QSignalSpy done(request, &Request::done);
-    HttpConnection::post(request, retries, timeoutSeconds);
+    HttpConnection::post(request, retries, timeoutSeconds, delays);
     if (done.isEmpty() && !done.wait(300 * 1000))
         return {bc_ret(QStringLiteral("no result")), QByteArray(), -1};
     return done.first().first().template value<Outcome>();

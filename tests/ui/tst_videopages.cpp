@@ -157,20 +157,26 @@ void TestVideoPages::uploadFailureAndSuccess()
         QCOMPARE(page.count(), 1);
         EditedItemWidget *item = page.widgets().first();
         QCOMPARE(item->state(), EditedItemWidget::State::Encoded);
-        // Not logged in: the service refuses; the button stays, the entry keeps status 1.
+        // Not logged in: the service refuses and says why; the entry keeps status 1.
         item->doUpload();
         QCOMPARE(item->state(), EditedItemWidget::State::Uploading);
-        QTRY_COMPARE_WITH_TIMEOUT(item->state(), EditedItemWidget::State::Encoded, kPatienceMs);
+        QTRY_COMPARE_WITH_TIMEOUT(item->state(), EditedItemWidget::State::UploadFailed, kPatienceMs);
+        QCOMPARE(item->statusText(), QStringLiteral("Upload failed"));
+        QCOMPARE(child<QLabel>(item, "lblUploadError")->text(), QStringLiteral("The upload failed: Please log in first"));
+        QVERIFY(child<QLabel>(item, "lblUploadError")->isVisibleTo(item));
+        QVERIFY(child<QPushButton>(item, "btnUpload")->isVisibleTo(item));
         QCOMPARE(loadList<StoredItem>(m_user->paths().editedList).first()->status, int(StoredItem::Encoded));
 
         auto *login = new LoginRequest(QStringLiteral("demo@brindlecast.local"), passwordDigest(QStringLiteral("demo")));
         QSignalSpy loggedIn(login, &LoginRequest::replyParsed);
         HttpConnection::post(login, 0, 0);
         QVERIFY(loggedIn.wait(kPatienceMs));
+        // Tried again from the list's own button.
         item->setChecked(true);
         child<QPushButton>(&page, "btnUploadSelect")->click();
         QTRY_COMPARE_WITH_TIMEOUT(item->state(), EditedItemWidget::State::Uploaded, kPatienceMs);
         QCOMPARE(item->statusText(), QStringLiteral("Uploaded"));
+        QVERIFY(!child<QLabel>(item, "lblUploadError")->isVisibleTo(item));
     }
     // Started again, the list shows the uploaded video with its links.
     EditedPage again(m_user->paths().editedList);
