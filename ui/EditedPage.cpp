@@ -179,8 +179,11 @@ void EditedItemWidget::setState(State state)
     m_state = state;
     m_lblStatusIcon->clear();
     const bool failed = state == State::UploadFailed;
+    const QString action = failed ? tr("Try again") : tr("Upload now");
     m_lblUploadButton->setText(QStringLiteral("<center>%1<div style=\"font:12pt;font-weight:900;\">%2</div></center>")
-                                       .arg(tr("Not uploaded"), failed ? tr("Try again") : tr("Upload now")));
+                                       .arg(tr("Not uploaded"), action));
+    // The words are a picture of a label: said to screen readers by name.
+    m_btnUpload->setAccessibleName(action);
     m_lblUploadError->setVisible(failed);
     m_lblUploadError->setText(failed ? tr("The upload failed: %1").arg(m_uploadError) : QString());
     switch (state) {

@@ -94,6 +94,8 @@ void UpdateManager::buildForm()
     m_lblVersion->setAlignment(Qt::AlignRight);
     m_lblUpdateStatus = new QLabel(this);
     m_lblUpdateStatus->setObjectName(QStringLiteral("lblUpdateStatus"));
+    // A long status wraps instead of stretching the splash off its place.
+    m_lblUpdateStatus->setWordWrap(true);
     m_frmUpdateDownload = new QFrame(this);
     m_frmUpdateDownload->setObjectName(QStringLiteral("frmUpdateDownload"));
     auto *download = new QHBoxLayout(m_frmUpdateDownload);

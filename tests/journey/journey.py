@@ -447,22 +447,40 @@ class Journey:
         p.wait("page tab", "Editing (1)")
         upload = p.wait("push button", "Save and upload")
         self.desktop.screenshot("05-editing")
+        # The login has ended at the service meanwhile (as after a logout elsewhere).
+        database = os.path.join(self.desktop.service_data, "service.db")
+        with sqlite3.connect(database, timeout=30) as db:
+            sessions = db.execute("SELECT * FROM sessions").fetchall()
+            db.execute("DELETE FROM sessions")
         p.click(upload)
-        # The title asked for, if any, is confirmed as offered.
-        database = os.path.join(self.desktop.service_data, "brindlecast.db")
+        self.step("The service refuses the upload: its reason is shown, with Try again")
+
+        def refused():
+            self.confirm_dialog()
+            return p.find("label", "The upload failed: Please log in first")
+
+        wait_for("the refusal in the Edited list", refused, 240, 1.0)
+        self.desktop.screenshot("06-upload-refused")
+        with sqlite3.connect(database, timeout=30) as db:
+            db.executemany("INSERT INTO sessions VALUES (%s)" % ",".join("?" * len(sessions[0])), sessions)
+        p.click(p.wait("push button", "Try again"))
         uploads = os.path.join(self.desktop.service_data, "uploads")
 
         def stored():
-            for dialog_button in ("OK", "Yes"):
-                button = p.find("push button", dialog_button, within=p.find("dialog"))
-                if button is not None:
-                    p.click(button)
             flvs = [f for f in os.listdir(uploads) if f.endswith(".flv")] if os.path.isdir(uploads) else []
             return flvs if flvs and self.service_has_video(database) else None
 
         wait_for("the upload at the service", stored, 240, 1.0)
         p.wait("page tab", "Edited (1)")
         self.desktop.screenshot("06-uploaded")
+
+    def confirm_dialog(self):
+        """Confirms the title asked for, if any, as offered."""
+        p = self.program
+        for dialog_button in ("OK", "Yes"):
+            button = p.find("push button", dialog_button, within=p.find("dialog"))
+            if button is not None:
+                p.click(button)
 
     def service_has_video(self, database):
         for name in os.listdir(self.desktop.service_data):
