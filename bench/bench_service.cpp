@@ -3,7 +3,7 @@
 // listing of rooms with 1 and with 40,000 sessions stored, and with eight slow uploads
 // in flight, each against a plain page served in the same run (the reference), with
 // the failed requests and the slowest answer.
-// Usage: bench_service [runs] (default 5).
+// Usage: bench_service [runs] [service program] (default 5 runs of the one built here).
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
@@ -196,10 +196,12 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     QTemporaryDir scratch;
     QProcess service;
     service.setProcessChannelMode(QProcess::MergedChannels);
-    service.start(QStringLiteral(SERVICE), {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--data"), scratch.path()});
+    const QString program = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral(SERVICE);
+    service.start(program, {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--data"), scratch.path()});
     QByteArray said;
     while (!said.contains("service on http://") && service.waitForReadyRead(30000))
         said += service.readAll();
