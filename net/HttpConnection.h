@@ -98,8 +98,8 @@ void setCommonHeaders(QNetworkRequest &request, const QString &url);
 QByteArray formBody(const QList<QPair<QString, QString>> &fields);
 
 // How far apart the attempts of a request are: 1000 ms each, or doubling from
-// 1000 ms up to a minute (for large bodies a struggling service should not get again
-// every second).
+// 1000 ms up to a minute (a large body is not sent again every second to a service
+// that is struggling).
 enum class RetryDelays { Fixed, Growing };
 
 // Runs one request: posts it, posts it again after network failures while the

@@ -24,12 +24,11 @@
 #include <QXmlStreamReader>
 
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <mutex>
-
-#include <cerrno>
-#include <cstring>
 
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -391,6 +390,7 @@ void addProgramRoutes(httplib::Server &server, Service &service)
 bool isUtf8(const std::string &bytes)
 {
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    // Errors are known once the text is made.
     const QString text = decoder.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
     return !decoder.hasError();
 }

@@ -20,7 +20,7 @@
 namespace {
 
 constexpr QSize kThumbnailSize{120, 90};
-// Network failures are tried again, further and further apart (about 17 minutes in all);
+// Network failures are tried again, further and further apart (a quarter of an hour in all);
 // a refusal is shown at once.
 constexpr int kUploadRetries = 20;
 
