@@ -1,13 +1,13 @@
 #pragma once
 
+#include "Version.h"
+
 #include <QString>
 
 // Fixed names, version constants and service addresses.
 
 inline constexpr char kAppDirName[] = "Brindlecast";
 inline constexpr char kUsersDirName[] = "users";
-inline constexpr char kVersion[] = "1.3.4";
-inline constexpr char kRevision[] = "2936";
 
 // The home directory joined with "Brindlecast".
 QString appDataDir();

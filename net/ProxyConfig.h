@@ -2,17 +2,11 @@
 
 #include "bc_ret.h"
 
-#include <QDialog>
 #include <QString>
 
 #include <memory>
 
 class QNetworkAccessManager;
-class QButtonGroup;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QRadioButton;
 
 // How the program reaches the web service, kept in "net.conf".
 struct ProxyConfig
@@ -33,26 +27,3 @@ ProxyConfigSptr loadProxyConfig();
 // Written readable by the owner only: it holds the proxy password.
 bc_ret saveProxyConfig(const ProxyConfig &config);
 void applyProxy(QNetworkAccessManager *manager, const ProxyConfigSptr &config);
-
-// "Network Options": the proxy choice, applied at the next start.
-class NetOptionsDialog : public QDialog
-{
-    Q_OBJECT
-public:
-    explicit NetOptionsDialog(QWidget *parent = nullptr);
-
-public slots:
-    void accept() override;
-
-private:
-    QGroupBox *m_grpManualProxy;
-    QButtonGroup *m_bgpProxyConfigs;
-    QRadioButton *m_rdbNoProxy;
-    QRadioButton *m_rdbAutoProxy;
-    QRadioButton *m_rdbManualProxy;
-    QLineEdit *m_txtProxyHost;
-    QLineEdit *m_txtProxyPort;
-    QLineEdit *m_txtProxyUser;
-    QLineEdit *m_txtProxyPassword;
-    QLabel *m_lblPortError;
-};

@@ -6,7 +6,7 @@
 #include "LoginRequests.h"
 #include "PasswordEdit.h"
 #include "Paths.h"
-#include "ProxyConfig.h"
+#include "NetOptionsDialog.h"
 #include "XmlElement.h"
 
 #include <QApplication>

@@ -5,7 +5,7 @@
 #include "Log.h"
 #include "Paths.h"
 #include "ProgramFile.h"
-#include "ProxyConfig.h"
+#include "NetOptionsDialog.h"
 #include "Updates.h"
 
 #include <QApplication>

@@ -4,13 +4,9 @@
 #include "ProxyConfig.h"
 #include "Requests.h"
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLabel>
-#include <QLineEdit>
 #include <QPointer>
-#include <QRadioButton>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -69,7 +65,7 @@ private:
 Post *form(const FakeServer &server)
 {
     return new Post(server.url(), formBody({{QStringLiteral("email"), QStringLiteral("a@b.c")},
-                                            {QStringLiteral("version"), QStringLiteral("1.3.4")}}));
+                                            {QStringLiteral("version"), QLatin1String(kVersion)}}));
 }
 
 } // namespace
@@ -93,7 +89,6 @@ private slots:
     void formEncoding();
     void loginReadsTheReplyCookies();
     void proxySettings();
-    void netOptionsDialog();
 
 private:
     std::unique_ptr<HttpConnection> m_connection;
@@ -123,7 +118,7 @@ void TestHttp::succeedsAndSendsTheForm()
     QCOMPARE(result.body, QByteArray("hi"));
     QVERIFY(server.received.contains("User-Agent: Brindlecast\r\n"));
     QVERIFY(server.received.contains("Connection: close\r\n"));
-    QVERIFY(server.received.endsWith("email=a%40b.c&version=1.3.4"));
+    QVERIFY(server.received.endsWith(QByteArray("email=a%40b.c&version=") + kVersion));
 }
 
 void TestHttp::redirectIsNotFollowed()
@@ -308,7 +303,7 @@ void TestHttp::loginReadsTheReplyCookies()
     QCOMPARE(info->email, QStringLiteral("a@b.c"));
     QVERIFY(server.received.endsWith("form_name=Form_login&connected=1&password=" + passwordDigest(QStringLiteral("pw")).toLatin1()
                                      + "&login=a%40b.c&method=7c41e09ab35d26f8d0a9b17e54c3f62d&logme=Connection&auth=soft"
-                                       "&version=1.3.4"));
+                                       "&version=" + kVersion));
 
     // The service's refusal, with "+" as blanks.
     std::tie(errors, info) = login("Set-Cookie: errors=Account+locked; Path=/\r\n");
@@ -358,37 +353,6 @@ void TestHttp::proxySettings()
     config.port = 65536 + 3128;
     QVERIFY(saveProxyConfig(config).ok());
     QCOMPARE(loadProxyConfig()->option, int(ProxyConfig::NoProxy));
-    QFile::remove(netConfPath());
-}
-
-void TestHttp::netOptionsDialog()
-{
-    ProxyConfig config;
-    config.option = ProxyConfig::SystemProxy;
-    QVERIFY(saveProxyConfig(config).ok());
-    NetOptionsDialog dialog;
-    QVERIFY(dialog.findChild<QRadioButton *>(QStringLiteral("rdbAutoProxy"))->isChecked());
-    QVERIFY(!dialog.findChild<QWidget *>(QStringLiteral("grpManualProxy"))->isEnabled());
-    dialog.findChild<QRadioButton *>(QStringLiteral("rdbManualProxy"))->setChecked(true);
-    QVERIFY(dialog.findChild<QWidget *>(QStringLiteral("grpManualProxy"))->isEnabled());
-    dialog.findChild<QLineEdit *>(QStringLiteral("txtProxyHost"))->setText(QStringLiteral("10.9.8.7"));
-    auto *port = dialog.findChild<QLineEdit *>(QStringLiteral("txtProxyPort"));
-
-    // What is not a port is refused where it was typed, and nothing is saved.
-    for (const QString &typed : {QStringLiteral("70000"), QStringLiteral("not a number")}) {
-        port->setText(typed);
-        dialog.accept();
-        QCOMPARE(dialog.result(), int(QDialog::Rejected));
-        QVERIFY(!dialog.findChild<QLabel *>(QStringLiteral("lblPortError"))->isHidden());
-        QCOMPARE(loadProxyConfig()->option, int(ProxyConfig::SystemProxy));
-    }
-    port->setText(QStringLiteral("8080"));
-    dialog.accept();
-    QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    const ProxyConfigSptr saved = loadProxyConfig();
-    QCOMPARE(saved->option, int(ProxyConfig::ManualProxy));
-    QCOMPARE(saved->host, QStringLiteral("10.9.8.7"));
-    QCOMPARE(saved->port, 8080);
     QFile::remove(netConfPath());
 }
 

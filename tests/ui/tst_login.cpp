@@ -2,6 +2,7 @@
 #include "HttpConnection.h"
 #include "LoginDialog.h"
 #include "LoginRequests.h"
+#include "NetOptionsDialog.h"
 #include "PasswordEdit.h"
 #include "Paths.h"
 #include "Resources.h"
@@ -14,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTcpServer>
 #include <QTest>
 
@@ -72,6 +74,7 @@ private slots:
     void rememberedLoginNeedsNoWindow();
     void reLoginShowsTheFormAndItsErrors();
     void cancelAndCloseEndTheStage();
+    void networkOptionsAreChecked();
 
 private:
     std::unique_ptr<ServiceProcess> m_service;
@@ -245,6 +248,37 @@ void TestLogin::cancelAndCloseEndTheStage()
     QVERIFY(!dialog.isVisible());
     QVERIFY(m_appExit->hasCommand());
     QVERIFY(!QDir(appDataDir()).exists(QStringLiteral("users")));
+}
+
+void TestLogin::networkOptionsAreChecked()
+{
+    ProxyConfig config;
+    config.option = ProxyConfig::SystemProxy;
+    QVERIFY(saveProxyConfig(config).ok());
+    NetOptionsDialog dialog;
+    QVERIFY(dialog.findChild<QRadioButton *>(QStringLiteral("rdbAutoProxy"))->isChecked());
+    QVERIFY(!dialog.findChild<QWidget *>(QStringLiteral("grpManualProxy"))->isEnabled());
+    dialog.findChild<QRadioButton *>(QStringLiteral("rdbManualProxy"))->setChecked(true);
+    QVERIFY(dialog.findChild<QWidget *>(QStringLiteral("grpManualProxy"))->isEnabled());
+    dialog.findChild<QLineEdit *>(QStringLiteral("txtProxyHost"))->setText(QStringLiteral("10.9.8.7"));
+    auto *port = dialog.findChild<QLineEdit *>(QStringLiteral("txtProxyPort"));
+
+    // What is not a port is refused where it was typed, and nothing is saved.
+    for (const QString &typed : {QStringLiteral("70000"), QStringLiteral("not a number")}) {
+        port->setText(typed);
+        dialog.accept();
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QVERIFY(!dialog.findChild<QLabel *>(QStringLiteral("lblPortError"))->isHidden());
+        QCOMPARE(loadProxyConfig()->option, int(ProxyConfig::SystemProxy));
+    }
+    port->setText(QStringLiteral("8080"));
+    dialog.accept();
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    const ProxyConfigSptr saved = loadProxyConfig();
+    QCOMPARE(saved->option, int(ProxyConfig::ManualProxy));
+    QCOMPARE(saved->host, QStringLiteral("10.9.8.7"));
+    QCOMPARE(saved->port, 8080);
+    QFile::remove(netConfPath());
 }
 
 QTEST_MAIN(TestLogin)
