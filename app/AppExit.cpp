@@ -1,4 +1,4 @@
-#include "AppExit.h"
+#include "app/AppExit.h"
 
 #include <QCoreApplication>
 

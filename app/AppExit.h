@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PostExitCmd.h"
+#include "app/PostExitCmd.h"
 
 // Holds at most one post-exit command: the first one set wins. One instance
 // lives on the entry point's stack for the whole run.

@@ -1,4 +1,4 @@
-#include "Counter.h"
+#include "app/Counter.h"
 
 Counter *Counter::s_instance = nullptr;
 

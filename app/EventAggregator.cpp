@@ -1,4 +1,4 @@
-#include "EventAggregator.h"
+#include "app/EventAggregator.h"
 
 EventAggregator::EventAggregator(QObject *parent)
     : QObject(parent)

@@ -1,4 +1,4 @@
-#include "Log.h"
+#include "app/Log.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Version.h"
+#include "app/Version.h"
 
 #include <QString>
 

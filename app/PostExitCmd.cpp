@@ -1,7 +1,7 @@
-#include "PostExitCmd.h"
+#include "app/PostExitCmd.h"
 
-#include "Log.h"
-#include "Paths.h"
+#include "app/Log.h"
+#include "app/Paths.h"
 
 #include <QCoreApplication>
 #include <QProcess>

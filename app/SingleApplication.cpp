@@ -1,6 +1,6 @@
-#include "SingleApplication.h"
+#include "app/SingleApplication.h"
 
-#include "Log.h"
+#include "app/Log.h"
 
 #include <QDeadlineTimer>
 #include <QDir>

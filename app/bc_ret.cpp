@@ -1,4 +1,4 @@
-#include "bc_ret.h"
+#include "app/bc_ret.h"
 
 #include <cerrno>
 #include <cstring>

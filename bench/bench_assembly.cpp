@@ -1,10 +1,10 @@
 // Assembles two 60-second 800 x 600 segments with sound, keeping 90 s (so join,
 // cut and mux all run), and in the same run times the ffmpeg command-line work
 // that gives the same result by stream copy: concat demuxer, cut, mux.
-#include "AVAssembler.h"
-#include "AudioStream.h"
-#include "FrameDecoder.h"
-#include "FrameEncoder.h"
+#include "media/AVAssembler.h"
+#include "media/FrameDecoder.h"
+#include "recorder/AudioStream.h"
+#include "recorder/FrameEncoder.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -8,11 +8,11 @@
 // the same run is the reference. CPU is measured over the middle of each run.
 // Usage: bench_recording [seconds [kind]]   (default 20 s, every kind; kind 0 busy,
 // 1 realistic, 2 still). Runs its own X server.
-#include "FrameDecoder.h"
-#include "MediaProbe.h"
-#include "StreamSwap.h"
-#include "VideoRecorder.h"
-#include "XSession.h"
+#include "media/FrameDecoder.h"
+#include "recorder/StreamSwap.h"
+#include "recorder/VideoRecorder.h"
+#include "tests/support/MediaProbe.h"
+#include "tests/support/XSession.h"
 
 #include <QFile>
 #include <QFileInfo>

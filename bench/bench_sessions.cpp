@@ -5,13 +5,13 @@
 // flashes while a beep is heard (x_beep_flash) lies on top of every recorded area.
 // Also prints what placing the sound on the clock costs against the recording.
 // Usage: bench_sessions [seconds] (default 60). Runs its own X server and sound server.
-#include "AVRecorder.h"
-#include "Log.h"
-#include "MediaOperations.h"
-#include "PulseSession.h"
-#include "SoundTimeline.h"
-#include "SyncMeasure.h"
-#include "XSession.h"
+#include "app/Log.h"
+#include "media/MediaOperations.h"
+#include "recorder/AVRecorder.h"
+#include "recorder/SoundTimeline.h"
+#include "tests/support/PulseSession.h"
+#include "tests/support/SyncMeasure.h"
+#include "tests/support/XSession.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>

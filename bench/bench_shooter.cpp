@@ -1,10 +1,10 @@
 // Milliseconds per frame of an 800 x 600 window target, with MIT-SHM and with
 // plain GetImage, against a memcpy of the same bytes measured in the same run
 // (the floor any copy of the pixels costs). Runs its own X server.
-#include "Resources.h"
-#include "Target.h"
-#include "WindowImageShooter.h"
-#include "XSession.h"
+#include "capture/Target.h"
+#include "capture/WindowImageShooter.h"
+#include "resources/Resources.h"
+#include "tests/support/XSession.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Target.h"
+#include "capture/Target.h"
 
 #include <QImage>
 

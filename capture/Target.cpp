@@ -1,4 +1,4 @@
-#include "Target.h"
+#include "capture/Target.h"
 
 namespace {
 

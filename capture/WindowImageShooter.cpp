@@ -1,6 +1,6 @@
-#include "WindowImageShooter.h"
+#include "capture/WindowImageShooter.h"
 
-#include "FrameGrabber.h"
+#include "platform/FrameGrabber.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CaptureParams.h"
-#include "bc_ret.h"
+#include "app/bc_ret.h"
+#include "capture/CaptureParams.h"
 
 #include <QImage>
 #include <QSize>

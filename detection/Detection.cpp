@@ -1,10 +1,10 @@
-#include "Detection.h"
+#include "detection/Detection.h"
 
-#include "ListFile.h"
-#include "Log.h"
-#include "Rooms.h"
-#include "User.h"
-#include "XmlElement.h"
+#include "app/Log.h"
+#include "detection/Rooms.h"
+#include "library/ListFile.h"
+#include "library/User.h"
+#include "library/XmlElement.h"
 
 #include <QFile>
 #include <QFileInfo>

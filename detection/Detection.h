@@ -1,7 +1,7 @@
 #pragma once
 
-#include "EventAggregator.h"
-#include "bc_ret.h"
+#include "app/bc_ret.h"
+#include "app/EventAggregator.h"
 
 #include <QObject>
 #include <QString>

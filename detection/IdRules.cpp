@@ -1,6 +1,6 @@
-#include "IdRules.h"
+#include "detection/IdRules.h"
 
-#include "Detection.h"
+#include "detection/Detection.h"
 
 namespace {
 

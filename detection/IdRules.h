@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DesktopWindows.h"
+#include "platform/DesktopWindows.h"
 
 #include <QMap>
 #include <QRegularExpression>

@@ -1,8 +1,8 @@
-#include "Rooms.h"
+#include "detection/Rooms.h"
 
-#include "Log.h"
-#include "Paths.h"
-#include "XmlElement.h"
+#include "app/Log.h"
+#include "app/Paths.h"
+#include "library/XmlElement.h"
 
 #include <QRegularExpression>
 

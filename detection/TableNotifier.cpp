@@ -1,6 +1,6 @@
-#include "TableNotifier.h"
+#include "detection/TableNotifier.h"
 
-#include "Log.h"
+#include "app/Log.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Detection.h"
-#include "IdRules.h"
-#include "WindowWatcher.h"
+#include "detection/Detection.h"
+#include "detection/IdRules.h"
+#include "platform/WindowWatcher.h"
 
 #include <QMap>
 #include <QObject>

@@ -1,4 +1,4 @@
-#include "JsonReader.h"
+#include "library/JsonReader.h"
 
 #include <QVariantList>
 #include <QVariantMap>

@@ -1,7 +1,9 @@
-#include "LibraryItems.h"
+#include "library/LibraryItems.h"
 
-#include "Log.h"
-#include "User.h"
+#include "library/FileNames.h"
+
+#include "app/Log.h"
+#include "library/User.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -162,6 +164,11 @@ StoredItemSptr StoredItem::read(const XmlElement &element)
     if (!item->thumbnailFile.isEmpty())
         item->thumbnail = QPixmap(item->thumbnailFile);
     return item;
+}
+
+QString newSavedVideoPath(const QDir &folder)
+{
+    return folder.filePath(newFileName() + QLatin1String(kSavedVideoSuffix));
 }
 
 QString newFileName()

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "XmlElement.h"
-#include "bc_ret.h"
+#include "app/bc_ret.h"
+#include "library/XmlElement.h"
 
 #include <QDateTime>
 #include <QMetaType>

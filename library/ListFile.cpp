@@ -1,4 +1,4 @@
-#include "ListFile.h"
+#include "library/ListFile.h"
 
 #include <QDateTime>
 #include <QFile>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Log.h"
-#include "XmlElement.h"
+#include "app/Log.h"
+#include "library/XmlElement.h"
 
 #include <QFileInfo>
 #include <QList>

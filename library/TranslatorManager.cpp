@@ -1,7 +1,7 @@
-#include "TranslatorManager.h"
+#include "library/TranslatorManager.h"
 
-#include "Log.h"
-#include "XmlElement.h"
+#include "app/Log.h"
+#include "library/XmlElement.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,8 +1,9 @@
-#include "User.h"
+#include "library/User.h"
 
-#include "Log.h"
-#include "Paths.h"
-#include "XmlElement.h"
+#include "app/Log.h"
+#include "app/Paths.h"
+#include "library/FileNames.h"
+#include "library/XmlElement.h"
 
 #include <QSet>
 
@@ -58,20 +59,17 @@ bc_ret ensureDirectories(const QString &userDirectory)
 
 namespace {
 
-constexpr char kVideoSegment[] = "_v.avi";
-constexpr char kAudioSegment[] = "_a.avi";
-constexpr char kDescription[] = ".segments.xml";
-
 // Minutes that a crash, a stop at exit or a failed save left to be saved: segment
 // files (with or without a readable description: those without are offered by
 // themselves) and their descriptions. Sound without its picture is nothing to save.
 bool isKeptSegmentFile(const QFileInfo &file)
 {
     const QString name = file.fileName();
-    if (name.endsWith(QLatin1String(kDescription)) || name.endsWith(QLatin1String(kVideoSegment)))
+    if (name.endsWith(QLatin1String(kSegmentsDescriptionSuffix)) || name.endsWith(QLatin1String(kSegmentVideoSuffix)))
         return true;
-    if (name.endsWith(QLatin1String(kAudioSegment))) {
-        const QString video = file.absoluteFilePath().chopped(qsizetype(qstrlen(kAudioSegment))) + QLatin1String(kVideoSegment);
+    if (name.endsWith(QLatin1String(kSegmentAudioSuffix))) {
+        const QString video =
+                file.absoluteFilePath().chopped(qsizetype(qstrlen(kSegmentAudioSuffix))) + QLatin1String(kSegmentVideoSuffix);
         return QFileInfo::exists(video);
     }
     return false;

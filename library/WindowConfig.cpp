@@ -1,9 +1,9 @@
-#include "WindowConfig.h"
+#include "library/WindowConfig.h"
 
-#include "ListFile.h"
-#include "Log.h"
-#include "User.h"
-#include "XmlElement.h"
+#include "app/Log.h"
+#include "library/ListFile.h"
+#include "library/User.h"
+#include "library/XmlElement.h"
 
 #include <QFile>
 #include <QFileInfo>

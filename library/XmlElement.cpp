@@ -1,4 +1,4 @@
-#include "XmlElement.h"
+#include "library/XmlElement.h"
 
 #include <QDomDocument>
 #include <QFile>

@@ -1,9 +1,9 @@
-#include "AppExit.h"
-#include "Log.h"
-#include "MyApplication.h"
-#include "Startup.h"
-#include "UpdateManager.h"
-#include "bc_ret.h"
+#include "app/AppExit.h"
+#include "app/bc_ret.h"
+#include "app/Log.h"
+#include "main/Startup.h"
+#include "ui/MyApplication.h"
+#include "ui/UpdateManager.h"
 
 #include <QMessageBox>
 

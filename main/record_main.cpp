@@ -1,13 +1,14 @@
 // brindlecast-record: records a window, a region or a monitor with sound from the
 // command line, through the same recording session and assembling queue as the
 // program, for scripting, support and tests. Prints "saved PATH" per saved file.
-#include "AVRecorder.h"
-#include "Log.h"
-#include "MediaOperations.h"
-#include "Resources.h"
-#include "Recovery.h"
-#include "ScreenPixels.h"
-#include "TerminationWatcher.h"
+#include "app/Log.h"
+#include "library/FileNames.h"
+#include "media/MediaOperations.h"
+#include "media/Recovery.h"
+#include "platform/ScreenPixels.h"
+#include "platform/TerminationWatcher.h"
+#include "recorder/AVRecorder.h"
+#include "resources/Resources.h"
 
 #include <QCommandLineParser>
 #include <QDateTime>
@@ -78,7 +79,7 @@ int recover(const QDir &dir, const QDir &out, bool outGiven)
     RecoveryRun run(queue, found, [&](const Recoverable &recording, int index) {
         const QString meant = recording.manifest.outputFile;
         if (meant.isEmpty())
-            return out.filePath(QStringLiteral("recovered-%1-%2.avi").arg(stamp).arg(index + 1));
+            return out.filePath(QStringLiteral("recovered-%1-%2%3").arg(stamp).arg(index + 1).arg(QLatin1String(kSavedVideoSuffix)));
         return outGiven ? out.filePath(QFileInfo(meant).fileName()) : meant;
     });
     QObject::connect(&run, &RecoveryRun::saved, &queue, [](const QString &file) {

@@ -1,9 +1,10 @@
-#include "AVAssembler.h"
+#include "media/AVAssembler.h"
 
-#include "SegmentManifest.h"
+#include "library/FileNames.h"
+#include "media/SegmentManifest.h"
 
-#include "LibraryItems.h"
-#include "Log.h"
+#include "app/Log.h"
+#include "library/LibraryItems.h"
 
 #include <QDir>
 #include <QFile>
@@ -115,7 +116,7 @@ bool AVAssembler::keepForLater()
     const QString path = !m_cmd->manifestFile.isEmpty()
                                  ? m_cmd->manifestFile
                                  : QFileInfo(m_given.units().first()->videoFile).absoluteDir().filePath(
-                                           QFileInfo(m_cmd->outputFile).completeBaseName() + QLatin1String(SegmentManifest::kSuffix));
+                                           QFileInfo(m_cmd->outputFile).completeBaseName() + QLatin1String(kSegmentsDescriptionSuffix));
     // Kept even when they cannot be described (a full disk): segments without a
     // description are still found and offered by themselves.
     if (const bc_ret written = manifest.write(path); written.failed())
@@ -146,8 +147,8 @@ bc_ret AVAssembler::assembleAudioVideo(const QString &outputFile)
             lengths.append(unit->duration);
         }
         const QString base = temporaryBase();
-        QString video = base + QStringLiteral("_v.avi");
-        QString audio = base + QStringLiteral("_a.avi");
+        QString video = base + QLatin1String(kSegmentVideoSuffix);
+        QString audio = base + QLatin1String(kSegmentAudioSuffix);
 
         qint64 actual = 0;
         ++m_stage;
@@ -160,8 +161,8 @@ bc_ret AVAssembler::assembleAudioVideo(const QString &outputFile)
         if (result.ok() && maxDuration > 0 && actual > maxDuration) {
             const qint64 start = actual - maxDuration;
             const QString cutBase = temporaryBase();
-            const QString cutVideo = cutBase + QStringLiteral("_v.avi");
-            const QString cutAudio = cutBase + QStringLiteral("_a.avi");
+            const QString cutVideo = cutBase + QLatin1String(kSegmentVideoSuffix);
+            const QString cutAudio = cutBase + QLatin1String(kSegmentAudioSuffix);
             ++m_stage;
             // The sound starts where the picture's first kept frame does.
             qint64 pictureStart = start;

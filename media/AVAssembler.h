@@ -1,8 +1,8 @@
 #pragma once
 
-#include "MediaOperations.h"
-#include "TaskQueue.h"
-#include "bc_ret.h"
+#include "app/bc_ret.h"
+#include "media/MediaOperations.h"
+#include "media/TaskQueue.h"
 
 #include <QList>
 #include <QObject>

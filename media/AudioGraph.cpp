@@ -1,6 +1,6 @@
-#include "AudioGraph.h"
+#include "media/AudioGraph.h"
 
-#include "Log.h"
+#include "app/Log.h"
 
 #include <QtMath>
 

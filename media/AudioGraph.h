@@ -1,9 +1,9 @@
 #pragma once
 
-#include "AudioFormat.h"
-#include "DataAligner.h"
-#include "TaskQueue.h"
-#include "bc_ret.h"
+#include "app/bc_ret.h"
+#include "media/AudioFormat.h"
+#include "media/DataAligner.h"
+#include "media/TaskQueue.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "bc_ret.h"
+#include "app/bc_ret.h"
 
 #include <QtGlobal>
 

@@ -1,7 +1,7 @@
-#include "EncoderThread.h"
+#include "media/EncoderThread.h"
 
-#include "Log.h"
-#include "User.h"
+#include "app/Log.h"
+#include "library/User.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "LibraryItems.h"
+#include "library/LibraryItems.h"
 
 #include <QList>
 #include <QObject>

@@ -1,7 +1,7 @@
-#include "FrameDecoder.h"
+#include "media/FrameDecoder.h"
 
-#include "Log.h"
-#include "MediaOperations.h"
+#include "app/Log.h"
+#include "media/MediaOperations.h"
 
 #include <QFileInfo>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "LibraryItems.h"
-#include "bc_ret.h"
+#include "app/bc_ret.h"
+#include "library/LibraryItems.h"
 
 #include <QImage>
 #include <QPixmap>

@@ -1,7 +1,7 @@
-#include "MediaOperations.h"
+#include "media/MediaOperations.h"
 
-#include "Log.h"
-#include "TaskQueue.h"
+#include "app/Log.h"
+#include "media/TaskQueue.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
-#include "Recovery.h"
+#include "media/Recovery.h"
 
-#include "Log.h"
-#include "MediaOperations.h"
+#include "app/Log.h"
+#include "media/MediaOperations.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -113,7 +113,7 @@ Recoverable recordingOf(const QList<FoundSegment> &group, const QDir &directory)
     found.units = found.manifest.units;
     const QString first = QFileInfo(group.first().unit->videoFile).fileName();
     found.manifestFile = directory.filePath(first.chopped(qsizetype(qstrlen(kSegmentVideoSuffix)))
-                                            + QLatin1String(SegmentManifest::kSuffix));
+                                            + QLatin1String(kSegmentsDescriptionSuffix));
     return found;
 }
 

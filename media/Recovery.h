@@ -1,8 +1,8 @@
 #pragma once
 
-#include "AVAssembler.h"
-#include "SegmentManifest.h"
-#include "bc_ret.h"
+#include "app/bc_ret.h"
+#include "media/AVAssembler.h"
+#include "media/SegmentManifest.h"
 
 #include <QList>
 #include <QObject>

@@ -1,8 +1,8 @@
-#include "SegmentManifest.h"
+#include "media/SegmentManifest.h"
 
-#include "Log.h"
-#include "MediaOperations.h"
-#include "XmlElement.h"
+#include "app/Log.h"
+#include "library/XmlElement.h"
+#include "media/MediaOperations.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -52,7 +52,7 @@ bc_ret SegmentManifest::read(const QString &path, SegmentManifest &manifest)
 
 QStringList SegmentManifest::findIn(const QString &directory)
 {
-    const QFileInfoList found = QDir(directory).entryInfoList({QStringLiteral("*") + QLatin1String(kSuffix)}, QDir::Files,
+    const QFileInfoList found = QDir(directory).entryInfoList({QStringLiteral("*") + QLatin1String(kSegmentsDescriptionSuffix)}, QDir::Files,
                                                               QDir::Time | QDir::Reversed);
     QStringList paths;
     for (const QFileInfo &file : found)

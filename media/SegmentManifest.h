@@ -1,6 +1,7 @@
 #pragma once
 
-#include "AVAssembler.h"
+#include "library/FileNames.h"
+#include "media/AVAssembler.h"
 
 #include <QDateTime>
 #include <QString>
@@ -13,8 +14,6 @@
 // crash or a failed save and can be saved again.
 struct SegmentManifest
 {
-    static constexpr char kSuffix[] = ".segments.xml";
-
     AVUnitList units;
     // The last segment was still being written: its length is read from its files.
     bool lastUnfinished = false;
@@ -32,9 +31,6 @@ struct SegmentManifest
     AVUnitList recoverableUnits() const;
 };
 
-// Segment files: BASE_v.avi (picture) and BASE_a.avi (sound).
-inline constexpr char kSegmentVideoSuffix[] = "_v.avi";
-inline constexpr char kSegmentAudioSuffix[] = "_a.avi";
 // A new segment's BASE: the time it starts, then a unique part, so that segments found
 // without a description still tell when they were recorded.
 QString newSegmentBase();

@@ -1,6 +1,6 @@
-#include "TaskQueue.h"
+#include "media/TaskQueue.h"
 
-#include "Log.h"
+#include "app/Log.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "SafeThread.h"
-#include "bc_ret.h"
+#include "app/bc_ret.h"
+#include "app/SafeThread.h"
 
 #include <QList>
 #include <QObject>

@@ -1,9 +1,9 @@
-#include "HttpConnection.h"
+#include "net/HttpConnection.h"
 
-#include "Log.h"
-#include "Paths.h"
-#include "ProxyConfig.h"
-#include "UploadReply.h"
+#include "app/Log.h"
+#include "app/Paths.h"
+#include "net/ProxyConfig.h"
+#include "net/UploadReply.h"
 
 #include <QCoreApplication>
 #include <QNetworkCookie>

@@ -1,6 +1,6 @@
-#include "LoginRequests.h"
+#include "net/LoginRequests.h"
 
-#include "Paths.h"
+#include "app/Paths.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>

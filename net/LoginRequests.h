@@ -1,7 +1,7 @@
 #pragma once
 
-#include "HttpConnection.h"
-#include "User.h"
+#include "library/User.h"
+#include "net/HttpConnection.h"
 
 // The password as the service receives it and "login.conf" keeps it: the lower-case
 // hexadecimal MD5 digest of its UTF-8 bytes.

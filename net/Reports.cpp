@@ -1,7 +1,7 @@
-#include "Reports.h"
+#include "net/Reports.h"
 
-#include "Log.h"
-#include "Paths.h"
+#include "app/Log.h"
+#include "app/Paths.h"
 
 StatRequest::StatRequest(StatDataSptr data, QObject *parent)
     : MemPostRequest(parent)

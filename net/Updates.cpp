@@ -1,9 +1,9 @@
-#include "Updates.h"
+#include "net/Updates.h"
 
-#include "JsonReader.h"
-#include "Log.h"
-#include "Paths.h"
-#include "ProgramFile.h"
+#include "app/Log.h"
+#include "app/Paths.h"
+#include "library/JsonReader.h"
+#include "platform/ProgramFile.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>

@@ -1,4 +1,4 @@
-#include "UploadReply.h"
+#include "net/UploadReply.h"
 
 #include <QTcpSocket>
 #include <QUrl>

@@ -1,8 +1,8 @@
-#include "VideoUpload.h"
+#include "net/VideoUpload.h"
 
-#include "JsonReader.h"
-#include "Log.h"
-#include "Paths.h"
+#include "app/Log.h"
+#include "app/Paths.h"
+#include "library/JsonReader.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "HttpConnection.h"
-#include "LibraryItems.h"
+#include "library/LibraryItems.h"
+#include "net/HttpConnection.h"
 
 // Sends an encoded video with its title and room to the service as one multipart
 // form whose file part streams from disk; the reply names the new video's key.

@@ -1,4 +1,4 @@
-#include "AudioCapture.h"
+#include "platform/AudioCapture.h"
 
 #include <pulse/error.h>
 #include <pulse/simple.h>

@@ -1,6 +1,6 @@
-#include "AudioWatcher.h"
+#include "platform/AudioWatcher.h"
 
-#include "Log.h"
+#include "app/Log.h"
 
 #include <QPointer>
 

@@ -1,6 +1,6 @@
-#include "DamageWatch_p.h"
+#include "platform/DamageWatch_p.h"
 
-#include "XConnection_p.h"
+#include "platform/XConnection_p.h"
 
 #include <xcb/damage.h>
 

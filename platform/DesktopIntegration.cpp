@@ -1,4 +1,4 @@
-#include "DesktopIntegration.h"
+#include "platform/DesktopIntegration.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

@@ -1,7 +1,7 @@
-#include "DesktopWindows.h"
+#include "platform/DesktopWindows.h"
 
-#include "ProcessInfo.h"
-#include "XConnection_p.h"
+#include "platform/ProcessInfo.h"
+#include "platform/XConnection_p.h"
 
 #include <QGuiApplication>
 

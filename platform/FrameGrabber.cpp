@@ -1,8 +1,8 @@
-#include "FrameGrabber.h"
+#include "platform/FrameGrabber.h"
 
-#include "DamageWatch_p.h"
-#include "Log.h"
-#include "XConnection_p.h"
+#include "app/Log.h"
+#include "platform/DamageWatch_p.h"
+#include "platform/XConnection_p.h"
 
 #include <xcb/composite.h>
 #include <xcb/shm.h>

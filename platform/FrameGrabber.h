@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DesktopWindows.h"
-#include "bc_ret.h"
+#include "app/bc_ret.h"
+#include "platform/DesktopWindows.h"
 
 #include <QPoint>
 #include <QRect>

@@ -1,4 +1,4 @@
-#include "ProgramFile.h"
+#include "platform/ProgramFile.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "ScreenPixels.h"
+#include "platform/ScreenPixels.h"
 
 #include <QGuiApplication>
 #include <QScreen>

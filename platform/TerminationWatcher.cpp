@@ -1,6 +1,6 @@
-#include "TerminationWatcher.h"
+#include "platform/TerminationWatcher.h"
 
-#include "Log.h"
+#include "app/Log.h"
 
 #include <QSocketNotifier>
 

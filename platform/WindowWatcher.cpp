@@ -1,6 +1,6 @@
-#include "WindowWatcher.h"
+#include "platform/WindowWatcher.h"
 
-#include "Log.h"
+#include "app/Log.h"
 
 #include <xcb/xcb.h>
 

@@ -1,7 +1,7 @@
-#include "XConnection_p.h"
+#include "platform/XConnection_p.h"
 
-#include "DamageWatch_p.h"
-#include "Log.h"
+#include "app/Log.h"
+#include "platform/DamageWatch_p.h"
 
 #include <xcb/composite.h>
 #include <xcb/res.h>

@@ -1,10 +1,10 @@
-#include "AVRecorder.h"
+#include "recorder/AVRecorder.h"
 
-#include "Counter.h"
-#include "LibraryItems.h"
-#include "Log.h"
-#include "SegmentManifest.h"
-#include "StreamSwap.h"
+#include "app/Counter.h"
+#include "app/Log.h"
+#include "library/LibraryItems.h"
+#include "media/SegmentManifest.h"
+#include "recorder/StreamSwap.h"
 
 #include <QDir>
 #include <QFile>
@@ -40,7 +40,7 @@ AVRecorder::AVRecorder(const AudioRecParamsSptr &audio, const VideoRecParamsSptr
     , m_audio(audio)
     , m_video(video)
     , m_units(recording->maxRecordedDuration, false)
-    , m_manifestFile(QDir(recording->directory).filePath(newFileName() + QLatin1String(SegmentManifest::kSuffix)))
+    , m_manifestFile(QDir(recording->directory).filePath(newFileName() + QLatin1String(kSegmentsDescriptionSuffix)))
 {
     m_swapTimer.setInterval(recording->maxRecordedDuration);
     // Qt makes long intervals coarse (up to 5% early): a segment cut short of the kept

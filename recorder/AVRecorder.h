@@ -1,10 +1,10 @@
 #pragma once
 
-#include "AVAssembler.h"
-#include "AudioRecorder.h"
-#include "CaptureParams.h"
-#include "VideoRecorder.h"
-#include "bc_ret.h"
+#include "app/bc_ret.h"
+#include "capture/CaptureParams.h"
+#include "media/AVAssembler.h"
+#include "recorder/AudioRecorder.h"
+#include "recorder/VideoRecorder.h"
 
 #include <QObject>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "AudioMixerLines.h"
+#include "recorder/AudioMixerLines.h"
 
-#include "AudioMixer.h"
+#include "platform/AudioMixer.h"
 
 AudioLine::AudioLine(const QString &sourceName, const QString &name, bool hasControls)
     : m_sourceName(sourceName)

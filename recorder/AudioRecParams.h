@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AudioFormat.h"
+#include "media/AudioFormat.h"
 
 #include <QString>
 

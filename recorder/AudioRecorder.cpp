@@ -1,8 +1,8 @@
-#include "AudioRecorder.h"
+#include "recorder/AudioRecorder.h"
 
-#include "Log.h"
-#include "MillisecondClock.h"
-#include "StreamSwap.h"
+#include "app/Log.h"
+#include "recorder/MillisecondClock.h"
+#include "recorder/StreamSwap.h"
 
 #include <QThread>
 

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "AudioCapture.h"
-#include "AudioRecParams.h"
-#include "AudioStream.h"
-#include "NativeThread.h"
-#include "SoundTimeline.h"
-#include "bc_ret.h"
+#include "app/bc_ret.h"
+#include "platform/AudioCapture.h"
+#include "recorder/AudioRecParams.h"
+#include "recorder/AudioStream.h"
+#include "recorder/NativeThread.h"
+#include "recorder/SoundTimeline.h"
 
 #include <QObject>
 

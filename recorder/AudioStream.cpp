@@ -1,6 +1,6 @@
-#include "AudioStream.h"
+#include "recorder/AudioStream.h"
 
-#include "Log.h"
+#include "app/Log.h"
 
 #include <cmath>
 #include <cstring>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "AudioRecParams.h"
-#include "DataAligner.h"
-#include "bc_ret.h"
+#include "app/bc_ret.h"
+#include "media/DataAligner.h"
+#include "recorder/AudioRecParams.h"
 
 #include <QString>
 

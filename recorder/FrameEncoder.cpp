@@ -1,4 +1,4 @@
-#include "FrameEncoder.h"
+#include "recorder/FrameEncoder.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "NativeThread.h"
+#include "recorder/NativeThread.h"
 
 #include <chrono>
 

@@ -1,6 +1,6 @@
-#include "SoundTimeline.h"
+#include "recorder/SoundTimeline.h"
 
-#include "Log.h"
+#include "app/Log.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "StreamSwap.h"
+#include "recorder/StreamSwap.h"
 
 StreamSwap::StreamSwap(const AudioStreamSptr &newAudio, const FrameEncoderSptr &newVideo, const AssemblyCmdSptr &command,
                        bool final, const bc_ret &errors, QObject *parent)

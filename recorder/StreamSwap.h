@@ -1,7 +1,7 @@
 #pragma once
 
-#include "FrameEncoder.h"
-#include "bc_ret.h"
+#include "app/bc_ret.h"
+#include "recorder/FrameEncoder.h"
 
 #include <QObject>
 

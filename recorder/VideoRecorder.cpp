@@ -1,7 +1,7 @@
-#include "VideoRecorder.h"
+#include "recorder/VideoRecorder.h"
 
-#include "Log.h"
-#include "StreamSwap.h"
+#include "app/Log.h"
+#include "recorder/StreamSwap.h"
 
 #include <QMutexLocker>
 #include <QTimer>

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "CaptureParams.h"
-#include "FrameEncoder.h"
-#include "MillisecondClock.h"
-#include "SafeThread.h"
-#include "WindowImageShooter.h"
-#include "bc_ret.h"
+#include "app/bc_ret.h"
+#include "app/SafeThread.h"
+#include "capture/CaptureParams.h"
+#include "capture/WindowImageShooter.h"
+#include "recorder/FrameEncoder.h"
+#include "recorder/MillisecondClock.h"
 
 #include <QList>
 #include <QMutex>

@@ -1,4 +1,4 @@
-#include "Store.h"
+#include "service/Store.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>

@@ -1,7 +1,7 @@
 // brindlecast-service: the bundled local web service. A small, real implementation
 // of every request and page the program relies on, so that the whole system runs
 // on one machine and the tests have a real peer.
-#include "Store.h"
+#include "service/Store.h"
 
 #include <httplib.h>
 

@@ -1,29 +1,30 @@
-#include "MainWindow.h"
+#include "shell/MainWindow.h"
 
-#include "AppExit.h"
-#include "Counter.h"
-#include "DesktopIntegration.h"
-#include "EditedPage.h"
-#include "EditingPage.h"
-#include "HttpConnection.h"
-#include "LoginRequests.h"
-#include "Log.h"
-#include "MainPage.h"
-#include "LanguageDialog.h"
-#include "OptionDialog.h"
-#include "TranslatorManager.h"
-#include "MyApplication.h"
-#include "Paths.h"
-#include "PostExitCmd.h"
-#include "RecordedPage.h"
-#include "Reports.h"
-#include "Recovery.h"
-#include "LibraryItems.h"
-#include "ListFile.h"
-#include "StatPage.h"
-#include "Updates.h"
-#include "User.h"
-#include "WindowConfig.h"
+#include "app/AppExit.h"
+#include "app/Counter.h"
+#include "app/Log.h"
+#include "app/Paths.h"
+#include "app/PostExitCmd.h"
+#include "library/FileNames.h"
+#include "library/LibraryItems.h"
+#include "library/ListFile.h"
+#include "library/TranslatorManager.h"
+#include "library/User.h"
+#include "library/WindowConfig.h"
+#include "media/Recovery.h"
+#include "net/HttpConnection.h"
+#include "net/LoginRequests.h"
+#include "net/Reports.h"
+#include "net/Updates.h"
+#include "platform/DesktopIntegration.h"
+#include "shell/OptionDialog.h"
+#include "ui/EditedPage.h"
+#include "ui/EditingPage.h"
+#include "ui/LanguageDialog.h"
+#include "ui/MainPage.h"
+#include "ui/MyApplication.h"
+#include "ui/RecordedPage.h"
+#include "ui/StatPage.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -278,7 +279,7 @@ void MainWindow::offerRecovery()
     // Saved among the user's recordings and listed there, as a save from a recorder is.
     auto *run = new RecoveryRun(
             m_recorderManager.assembleQueue(), found,
-            [recorded](const Recoverable &, int) { return recorded.filePath(newFileName() + QStringLiteral(".avi")); },
+            [recorded](const Recoverable &, int) { return newSavedVideoPath(recorded); },
             this);
     connect(run, &RecoveryRun::finished, this, [this, run](int saved, int failed) {
         logInfo(QStringLiteral("Recovery: %1 saved, %2 failed").arg(saved).arg(failed));

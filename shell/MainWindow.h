@@ -1,10 +1,10 @@
 #pragma once
 
-#include "EncoderThread.h"
-#include "Notifiers.h"
-#include "OptionDialog.h"
-#include "RecorderManager.h"
-#include "bc_ret.h"
+#include "app/bc_ret.h"
+#include "media/EncoderThread.h"
+#include "shell/OptionDialog.h"
+#include "tool/RecorderManager.h"
+#include "ui/Notifiers.h"
 
 #include <QMainWindow>
 #include <QPointer>

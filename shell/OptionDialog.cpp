@@ -1,10 +1,10 @@
-#include "OptionDialog.h"
+#include "shell/OptionDialog.h"
 
-#include "LanguageDialog.h"
-#include "Paths.h"
-#include "TranslatorManager.h"
-#include "User.h"
-#include "WindowConfig.h"
+#include "app/Paths.h"
+#include "library/TranslatorManager.h"
+#include "library/User.h"
+#include "library/WindowConfig.h"
+#include "ui/LanguageDialog.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "AudioMixerLines.h"
-#include "Detection.h"
+#include "detection/Detection.h"
+#include "recorder/AudioMixerLines.h"
 
 #include <QFrame>
 #include <QComboBox>

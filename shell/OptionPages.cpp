@@ -1,9 +1,9 @@
 // The "Detection" and "Audio" pages of the options.
-#include "AudioWatcher.h"
-#include "Log.h"
-#include "OptionDialog.h"
-#include "Rooms.h"
-#include "WindowConfig.h"
+#include "app/Log.h"
+#include "detection/Rooms.h"
+#include "library/WindowConfig.h"
+#include "platform/AudioWatcher.h"
+#include "shell/OptionDialog.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

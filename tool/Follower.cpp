@@ -1,11 +1,11 @@
-#include "Follower.h"
+#include "tool/Follower.h"
 
-#include "MyApplication.h"
-#include "Log.h"
-#include "RecorderWidget.h"
-#include "RoomConfirmForm.h"
-#include "ScreenPixels.h"
-#include "WindowConfig.h"
+#include "app/Log.h"
+#include "library/WindowConfig.h"
+#include "platform/ScreenPixels.h"
+#include "tool/RecorderWidget.h"
+#include "ui/MyApplication.h"
+#include "ui/RoomConfirmForm.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

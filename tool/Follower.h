@@ -1,8 +1,8 @@
 #pragma once
 
-#include "AVAssembler.h"
-#include "RecorderControls.h"
-#include "Target.h"
+#include "capture/Target.h"
+#include "media/AVAssembler.h"
+#include "tool/RecorderControls.h"
 
 #include <QFrame>
 #include <QPropertyAnimation>

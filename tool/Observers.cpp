@@ -1,10 +1,10 @@
-#include "Observers.h"
+#include "tool/Observers.h"
 
-#include "MyApplication.h"
-#include "RecorderWidget.h"
-#include "Reports.h"
-#include "Rooms.h"
-#include "WindowConfig.h"
+#include "detection/Rooms.h"
+#include "library/WindowConfig.h"
+#include "net/Reports.h"
+#include "tool/RecorderWidget.h"
+#include "ui/MyApplication.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Follower.h"
-#include "TableNotifier.h"
+#include "detection/TableNotifier.h"
+#include "tool/Follower.h"
 
 #include <QList>
 #include <QMap>

@@ -1,6 +1,6 @@
-#include "RecorderControls.h"
+#include "tool/RecorderControls.h"
 
-#include "MillisecondClock.h"
+#include "recorder/MillisecondClock.h"
 
 #include <QPainter>
 #include <QStyleOptionButton>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MillisecondClock.h"
+#include "recorder/MillisecondClock.h"
 
 #include <QCheckBox>
 #include <QFrame>

@@ -1,8 +1,8 @@
-#include "RecorderManager.h"
+#include "tool/RecorderManager.h"
 
-#include "Log.h"
-#include "MyApplication.h"
-#include "WindowConfig.h"
+#include "app/Log.h"
+#include "library/WindowConfig.h"
+#include "ui/MyApplication.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "AVAssembler.h"
-#include "Observers.h"
-#include "Snipers.h"
-#include "RecorderControls.h"
-#include "Target.h"
-#include "VideoRecorder.h"
+#include "capture/Target.h"
+#include "media/AVAssembler.h"
+#include "recorder/VideoRecorder.h"
+#include "tool/Observers.h"
+#include "tool/RecorderControls.h"
+#include "tool/Snipers.h"
 
 #include <QFrame>
 #include <QLabel>

@@ -1,11 +1,12 @@
-#include "RecorderWidget.h"
+#include "tool/RecorderWidget.h"
 
-#include "Detection.h"
-#include "Log.h"
-#include "LibraryItems.h"
-#include "Resources.h"
-#include "User.h"
-#include "WindowConfig.h"
+#include "app/Log.h"
+#include "detection/Detection.h"
+#include "library/FileNames.h"
+#include "library/LibraryItems.h"
+#include "library/User.h"
+#include "library/WindowConfig.h"
+#include "resources/Resources.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -102,7 +103,7 @@ AssemblyCmdSptr RecorderWidget::assemblyCommand() const
     const WindowConfig *settings = WindowConfig::instance();
     auto cmd = std::make_shared<AssemblyCmd>();
     if (user)
-        cmd->outputFile = user->paths().recorded.filePath(newFileName() + QStringLiteral(".avi"));
+        cmd->outputFile = newSavedVideoPath(user->paths().recorded);
     cmd->maxDuration = settings ? settings->maxRecordedDuration() : WindowConfig::kMaxRecordedDuration;
     cmd->detection = m_detection;
     cmd->room = m_detection ? m_detection->room() : Detection::kNoRoom;

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "AVRecorder.h"
-#include "RecorderControls.h"
-#include "Target.h"
+#include "capture/Target.h"
+#include "recorder/AVRecorder.h"
+#include "tool/RecorderControls.h"
 
 #include <QFrame>
 #include <QStackedWidget>

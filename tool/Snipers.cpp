@@ -1,10 +1,10 @@
-#include "Snipers.h"
+#include "tool/Snipers.h"
 
-#include "ProcessInfo.h"
-#include "RecorderControls.h"
-#include "DesktopWindows.h"
-#include "ScreenPixels.h"
-#include "WindowConfig.h"
+#include "library/WindowConfig.h"
+#include "platform/DesktopWindows.h"
+#include "platform/ProcessInfo.h"
+#include "platform/ScreenPixels.h"
+#include "tool/RecorderControls.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>

@@ -1,7 +1,7 @@
-#include "AudioVisualizer.h"
+#include "ui/AudioVisualizer.h"
 
-#include "AudioGraph.h"
-#include "Log.h"
+#include "app/Log.h"
+#include "media/AudioGraph.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TaskQueue.h"
+#include "media/TaskQueue.h"
 
 #include <QList>
 #include <QWidget>

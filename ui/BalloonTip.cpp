@@ -1,7 +1,7 @@
-#include "BalloonTip.h"
+#include "ui/BalloonTip.h"
 
-#include "DesktopWindows.h"
-#include "Log.h"
+#include "app/Log.h"
+#include "platform/DesktopWindows.h"
 
 #include <QBitmap>
 #include <QCloseEvent>

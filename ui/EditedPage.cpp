@@ -1,10 +1,10 @@
-#include "EditedPage.h"
+#include "ui/EditedPage.h"
 
-#include "FrameDecoder.h"
-#include "HttpConnection.h"
-#include "ListFile.h"
-#include "Log.h"
-#include "VideoUpload.h"
+#include "app/Log.h"
+#include "library/ListFile.h"
+#include "media/FrameDecoder.h"
+#include "net/HttpConnection.h"
+#include "net/VideoUpload.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "EncoderThread.h"
-#include "ItemLists.h"
-#include "LibraryItems.h"
+#include "library/LibraryItems.h"
+#include "media/EncoderThread.h"
+#include "ui/ItemLists.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -1,10 +1,10 @@
-#include "EditingPage.h"
+#include "ui/EditingPage.h"
 
-#include "AudioVisualizer.h"
-#include "EncoderThread.h"
-#include "Log.h"
-#include "Timeline.h"
-#include "VideoPlayer.h"
+#include "app/Log.h"
+#include "media/EncoderThread.h"
+#include "ui/AudioVisualizer.h"
+#include "ui/Timeline.h"
+#include "ui/VideoPlayer.h"
 
 #include <QDateTime>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "ItemLists.h"
+#include "ui/ItemLists.h"
 
 #include <QVBoxLayout>
 

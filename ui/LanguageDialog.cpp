@@ -1,6 +1,6 @@
-#include "LanguageDialog.h"
+#include "ui/LanguageDialog.h"
 
-#include "TranslatorManager.h"
+#include "library/TranslatorManager.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>

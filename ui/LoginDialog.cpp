@@ -1,13 +1,13 @@
-#include "LoginDialog.h"
+#include "ui/LoginDialog.h"
 
-#include "AppExit.h"
-#include "Log.h"
-#include "LanguageDialog.h"
-#include "LoginRequests.h"
-#include "PasswordEdit.h"
-#include "Paths.h"
-#include "NetOptionsDialog.h"
-#include "XmlElement.h"
+#include "app/AppExit.h"
+#include "app/Log.h"
+#include "app/Paths.h"
+#include "library/XmlElement.h"
+#include "net/LoginRequests.h"
+#include "ui/LanguageDialog.h"
+#include "ui/NetOptionsDialog.h"
+#include "ui/PasswordEdit.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "LoginRequests.h"
-#include "User.h"
-#include "bc_ret.h"
+#include "app/bc_ret.h"
+#include "library/User.h"
+#include "net/LoginRequests.h"
 
 #include <QDialog>
 #include <QPointer>

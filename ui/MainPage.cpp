@@ -1,13 +1,13 @@
-#include "MainPage.h"
+#include "ui/MainPage.h"
 
-#include "EditedPage.h"
-#include "EditingPage.h"
-#include "EncoderThread.h"
-#include "Paths.h"
-#include "RecordedPage.h"
-#include "User.h"
-#include "WebView.h"
-#include "WindowConfig.h"
+#include "app/Paths.h"
+#include "library/User.h"
+#include "library/WindowConfig.h"
+#include "media/EncoderThread.h"
+#include "ui/EditedPage.h"
+#include "ui/EditingPage.h"
+#include "ui/RecordedPage.h"
+#include "ui/WebView.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

@@ -1,6 +1,6 @@
-#include "MyApplication.h"
+#include "ui/MyApplication.h"
 
-#include "Log.h"
+#include "app/Log.h"
 
 #include <QSessionManager>
 

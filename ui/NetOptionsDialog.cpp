@@ -1,6 +1,6 @@
-#include "NetOptionsDialog.h"
+#include "ui/NetOptionsDialog.h"
 
-#include "Log.h"
+#include "app/Log.h"
 
 #include <QButtonGroup>
 #include <QFormLayout>

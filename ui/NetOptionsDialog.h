@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ProxyConfig.h"
+#include "net/ProxyConfig.h"
 
 #include <QDialog>
 

@@ -1,6 +1,6 @@
-#include "Notifiers.h"
+#include "ui/Notifiers.h"
 
-#include "MyApplication.h"
+#include "ui/MyApplication.h"
 
 #include <QFrame>
 #include <QGuiApplication>

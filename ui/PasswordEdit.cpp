@@ -1,6 +1,6 @@
-#include "PasswordEdit.h"
+#include "ui/PasswordEdit.h"
 
-#include "LoginRequests.h"
+#include "net/LoginRequests.h"
 
 PasswordEdit::PasswordEdit(QWidget *parent)
     : QLineEdit(parent)

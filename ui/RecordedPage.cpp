@@ -1,10 +1,10 @@
-#include "RecordedPage.h"
+#include "ui/RecordedPage.h"
 
-#include "Detection.h"
-#include "FrameDecoder.h"
-#include "ListFile.h"
-#include "Log.h"
-#include "Notifiers.h"
+#include "app/Log.h"
+#include "detection/Detection.h"
+#include "library/ListFile.h"
+#include "media/FrameDecoder.h"
+#include "ui/Notifiers.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

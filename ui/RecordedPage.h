@@ -1,8 +1,8 @@
 #pragma once
 
-#include "AVAssembler.h"
-#include "ItemLists.h"
-#include "LibraryItems.h"
+#include "library/LibraryItems.h"
+#include "media/AVAssembler.h"
+#include "ui/ItemLists.h"
 
 #include <QWidget>
 

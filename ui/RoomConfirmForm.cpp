@@ -1,8 +1,8 @@
-#include "RoomConfirmForm.h"
+#include "ui/RoomConfirmForm.h"
 
-#include "BalloonTip.h"
-#include "Log.h"
-#include "Rooms.h"
+#include "app/Log.h"
+#include "detection/Rooms.h"
+#include "ui/BalloonTip.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "BalloonTip.h"
-#include "Detection.h"
-#include "SuggestionBox.h"
+#include "detection/Detection.h"
+#include "ui/BalloonTip.h"
+#include "ui/SuggestionBox.h"
 
 #include <QFrame>
 #include <QPointer>

@@ -1,6 +1,6 @@
-#include "StatPage.h"
+#include "ui/StatPage.h"
 
-#include "LibraryItems.h"
+#include "library/LibraryItems.h"
 
 #include <QFrame>
 #include <QGridLayout>

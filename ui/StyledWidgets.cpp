@@ -1,6 +1,6 @@
-#include "StyledWidgets.h"
+#include "ui/StyledWidgets.h"
 
-#include "Log.h"
+#include "app/Log.h"
 
 #include <QListView>
 #include <QMouseEvent>

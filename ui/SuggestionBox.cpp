@@ -1,6 +1,6 @@
-#include "SuggestionBox.h"
+#include "ui/SuggestionBox.h"
 
-#include "Log.h"
+#include "app/Log.h"
 
 #include <QCompleter>
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "Timeline.h"
+#include "ui/Timeline.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

@@ -1,12 +1,12 @@
-#include "UpdateManager.h"
+#include "ui/UpdateManager.h"
 
-#include "AppExit.h"
-#include "HttpConnection.h"
-#include "Log.h"
-#include "Paths.h"
-#include "ProgramFile.h"
-#include "NetOptionsDialog.h"
-#include "Updates.h"
+#include "app/AppExit.h"
+#include "app/Log.h"
+#include "app/Paths.h"
+#include "net/HttpConnection.h"
+#include "net/Updates.h"
+#include "platform/ProgramFile.h"
+#include "ui/NetOptionsDialog.h"
 
 #include <QApplication>
 #include <QHBoxLayout>

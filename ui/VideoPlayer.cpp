@@ -1,6 +1,6 @@
-#include "VideoPlayer.h"
+#include "ui/VideoPlayer.h"
 
-#include "Log.h"
+#include "app/Log.h"
 
 #include <QDeadlineTimer>
 #include <QPainter>

@@ -1,8 +1,8 @@
-#include "WebView.h"
+#include "ui/WebView.h"
 
-#include "HttpConnection.h"
-#include "Log.h"
-#include "Paths.h"
+#include "app/Log.h"
+#include "app/Paths.h"
+#include "net/HttpConnection.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>

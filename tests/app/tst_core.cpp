@@ -1,6 +1,6 @@
-#include "Counter.h"
-#include "Paths.h"
-#include "bc_ret.h"
+#include "app/bc_ret.h"
+#include "app/Counter.h"
+#include "app/Paths.h"
 
 #include <QSignalSpy>
 #include <QTest>

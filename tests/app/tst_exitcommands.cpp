@@ -1,12 +1,12 @@
-#include "AppExit.h"
-#include "Paths.h"
+#include "app/AppExit.h"
+#include "app/Paths.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "TestFiles.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
-#include "Resources.h"
-#include "Target.h"
-#include "WindowImageShooter.h"
-#include "XSession.h"
+#include "capture/Target.h"
+#include "capture/WindowImageShooter.h"
+#include "resources/Resources.h"
+#include "tests/support/XSession.h"
 
 #include <QApplication>
 #include <QPainter>

@@ -1,11 +1,11 @@
-#include "Detection.h"
-#include "IdRules.h"
-#include "Log.h"
-#include "LoginRequests.h"
-#include "Rooms.h"
-#include "ServiceProcess.h"
-#include "User.h"
-#include "XmlElement.h"
+#include "app/Log.h"
+#include "detection/Detection.h"
+#include "detection/IdRules.h"
+#include "detection/Rooms.h"
+#include "library/User.h"
+#include "library/XmlElement.h"
+#include "net/LoginRequests.h"
+#include "tests/support/ServiceProcess.h"
 
 #include <QFile>
 #include <QSignalSpy>

@@ -1,8 +1,8 @@
-#include "Detection.h"
-#include "TableNotifier.h"
-#include "User.h"
-#include "ProgramWindow.h"
-#include "XSession.h"
+#include "detection/Detection.h"
+#include "detection/TableNotifier.h"
+#include "library/User.h"
+#include "tests/support/ProgramWindow.h"
+#include "tests/support/XSession.h"
 
 #include <QFile>
 #include <QProcess>

@@ -1,6 +1,6 @@
 // libFuzzer target for the reader of the web service's JSON replies: no input may
 // crash it, hang it or read out of bounds. Built and run by scripts/fuzz.
-#include "JsonReader.h"
+#include "library/JsonReader.h"
 
 #include <cstddef>
 #include <cstdint>

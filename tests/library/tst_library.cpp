@@ -1,6 +1,6 @@
-#include "LibraryItems.h"
-#include "ListFile.h"
-#include "User.h"
+#include "library/LibraryItems.h"
+#include "library/ListFile.h"
+#include "library/User.h"
 
 #include <QFile>
 #include <QImage>
@@ -8,7 +8,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "TestFiles.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "WindowConfig.h"
+#include "library/WindowConfig.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -7,7 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "TestFiles.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
 

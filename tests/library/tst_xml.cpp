@@ -1,6 +1,6 @@
-#include "LibraryItems.h"
-#include "ListFile.h"
-#include "XmlElement.h"
+#include "library/LibraryItems.h"
+#include "library/ListFile.h"
+#include "library/XmlElement.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -11,7 +11,7 @@
 
 #include <sys/stat.h>
 
-#include "TestFiles.h"
+#include "tests/support/TestFiles.h"
 
 class TestXml : public QObject
 {

@@ -5,7 +5,7 @@
 // full disk and the program prints the result and exits 0. With "small" a document
 // small enough to stay in the file's buffer is written while no byte may reach the
 // file: the disk being full shows only when the buffer is flushed.
-#include "XmlElement.h"
+#include "library/XmlElement.h"
 
 #include <csignal>
 #include <cstdio>

@@ -1,5 +1,5 @@
-#include "FrameDecoder.h"
-#include "SegmentManifest.h"
+#include "media/FrameDecoder.h"
+#include "media/SegmentManifest.h"
 
 #include <QDir>
 #include <QProcess>

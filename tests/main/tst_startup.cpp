@@ -1,10 +1,10 @@
-#include "DesktopWindows.h"
-#include "Screenshot.h"
-#include "ServiceProcess.h"
-#include "SingleApplication.h"
-#include "TestFiles.h"
-#include "XSession.h"
-#include "XmlElement.h"
+#include "app/SingleApplication.h"
+#include "library/XmlElement.h"
+#include "platform/DesktopWindows.h"
+#include "tests/support/Screenshot.h"
+#include "tests/support/ServiceProcess.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/XSession.h"
 
 #include <QCryptographicHash>
 #include <QDir>

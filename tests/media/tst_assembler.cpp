@@ -1,9 +1,9 @@
-#include "AVAssembler.h"
-#include "SegmentManifest.h"
-#include "FrameDecoder.h"
-#include "MediaInputs.h"
-#include "MediaProbe.h"
-#include "User.h"
+#include "library/User.h"
+#include "media/AVAssembler.h"
+#include "media/FrameDecoder.h"
+#include "media/SegmentManifest.h"
+#include "tests/support/MediaInputs.h"
+#include "tests/support/MediaProbe.h"
 
 #include <QDir>
 #include <QSignalSpy>
@@ -13,7 +13,7 @@
 #include <algorithm>
 #include <functional>
 
-#include "TestFiles.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
 
@@ -189,7 +189,7 @@ void TestAssembler::joinFailureIsReportedWithItsStage()
                      .arg(missing));
     QVERIFY(!QFile::exists(out));
     // The segments are described beside them for the next try, and no cleaner deletes them.
-    const QString described = file(QStringLiteral("failed") + QLatin1String(SegmentManifest::kSuffix));
+    const QString described = file(QStringLiteral("failed") + QLatin1String(kSegmentsDescriptionSuffix));
     SegmentManifest manifest;
     QVERIFY(SegmentManifest::read(described, manifest).ok());
     QCOMPARE(manifest.outputFile, out);
@@ -286,7 +286,7 @@ void TestAssembler::queueRunsAndCleansAndShutsDown()
     queue.clean(late);
     QVERIFY(QFile::exists(v) && QFile::exists(a));
     QVERIFY(!QFile::exists(never));
-    const QString described = file(QStringLiteral("never") + QLatin1String(SegmentManifest::kSuffix));
+    const QString described = file(QStringLiteral("never") + QLatin1String(kSegmentsDescriptionSuffix));
     SegmentManifest manifest;
     QVERIFY(SegmentManifest::read(described, manifest).ok());
     QCOMPARE(manifest.outputFile, never);

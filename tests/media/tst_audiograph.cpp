@@ -1,8 +1,8 @@
 // The loudness curve of a sound track: chunking, levels, formats refused, and the
 // silence that carries the curve to the end of the picture.
-#include "AudioGraph.h"
-#include "MediaInputs.h"
-#include "TestFiles.h"
+#include "media/AudioGraph.h"
+#include "tests/support/MediaInputs.h"
+#include "tests/support/TestFiles.h"
 
 #include <QProcess>
 #include <QTemporaryDir>

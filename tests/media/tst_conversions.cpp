@@ -3,11 +3,11 @@
 // vector code reads and writes past the end of rows, so a destination without the
 // padding it needs is overwritten past its end at some widths only; this program
 // also runs under valgrind (see CMakeLists), which sees writes made by FFmpeg's assembly.
-#include "FrameDecoder.h"
-#include "FrameEncoder.h"
-#include "MediaInputs.h"
-#include "MediaOperations.h"
-#include "WindowImageShooter.h"
+#include "capture/WindowImageShooter.h"
+#include "media/FrameDecoder.h"
+#include "media/MediaOperations.h"
+#include "recorder/FrameEncoder.h"
+#include "tests/support/MediaInputs.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

@@ -1,6 +1,6 @@
-#include "FrameDecoder.h"
-#include "MediaInputs.h"
-#include "User.h"
+#include "library/User.h"
+#include "media/FrameDecoder.h"
+#include "tests/support/MediaInputs.h"
 
 #include <QTemporaryDir>
 #include <QTest>

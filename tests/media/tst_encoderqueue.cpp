@@ -1,13 +1,13 @@
 // The encoding queue: the encoder's command line, its status lines, real encodes of
 // a recording with the ffmpeg program, and the order and stopping of jobs (with a
 // stand-in encoder that behaves as told).
-#include "EncoderThread.h"
-#include "FrameDecoder.h"
-#include "MediaInputs.h"
-#include "MediaOperations.h"
-#include "TaskQueue.h"
-#include "TestFiles.h"
-#include "User.h"
+#include "library/User.h"
+#include "media/EncoderThread.h"
+#include "media/FrameDecoder.h"
+#include "media/MediaOperations.h"
+#include "media/TaskQueue.h"
+#include "tests/support/MediaInputs.h"
+#include "tests/support/TestFiles.h"
 
 #include <QProcess>
 #include <QSignalSpy>

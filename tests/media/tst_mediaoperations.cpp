@@ -1,8 +1,8 @@
-#include "FrameDecoder.h"
-#include "MediaInputs.h"
-#include "MediaOperations.h"
-#include "MediaProbe.h"
-#include "TaskQueue.h"
+#include "media/FrameDecoder.h"
+#include "media/MediaOperations.h"
+#include "media/TaskQueue.h"
+#include "tests/support/MediaInputs.h"
+#include "tests/support/MediaProbe.h"
 
 #include <QTemporaryDir>
 #include <QTest>

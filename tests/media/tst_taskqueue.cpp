@@ -1,4 +1,4 @@
-#include "TaskQueue.h"
+#include "media/TaskQueue.h"
 
 #include <QMutex>
 #include <QSignalSpy>

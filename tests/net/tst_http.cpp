@@ -1,8 +1,8 @@
-#include "HttpConnection.h"
-#include "LoginRequests.h"
-#include "Paths.h"
-#include "ProxyConfig.h"
-#include "Requests.h"
+#include "app/Paths.h"
+#include "net/HttpConnection.h"
+#include "net/LoginRequests.h"
+#include "net/ProxyConfig.h"
+#include "tests/support/Requests.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -13,7 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "TestFiles.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
 

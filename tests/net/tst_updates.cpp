@@ -1,10 +1,10 @@
 // The update requests against the bundled service, what their answers mean, the
 // checks an installer must pass, and the replacement of a program file.
-#include "HttpConnection.h"
-#include "ProgramFile.h"
-#include "ServiceProcess.h"
-#include "TestFiles.h"
-#include "Updates.h"
+#include "net/HttpConnection.h"
+#include "net/Updates.h"
+#include "platform/ProgramFile.h"
+#include "tests/support/ServiceProcess.h"
+#include "tests/support/TestFiles.h"
 
 #include <QCryptographicHash>
 #include <QSignalSpy>

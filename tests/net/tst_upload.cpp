@@ -1,10 +1,10 @@
 // Video upload: the body on the wire against a peer that keeps what it gets, what
 // the service's replies mean, and a whole upload to the bundled service.
-#include "HttpConnection.h"
-#include "LoginRequests.h"
-#include "ServiceProcess.h"
-#include "TestFiles.h"
-#include "VideoUpload.h"
+#include "net/HttpConnection.h"
+#include "net/LoginRequests.h"
+#include "net/VideoUpload.h"
+#include "tests/support/ServiceProcess.h"
+#include "tests/support/TestFiles.h"
 
 #include <QRandomGenerator>
 #include <QRegularExpression>

@@ -1,7 +1,7 @@
-#include "DesktopWindows.h"
-#include "FrameGrabber.h"
-#include "ProcessInfo.h"
-#include "XSession.h"
+#include "platform/DesktopWindows.h"
+#include "platform/FrameGrabber.h"
+#include "platform/ProcessInfo.h"
+#include "tests/support/XSession.h"
 
 #include <QApplication>
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "TerminationWatcher.h"
+#include "platform/TerminationWatcher.h"
 
 #include <QSignalSpy>
 #include <QTest>

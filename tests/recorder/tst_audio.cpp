@@ -1,9 +1,9 @@
-#include "AudioMixerLines.h"
-#include "AudioRecorder.h"
-#include "MillisecondClock.h"
-#include "MediaProbe.h"
-#include "PulseSession.h"
-#include "StreamSwap.h"
+#include "recorder/AudioMixerLines.h"
+#include "recorder/AudioRecorder.h"
+#include "recorder/MillisecondClock.h"
+#include "recorder/StreamSwap.h"
+#include "tests/support/MediaProbe.h"
+#include "tests/support/PulseSession.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>

@@ -1,10 +1,10 @@
-#include "AVRecorder.h"
-#include "FrameDecoder.h"
-#include "Recovery.h"
-#include "SegmentManifest.h"
-#include "MediaProbe.h"
-#include "PulseSession.h"
-#include "XSession.h"
+#include "media/FrameDecoder.h"
+#include "media/Recovery.h"
+#include "media/SegmentManifest.h"
+#include "recorder/AVRecorder.h"
+#include "tests/support/MediaProbe.h"
+#include "tests/support/PulseSession.h"
+#include "tests/support/XSession.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>

@@ -1,9 +1,9 @@
-#include "AVRecorder.h"
-#include "DesktopWindows.h"
-#include "MillisecondClock.h"
-#include "PulseSession.h"
-#include "SyncMeasure.h"
-#include "XSession.h"
+#include "platform/DesktopWindows.h"
+#include "recorder/AVRecorder.h"
+#include "recorder/MillisecondClock.h"
+#include "tests/support/PulseSession.h"
+#include "tests/support/SyncMeasure.h"
+#include "tests/support/XSession.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>

@@ -1,5 +1,5 @@
-#include "FrameEncoder.h"
-#include "MediaProbe.h"
+#include "recorder/FrameEncoder.h"
+#include "tests/support/MediaProbe.h"
 
 #include <QImage>
 #include <QRandomGenerator>

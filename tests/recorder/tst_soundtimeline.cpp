@@ -1,4 +1,4 @@
-#include "SoundTimeline.h"
+#include "recorder/SoundTimeline.h"
 
 #include <QRandomGenerator>
 #include <QTest>

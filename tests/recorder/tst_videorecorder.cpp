@@ -1,8 +1,8 @@
-#include "FrameDecoder.h"
-#include "MediaProbe.h"
-#include "StreamSwap.h"
-#include "VideoRecorder.h"
-#include "XSession.h"
+#include "media/FrameDecoder.h"
+#include "recorder/StreamSwap.h"
+#include "recorder/VideoRecorder.h"
+#include "tests/support/MediaProbe.h"
+#include "tests/support/XSession.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,10 +1,10 @@
-#include "HttpConnection.h"
-#include "JsonReader.h"
-#include "LoginRequests.h"
-#include "Reports.h"
-#include "Requests.h"
-#include "ServiceProcess.h"
-#include "TestFiles.h"
+#include "library/JsonReader.h"
+#include "net/HttpConnection.h"
+#include "net/LoginRequests.h"
+#include "net/Reports.h"
+#include "tests/support/Requests.h"
+#include "tests/support/ServiceProcess.h"
+#include "tests/support/TestFiles.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>

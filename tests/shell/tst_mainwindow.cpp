@@ -1,28 +1,28 @@
 // The main window on the display scripts/test provides: hiding, the questions before
 // quitting, the logout that ends the program even when the service is silent, the
 // autostart entry and the banner.
-#include "AppExit.h"
-#include "Counter.h"
-#include "FrameDecoder.h"
-#include "ListFile.h"
-#include "MediaInputs.h"
-#include "RecordedPage.h"
-#include "Recovery.h"
-#include "SegmentManifest.h"
-#include "DesktopIntegration.h"
-#include "HttpConnection.h"
-#include "LoginRequests.h"
-#include "MainPage.h"
-#include "MainWindow.h"
-#include "MessageBoxes.h"
-#include "OptionDialog.h"
-#include "Screenshot.h"
-#include "TranslatorManager.h"
-#include "ServiceProcess.h"
-#include "TestFiles.h"
-#include "User.h"
-#include "WebView.h"
-#include "WindowConfig.h"
+#include "app/AppExit.h"
+#include "app/Counter.h"
+#include "library/ListFile.h"
+#include "library/TranslatorManager.h"
+#include "library/User.h"
+#include "library/WindowConfig.h"
+#include "media/FrameDecoder.h"
+#include "media/Recovery.h"
+#include "media/SegmentManifest.h"
+#include "net/HttpConnection.h"
+#include "net/LoginRequests.h"
+#include "platform/DesktopIntegration.h"
+#include "shell/MainWindow.h"
+#include "shell/OptionDialog.h"
+#include "tests/support/MediaInputs.h"
+#include "tests/support/MessageBoxes.h"
+#include "tests/support/Screenshot.h"
+#include "tests/support/ServiceProcess.h"
+#include "tests/support/TestFiles.h"
+#include "ui/MainPage.h"
+#include "ui/RecordedPage.h"
+#include "ui/WebView.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -316,7 +316,7 @@ void TestMainWindow::damagedFilesLoseNothing()
     // A description of segments that cannot be read, and segments of two recordings
     // side by side that no readable description names.
     const QString tmp = paths.tmp.path();
-    QVERIFY(writeAll(paths.tmp.filePath(QStringLiteral("damaged") + QLatin1String(SegmentManifest::kSuffix)), "<Brindlecast><units"));
+    QVERIFY(writeAll(paths.tmp.filePath(QStringLiteral("damaged") + QLatin1String(kSegmentsDescriptionSuffix)), "<Brindlecast><units"));
     const QDateTime start = QDateTime::currentDateTimeUtc().addSecs(-60);
     const auto segment = [&](qint64 atMs, int lengthMs, const char *tag) {
         const QString base = paths.tmp.filePath(start.addMSecs(atMs).toString(QStringLiteral("yyyyMMdd-HHmmss-zzz-")) + QLatin1String(tag));

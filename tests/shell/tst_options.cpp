@@ -1,11 +1,11 @@
 // The options dialog with the user's real settings and poker programs, and a private
 // PulseAudio daemon for the audio page.
-#include "AudioMixer.h"
-#include "Detection.h"
-#include "OptionDialog.h"
-#include "PulseSession.h"
-#include "User.h"
-#include "WindowConfig.h"
+#include "detection/Detection.h"
+#include "library/User.h"
+#include "library/WindowConfig.h"
+#include "platform/AudioMixer.h"
+#include "shell/OptionDialog.h"
+#include "tests/support/PulseSession.h"
 
 #include <QCheckBox>
 #include <QLabel>

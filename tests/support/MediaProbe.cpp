@@ -1,4 +1,4 @@
-#include "MediaProbe.h"
+#include "tests/support/MediaProbe.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

@@ -3,7 +3,7 @@
 // Test support: a window of another process, run from a program (a copy of
 // x_test_window, often under a poker program's file name) that answers commands.
 
-#include "DesktopWindows.h"
+#include "platform/DesktopWindows.h"
 
 #include <QProcess>
 #include <QRect>

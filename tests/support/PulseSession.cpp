@@ -1,4 +1,4 @@
-#include "PulseSession.h"
+#include "tests/support/PulseSession.h"
 
 #include <QDeadlineTimer>
 #include <QFile>

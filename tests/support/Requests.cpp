@@ -1,4 +1,4 @@
-#include "Requests.h"
+#include "tests/support/Requests.h"
 
 #include <QUuid>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "HttpConnection.h"
+#include "net/HttpConnection.h"
 
 #include <QSignalSpy>
 

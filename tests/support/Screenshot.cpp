@@ -1,4 +1,4 @@
-#include "Screenshot.h"
+#include "tests/support/Screenshot.h"
 
 #include <QDir>
 #include <QGuiApplication>

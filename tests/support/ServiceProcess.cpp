@@ -1,4 +1,4 @@
-#include "ServiceProcess.h"
+#include "tests/support/ServiceProcess.h"
 
 #include <QDeadlineTimer>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "SyncMeasure.h"
+#include "tests/support/SyncMeasure.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

@@ -1,4 +1,4 @@
-#include "XSession.h"
+#include "tests/support/XSession.h"
 
 #include <QDeadlineTimer>
 #include <QThread>

@@ -4,7 +4,7 @@
 // sound and picture stay in step. Prints the window id once it is shown; stops after
 // SECONDS, at the end of standard input or on a "quit" line. With BC_BEEP_FLASH_TRACE
 // set, tells on standard error how late each change of the window came.
-#include "XSession.h"
+#include "tests/support/XSession.h"
 
 #include <pulse/error.h>
 #include <pulse/simple.h>

@@ -5,7 +5,7 @@
 // "animate" its picture changes ten times a second, like a table in play; with
 // "deal" for 300 ms every 3 s (a card dealt, chips moved), still otherwise; "still"
 // shows the same busy picture without ever changing it.
-#include "XSession.h"
+#include "tests/support/XSession.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,15 +1,15 @@
 // Choosing and following on a desktop of two monitors with a gap between them,
 // run once as it is and once with QT_SCALE_FACTOR=2: whatever Qt's own pixels are,
 // what gets recorded and where followers sit is counted in the screen's pixels.
-#include "Follower.h"
-#include "ProgramWindow.h"
-#include "PulseSession.h"
-#include "RecorderManager.h"
-#include "Resources.h"
-#include "Snipers.h"
-#include "User.h"
-#include "WindowConfig.h"
-#include "XSession.h"
+#include "library/User.h"
+#include "library/WindowConfig.h"
+#include "resources/Resources.h"
+#include "tests/support/ProgramWindow.h"
+#include "tests/support/PulseSession.h"
+#include "tests/support/XSession.h"
+#include "tool/Follower.h"
+#include "tool/RecorderManager.h"
+#include "tool/Snipers.h"
 
 #include <QApplication>
 #include <QPointer>

@@ -1,5 +1,5 @@
-#include "BalloonTip.h"
-#include "XSession.h"
+#include "tests/support/XSession.h"
+#include "ui/BalloonTip.h"
 
 #include <QApplication>
 #include <QLabel>

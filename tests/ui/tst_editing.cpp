@@ -1,20 +1,20 @@
 // The editor on a private X server: the time line's scale and markers, the player
 // with libmpv on a real recording, the loudness curve, the edit panel's rules, and
 // what the page shows.
-#include "AudioVisualizer.h"
-#include "EditingPage.h"
-#include "EncoderThread.h"
-#include "FrameDecoder.h"
-#include "MediaInputs.h"
-#include "MediaOperations.h"
-#include "MessageBoxes.h"
-#include "Resources.h"
-#include "Screenshot.h"
-#include "TaskQueue.h"
-#include "TestFiles.h"
-#include "Timeline.h"
-#include "VideoPlayer.h"
-#include "XSession.h"
+#include "media/EncoderThread.h"
+#include "media/FrameDecoder.h"
+#include "media/MediaOperations.h"
+#include "media/TaskQueue.h"
+#include "resources/Resources.h"
+#include "tests/support/MediaInputs.h"
+#include "tests/support/MessageBoxes.h"
+#include "tests/support/Screenshot.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/XSession.h"
+#include "ui/AudioVisualizer.h"
+#include "ui/EditingPage.h"
+#include "ui/Timeline.h"
+#include "ui/VideoPlayer.h"
 
 #include <QApplication>
 #include <QLineEdit>

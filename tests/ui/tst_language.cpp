@@ -1,11 +1,11 @@
 // The interface language: the choice at start-up under a German system locale (run
 // with LANG=de_DE.UTF-8), switching and remembering it, and catalogues that cover
 // every text of the code.
-#include "LanguageDialog.h"
-#include "Log.h"
-#include "TestFiles.h"
-#include "TranslatorManager.h"
-#include "XmlElement.h"
+#include "app/Log.h"
+#include "library/TranslatorManager.h"
+#include "library/XmlElement.h"
+#include "tests/support/TestFiles.h"
+#include "ui/LanguageDialog.h"
 
 #include <QComboBox>
 #include <QDirIterator>

@@ -1,6 +1,6 @@
-#include "Detection.h"
-#include "RoomConfirmForm.h"
-#include "User.h"
+#include "detection/Detection.h"
+#include "library/User.h"
+#include "ui/RoomConfirmForm.h"
 
 #include <QFile>
 #include <QLineEdit>

@@ -1,5 +1,5 @@
-#include "LibraryItems.h"
-#include "StatPage.h"
+#include "library/LibraryItems.h"
+#include "ui/StatPage.h"
 
 #include <QLabel>
 #include <QLocale>

@@ -1,5 +1,5 @@
-#include "StyledWidgets.h"
-#include "SuggestionBox.h"
+#include "ui/StyledWidgets.h"
+#include "ui/SuggestionBox.h"
 
 #include <QApplication>
 #include <QLineEdit>

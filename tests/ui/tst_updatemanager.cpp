@@ -1,12 +1,12 @@
 // The update stage of the start-up against the bundled service announcing each kind
 // of answer: what the user is shown, what is installed and what runs at exit.
-#include "AppExit.h"
-#include "MessageBoxes.h"
-#include "PostExitCmd.h"
-#include "ServiceProcess.h"
-#include "ShowCounter.h"
-#include "TestFiles.h"
-#include "UpdateManager.h"
+#include "app/AppExit.h"
+#include "app/PostExitCmd.h"
+#include "tests/support/MessageBoxes.h"
+#include "tests/support/ServiceProcess.h"
+#include "tests/support/ShowCounter.h"
+#include "tests/support/TestFiles.h"
+#include "ui/UpdateManager.h"
 
 #include <QCryptographicHash>
 #include <QProgressBar>
