@@ -175,7 +175,7 @@ class Program:
         if os.geteuid() == 0:
             env["QTWEBENGINE_DISABLE_SANDBOX"] = "1"
         self.process = self.desktop.spawn("brindlecast-%d" % len(self.desktop.processes),
-                                          [os.path.join(BUILD, "app/brindlecast")], env=env)
+                                          [os.path.join(BUILD, "main/brindlecast")], env=env)
 
     def check_running(self):
         if self.process.poll() is not None:
