@@ -47,11 +47,13 @@ public:
     qint64 bodyBytes = 0;
 
 private:
-    void answer(QTcpSocket *socket)
+    // hangUp: close after the answer; otherwise the connection stays, unread.
+    void answer(QTcpSocket *socket, bool hangUp = true)
     {
         socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nConnection: close\r\nContent-Length: "
                       + QByteArray::number(m_answer.size()) + "\r\n\r\n" + m_answer);
-        socket->disconnectFromHost();
+        if (hangUp)
+            socket->disconnectFromHost();
     }
 
     void take(QTcpSocket *socket)
@@ -86,8 +88,7 @@ private:
             bodyBytes = qMax(bodyBytes, qint64(received));
             if (m_manner == RefusesMidway && received >= kMidway) {
                 *answered = true;
-                socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nConnection: close\r\nContent-Length: "
-                              + QByteArray::number(m_answer.size()) + "\r\n\r\n" + m_answer);
+                answer(socket, false);
                 return;
             }
             const QRegularExpression length(QStringLiteral("Content-Length: (\\d+)"),
