@@ -89,8 +89,9 @@ bool XSession::startServer(const QSize &size)
     // each time its last client leaves, and drops a client that connects meanwhile.
     auto server = std::make_unique<QProcess>();
     server->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // -s 0: no screen saver blanking the screen under a long, quiet test.
     server->start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-noreset"),
-                                           QStringLiteral("-screen"), QStringLiteral("0"),
+                                           QStringLiteral("-s"), QStringLiteral("0"), QStringLiteral("-screen"), QStringLiteral("0"),
                                            QStringLiteral("%1x%2x24").arg(size.width()).arg(size.height()),
                                            QStringLiteral("-nolisten"), QStringLiteral("tcp")});
     if (!server->waitForStarted(5000)) {

@@ -23,6 +23,10 @@ public:
     // The same on a screen made of these monitors side by side (RandR monitors named
     // "M1", "M2"...), as a desktop with several displays shows itself.
     bool start(bool windowManager, const QList<QRect> &monitors);
+    // A screen of the test program's own as large as the shared test screen, without
+    // a window manager: no other test's window can lie over its windows or take the
+    // pointer's clicks.
+    bool startPrivateScreen() { return start(false, {QRect(0, 0, 1920, 1080)}); }
     bool startCompositor();
     void stopCompositor();
     QString display() const { return m_display; }
@@ -99,5 +103,21 @@ void pressKey(quint32 keysym);
         qputenv("QT_QPA_PLATFORM", "xcb");                                                                         \
         QApplication app(argc, argv);                                                                              \
         TestObject test(&session);                                                                                 \
+        return QTest::qExec(&test, argc, argv);                                                                    \
+    }
+
+// main() for a test program that takes pictures of its windows or drives the pointer
+// on a screen of its own, without a window manager.
+#define BC_PRIVATE_SCREEN_TEST_MAIN(TestObject)                                                                   \
+    int main(int argc, char **argv)                                                                                \
+    {                                                                                                              \
+        XSession session;                                                                                          \
+        if (!session.startPrivateScreen()) {                                                                       \
+            qCritical("Cannot start a private X server");                                                          \
+            return 1;                                                                                              \
+        }                                                                                                          \
+        qputenv("QT_QPA_PLATFORM", "xcb");                                                                         \
+        QApplication app(argc, argv);                                                                              \
+        TestObject test;                                                                                           \
         return QTest::qExec(&test, argc, argv);                                                                    \
     }

@@ -113,8 +113,12 @@ void TestWindowTracking::followerOwnedByItsTable()
     const QRect tableRect = desktop::windowFrameRect(table.id());
     QTRY_COMPARE(desktop::windowFrameRect(own).bottom() + 1, tableRect.top());
     // Kept for people to look at: the recorder over its table, as the screen shows it.
-    QTRY_VERIFY(distinctColours(keepScreenshot(QStringLiteral("follower-above-table"), 0).copy(desktop::windowFrameRect(own)))
-                > 10);
+    QVERIFY(QTest::qWaitFor(
+            [own] {
+                const QImage screen = keepScreenshot(QStringLiteral("follower-above-table"), 0);
+                return distinctColours(screen.copy(desktop::windowFrameRect(own))) > 10;
+            },
+            kPatienceMs));
 
     // Minimised with the table, back with it.
     QVERIFY(table.command("minimise"));

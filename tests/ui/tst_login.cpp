@@ -5,6 +5,7 @@
 #include "net/LoginRequests.h"
 #include "resources/Resources.h"
 #include "tests/support/Screenshot.h"
+#include "tests/support/XSession.h"
 #include "tests/support/ServiceProcess.h"
 #include "tests/support/ShowCounter.h"
 #include "ui/LoginDialog.h"
@@ -171,8 +172,12 @@ void TestLogin::reLoginShowsTheFormAndItsErrors()
         QCOMPARE(dialog.passwordEdit()->text().size(), 7);
         QVERIFY(dialog.passwordEdit()->styleSheet().contains(QStringLiteral("rgb(172, 172, 172)")));
         dialog.raise();
-        QTRY_VERIFY2(distinctColours(keepScreenshot(QStringLiteral("login-window"), dialog.winId())) > 20,
-                     "the login window is not on the screen");
+        QVERIFY2(QTest::qWaitFor(
+                         [&dialog] {
+                             return distinctColours(keepScreenshot(QStringLiteral("login-window"), dialog.winId())) > 20;
+                         },
+                         kPatienceMs),
+                 "the login window is not on the screen");
 
         // Empty boxes are refused without asking the service.
         dialog.emailEdit()->clear();
@@ -281,5 +286,5 @@ void TestLogin::networkOptionsAreChecked()
     QFile::remove(netConfPath());
 }
 
-QTEST_MAIN(TestLogin)
+BC_PRIVATE_SCREEN_TEST_MAIN(TestLogin)
 #include "tst_login.moc"
