@@ -3,8 +3,8 @@
 // that gives the same result by stream copy: concat demuxer, cut, mux.
 #include "media/AVAssembler.h"
 #include "media/FrameDecoder.h"
-#include "recorder/AudioStream.h"
-#include "recorder/FrameEncoder.h"
+#include "media/AudioStream.h"
+#include "media/FrameEncoder.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -14,7 +14,7 @@ RegionTarget::RegionTarget(const QRect &rect)
 {
 }
 
-CaptureSource RegionTarget::captureDC() const
+CaptureSource RegionTarget::captureSource() const
 {
     return screenSource();
 }
@@ -25,7 +25,7 @@ MonitorTarget::MonitorTarget(const QString &name, const QRect &rect)
 {
 }
 
-CaptureSource MonitorTarget::captureDC() const
+CaptureSource MonitorTarget::captureSource() const
 {
     return screenSource();
 }
@@ -40,7 +40,7 @@ QRect WindowTarget::geometry() const
     return desktop::windowFrameRect(m_window);
 }
 
-CaptureSource WindowTarget::captureDC() const
+CaptureSource WindowTarget::captureSource() const
 {
     return screenSource();
 }
@@ -66,7 +66,7 @@ TargetView ClientTarget::viewOf(const desktop::WindowState &state) const
     return TargetView{capture, state.client, state.visible && !state.minimised};
 }
 
-TargetView WinDcTarget::viewOf(const desktop::WindowState &state) const
+TargetView FramedWindowTarget::viewOf(const desktop::WindowState &state) const
 {
     const QRect capture = state.frame.isEmpty() ? QRect() : QRect(QPoint(0, 0), state.frame.size());
     return TargetView{capture, state.frame, state.visible && !state.minimised};
@@ -78,7 +78,7 @@ QRect ClientTarget::captureRect() const
     return client.isEmpty() ? QRect() : QRect(QPoint(0, 0), client.size());
 }
 
-CaptureSource ClientTarget::captureDC() const
+CaptureSource ClientTarget::captureSource() const
 {
     return desktop::isAvailable() ? CaptureSource{CaptureSource::Window, m_window} : CaptureSource{};
 }
@@ -88,13 +88,13 @@ QRect ClientTarget::visibleRect() const
     return desktop::windowClientRect(m_window);
 }
 
-QRect WinDcTarget::captureRect() const
+QRect FramedWindowTarget::captureRect() const
 {
     const QRect frame = geometry();
     return frame.isEmpty() ? QRect() : QRect(QPoint(0, 0), frame.size());
 }
 
-CaptureSource WinDcTarget::captureDC() const
+CaptureSource FramedWindowTarget::captureSource() const
 {
     const WindowId frame = desktop::frameWindow(m_window);
     return frame ? CaptureSource{CaptureSource::Window, frame} : CaptureSource{};
@@ -105,7 +105,7 @@ TargetSptr chooseWindowTarget(WindowId window, bool compositionEnabled, bool rec
     if (desktop::isOwnWindow(window) || desktop::isWindowMinimised(window))
         return nullptr;
     if (!compositionEnabled)
-        return std::make_shared<WinDcTarget>(window);
+        return std::make_shared<FramedWindowTarget>(window);
     if (recordOverlayWindows)
         return std::make_shared<WindowTarget>(window);
     return std::make_shared<ClientTarget>(window);

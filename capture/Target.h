@@ -37,10 +37,10 @@ public:
 
     // Where the target is, in screen coordinates.
     virtual QRect geometry() const = 0;
-    // The rectangle to copy, in the coordinates of captureDC().
+    // The rectangle to copy, in the coordinates of captureSource().
     virtual QRect captureRect() const = 0;
     // What to copy from.
-    virtual CaptureSource captureDC() const = 0;
+    virtual CaptureSource captureSource() const = 0;
     // The screen rectangle the copied pixels show (places the cursor).
     virtual QRect visibleRect() const = 0;
     // False while nothing can be shown (a minimised or unmapped window): the
@@ -57,7 +57,7 @@ public:
     explicit RegionTarget(const QRect &rect);
     QRect geometry() const override { return m_rect; }
     QRect captureRect() const override { return geometry(); }
-    CaptureSource captureDC() const override;
+    CaptureSource captureSource() const override;
     QRect visibleRect() const override { return geometry(); }
 
 private:
@@ -73,7 +73,7 @@ public:
     QString name() const { return m_name; }
     QRect geometry() const override { return m_rect; }
     QRect captureRect() const override { return geometry(); }
-    CaptureSource captureDC() const override;
+    CaptureSource captureSource() const override;
     QRect visibleRect() const override { return geometry(); }
 
 private:
@@ -89,7 +89,7 @@ public:
     WindowId window() const { return m_window; }
     QRect geometry() const override;
     QRect captureRect() const override { return geometry(); }
-    CaptureSource captureDC() const override;
+    CaptureSource captureSource() const override;
     QRect visibleRect() const override { return geometry(); }
     bool isShowing() const override;
     TargetView view() const override;
@@ -107,7 +107,7 @@ class ClientTarget : public WindowTarget
 public:
     using WindowTarget::WindowTarget;
     QRect captureRect() const override;
-    CaptureSource captureDC() const override;
+    CaptureSource captureSource() const override;
     QRect visibleRect() const override;
 
 protected:
@@ -115,12 +115,12 @@ protected:
 };
 
 // The whole window with the window manager's frame, from the frame's own content.
-class WinDcTarget : public WindowTarget
+class FramedWindowTarget : public WindowTarget
 {
 public:
     using WindowTarget::WindowTarget;
     QRect captureRect() const override;
-    CaptureSource captureDC() const override;
+    CaptureSource captureSource() const override;
 
 protected:
     TargetView viewOf(const desktop::WindowState &state) const override;
@@ -129,5 +129,5 @@ protected:
 // The kind of target for recording a window: null for a window of this program or a
 // minimised one; with composition on, ClientTarget when windows lying over the
 // table must be left out and WindowTarget when they are recorded too; with
-// composition off, WinDcTarget.
+// composition off, FramedWindowTarget.
 TargetSptr chooseWindowTarget(WindowId window, bool compositionEnabled, bool recordOverlayWindows);

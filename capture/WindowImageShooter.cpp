@@ -1,6 +1,6 @@
 #include "capture/WindowImageShooter.h"
 
-#include "platform/FrameGrabber.h"
+#include "platform/FrameSource.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -50,19 +50,19 @@ QImage newFrameImage(const QSize &size)
     return QImage(data, size.width(), size.height(), stride, QImage::Format_RGB32, [](void *p) { std::free(p); }, data);
 }
 
-bc_ret BitmapDeviceContext::create(const QSize &size)
+bc_ret FrameImage::create(const QSize &size)
 {
     m_image = newFrameImage(size);
     if (m_image.isNull())
-        return bc_ret(QStringLiteral("BitmapDeviceContext::create"), -1, QStringLiteral("Error creating bitmap from screen DC"));
+        return bc_ret(QStringLiteral("FrameImage::create"), -1, QStringLiteral("Error creating bitmap from screen DC"));
     return bc_ret();
 }
 
-bc_ret BitmapDeviceContext::createFromPicture(const QImage &picture)
+bc_ret FrameImage::createFromPicture(const QImage &picture)
 {
     m_image = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     if (m_image.isNull())
-        return bc_ret(QStringLiteral("BitmapDeviceContext::createFromPicture"), -1,
+        return bc_ret(QStringLiteral("FrameImage::createFromPicture"), -1,
                       QStringLiteral("Error creating bitmap from pixmap"));
     return bc_ret();
 }
@@ -93,12 +93,12 @@ bc_ret WindowImageShooter::init()
 {
     if (!m_params || !m_params->target)
         return bc_ret(QStringLiteral("WindowImageShooter::init"), -1, QStringLiteral("Error creating screen DC"));
-    m_source = m_params->target->captureDC();
-    if (!m_source.isValid())
+    m_from = m_params->target->captureSource();
+    if (!m_from.isValid())
         return bc_ret(QStringLiteral("WindowImageShooter::init"), -1, QStringLiteral("Error creating screen DC"));
 
     bc_ret ret = m_width > 0 && m_height > 0 ? m_frames[0].create(QSize(m_width, m_height))
-                                             : bc_ret(QStringLiteral("BitmapDeviceContext::create"), -1,
+                                             : bc_ret(QStringLiteral("FrameImage::create"), -1,
                                                       QStringLiteral("Error creating bitmap from screen DC"));
     if (ret.ok())
         ret = m_frames[1].create(QSize(m_width, m_height));
@@ -113,7 +113,10 @@ bc_ret WindowImageShooter::init()
     if (!scaled.isNull())
         m_watermark.createFromPicture(scaled);
 
-    m_grabber = std::make_unique<FrameGrabber>(QSize(m_width, m_height), m_allowShm);
+    bc_ret sourceErrors;
+    m_source = makeFrameSource(FrameSourceOptions{QSize(m_width, m_height), m_allowShm}, sourceErrors);
+    if (!m_source)
+        return sourceErrors.add(QStringLiteral("WindowImageShooter::init"), -1, QStringLiteral("Nothing can be recorded on this desktop"));
     return bc_ret();
 }
 
@@ -127,7 +130,7 @@ WindowImageShooter::View WindowImageShooter::currentView(CursorImage &cursor) co
     if (!view.showing)
         return view;
     view.visible = where.visibleRect;
-    if (m_grabber->cursor(cursor) && view.visible.contains(cursor.position)) {
+    if (m_source->cursor(cursor) && view.visible.contains(cursor.position)) {
         view.cursorShown = true;
         view.cursorAt = cursor.position - view.visible.topLeft();
         view.cursorSerial = cursor.serial;
@@ -140,14 +143,14 @@ bool WindowImageShooter::mayHaveChanged(const View &view)
     // Asked even when the answer is known: it also takes in the server's reports.
     bool drawn = false;
     if (view.showing)
-        drawn = m_source.kind == CaptureSource::Screen ? m_grabber->screenMayHaveChanged(view.rect)
-                                                       : m_grabber->windowMayHaveChanged(m_source.window);
+        drawn = m_from.kind == CaptureSource::Screen ? m_source->rectMayHaveChanged(view.rect)
+                                                       : m_source->windowMayHaveChanged(m_from.window);
     return drawn || !m_copyIsKept || !(view == m_keptView);
 }
 
 const uchar *WindowImageShooter::shoot(bc_ret &errors)
 {
-    if (!m_grabber) {
+    if (!m_source) {
         errors.add(QStringLiteral("WindowImageShooter::shoot"), -1, QStringLiteral("Bitmap transfer failed (-1)"));
         return nullptr;
     }
@@ -174,12 +177,12 @@ const uchar *WindowImageShooter::shoot(bc_ret &errors)
     const int dy = (m_height - rect.height()) / 2;
     FrameBuffer buffer{frame.bits(), m_width, m_height, int(frame.bytesPerLine())};
     bc_ret copyErrors;
-    const FrameGrabber::Result result = m_source.kind == CaptureSource::Screen
-                                                ? m_grabber->copyScreen(rect, buffer, QPoint(dx, dy), copyErrors)
-                                                : m_grabber->copyWindow(m_source.window, rect, buffer, QPoint(dx, dy), copyErrors);
-    if (result == FrameGrabber::Result::Unavailable)
+    const FrameSource::Result result = m_from.kind == CaptureSource::Screen
+                                                ? m_source->copyRect(rect, buffer, QPoint(dx, dy), copyErrors)
+                                                : m_source->copyWindow(m_from.window, rect, buffer, QPoint(dx, dy), copyErrors);
+    if (result == FrameSource::Result::Unavailable)
         return marked(frame);
-    if (result == FrameGrabber::Result::Failed) {
+    if (result == FrameSource::Result::Failed) {
         const qint64 code = copyErrors.entries().isEmpty() ? -1 : copyErrors.entries().last().code;
         errors += copyErrors;
         errors.add(QStringLiteral("WindowImageShooter::shoot"), code, QStringLiteral("Bitmap transfer failed (%1)").arg(code));

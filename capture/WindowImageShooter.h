@@ -8,7 +8,7 @@
 
 #include <memory>
 
-class FrameGrabber;
+class FrameSource;
 struct CursorImage;
 
 // Owner of one pre-allocated picture: the frame (32-bit BGRX, as X delivers
@@ -20,10 +20,9 @@ inline constexpr qsizetype kFrameTailPadding = 64;
 // A 32-bit frame of size, width * 4 bytes per row, with that padding after it.
 QImage newFrameImage(const QSize &size);
 
-class BitmapDeviceContext
+class FrameImage
 {
 public:
-    virtual ~BitmapDeviceContext() = default;
 
     bc_ret create(const QSize &size);
     bc_ret createFromPicture(const QImage &picture);
@@ -49,8 +48,9 @@ public:
     explicit WindowImageShooter(const VideoRecParamsSptr &params);
     virtual ~WindowImageShooter();
 
+    // Makes the frames and the desktop's frame source (see makeFrameSource()).
     bc_ret init();
-    // Before init(): copy with plain GetImage even where MIT-SHM is there (measurements).
+    // Before init(): copy without shared memory even where the desktop has it (measurements).
     void setSharedMemoryAllowed(bool allowed) { m_allowShm = allowed; }
     // The frame's pixels (frameSize(), stride() bytes per row), or null when the
     // copy failed (errors then says why). Valid until the next shoot() after keep().
@@ -91,8 +91,8 @@ private:
     VideoRecParamsSptr m_paramsHolder;
     int m_width;
     int m_height;
-    CaptureSource m_source;
-    BitmapDeviceContext m_frames[2];
+    CaptureSource m_from;
+    FrameImage m_frames[2];
     int m_shot = 0;         // the frame shot into
     bool m_hasKept = false; // the other one holds a kept picture
     bool m_sameAsKept = false;
@@ -101,7 +101,7 @@ private:
     View m_shotView;
     View m_keptView;
     QRect m_clearRect;
-    BitmapDeviceContext m_watermark;
-    std::unique_ptr<FrameGrabber> m_grabber;
+    FrameImage m_watermark;
+    std::unique_ptr<FrameSource> m_source;
     bool m_allowShm = true;
 };

@@ -1,12 +1,11 @@
 #include "media/AudioGraph.h"
 
 #include "app/Log.h"
+#include "media/AVHandles.h"
 
 #include <QtMath>
 
 extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
 #include <libavutil/mathematics.h>
 }
 
@@ -36,27 +35,23 @@ qint64 videoLengthMs(const AVFormatContext *input)
 
 struct AudioReader::Input
 {
-    AVFormatContext *format = nullptr;
-    AVCodecContext *codec = nullptr;
+    av::Input format;
+    av::Codec codec;
     int stream = -1;
-    AVPacket *packet = av_packet_alloc();
-    AVFrame *frame = av_frame_alloc();
+    av::Packet packet = av::newPacket();
+    av::Frame frame = av::newFrame();
     QByteArray buffer{kDecodeBufferBytes, Qt::Uninitialized};
-
-    ~Input()
-    {
-        av_frame_free(&frame);
-        av_packet_free(&packet);
-        avcodec_free_context(&codec);
-        avformat_close_input(&format);
-    }
 };
 
 bc_ret AudioReader::open(Input &input)
 {
-    if (avformat_open_input(&input.format, m_path.toUtf8().constData(), nullptr, nullptr) < 0)
+    int opened = 0;
+    input.format = av::openInput(m_path.toUtf8().constData(), opened);
+    if (!input.format)
         return failure(QStringLiteral("Error open %1").arg(m_path));
-    if (avformat_find_stream_info(input.format, nullptr) < 0)
+    if (!input.packet || !input.frame)
+        return failure(QStringLiteral("Error init frame"));
+    if (avformat_find_stream_info(input.format.get(), nullptr) < 0)
         return failure(QStringLiteral("Error find stream information"));
     for (unsigned i = 0; i < input.format->nb_streams && input.stream < 0; ++i) {
         if (input.format->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO)
@@ -68,9 +63,9 @@ bc_ret AudioReader::open(Input &input)
     const AVCodec *decoder = avcodec_find_decoder(parameters->codec_id);
     if (!decoder)
         return failure(QStringLiteral("Unsupported codec (%1)").arg(int(parameters->codec_id)));
-    input.codec = avcodec_alloc_context3(decoder);
-    if (!input.codec || avcodec_parameters_to_context(input.codec, parameters) < 0
-        || avcodec_open2(input.codec, decoder, nullptr) < 0)
+    input.codec = av::newCodec(decoder);
+    if (!input.codec || avcodec_parameters_to_context(input.codec.get(), parameters) < 0
+        || avcodec_open2(input.codec.get(), decoder, nullptr) < 0)
         return failure(QStringLiteral("Error open codec"));
     return bc_ret();
 }
@@ -87,7 +82,7 @@ bc_ret AudioReader::readSound(Input &input, qint64 &decodedMs)
     qint64 decoded = 0;
     // Samples of all channels interleaved, as the level wants them.
     auto deliver = [&]() {
-        while (result.ok() && avcodec_receive_frame(input.codec, input.frame) == 0) {
+        while (result.ok() && avcodec_receive_frame(input.codec.get(), input.frame.get()) == 0) {
             const qint64 bytes = qint64(input.frame->nb_samples) * channels * sampleBytes;
             if (bytes > input.buffer.size())
                 input.buffer.resize(bytes);
@@ -102,20 +97,20 @@ bc_ret AudioReader::readSound(Input &input, qint64 &decodedMs)
             }
             if (bytes > 0)
                 result = onData(out, bytes);
-            av_frame_unref(input.frame);
+            av_frame_unref(input.frame.get());
         }
     };
-    while (result.ok() && !isAborted() && av_read_frame(input.format, input.packet) >= 0) {
+    while (result.ok() && !isAborted() && av_read_frame(input.format.get(), input.packet.get()) >= 0) {
         if (input.packet->stream_index == input.stream) {
             decoded += input.packet->duration;
             const int size = input.packet->size;
-            if (avcodec_send_packet(input.codec, input.packet) < 0)
+            if (avcodec_send_packet(input.codec.get(), input.packet.get()) < 0)
                 logWarn(QStringLiteral("AudioReader::run: a packet of %1 bytes could not be decoded").arg(size));
             deliver();
         }
-        av_packet_unref(input.packet);
+        av_packet_unref(input.packet.get());
     }
-    avcodec_send_packet(input.codec, nullptr);
+    avcodec_send_packet(input.codec.get(), nullptr);
     deliver();
     decodedMs = av_rescale_q(decoded, stream->time_base, {1, 1000});
     return result;
@@ -149,7 +144,7 @@ bc_ret AudioReader::run()
     qint64 decodedMs = 0;
     result = readSound(input, decodedMs);
     // The curve runs as long as the picture, even where the sound stopped early.
-    const qint64 expectedMs = videoLengthMs(input.format);
+    const qint64 expectedMs = videoLengthMs(input.format.get());
     if (result.ok() && !isAborted() && decodedMs < expectedMs)
         result = fillSilence(*format, expectedMs - decodedMs);
     if (result.ok())

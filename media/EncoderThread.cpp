@@ -198,7 +198,7 @@ void EncoderThread::run()
     emit encodeFinished(nullptr, tr("Error while encoding video"));
 }
 
-class EncoderThreadQueue::_EncoderThread : public EncoderThread
+class EncoderThreadQueue::QueuedEncoding : public EncoderThread
 {
 public:
     using EncoderThread::EncoderThread;
@@ -230,7 +230,7 @@ void EncoderThreadQueue::enqueue(const EditedItemSptr &editedItem, bool toUpload
 {
     if (!m_enabled || !editedItem)
         return;
-    const EncoderThreadSptr job = std::make_shared<_EncoderThread>(editedItem, m_program);
+    const EncoderThreadSptr job = std::make_shared<QueuedEncoding>(editedItem, m_program);
     emit createDisplayHandler(job, toUpload);
     connect(job.get(), &QThread::finished, this, &EncoderThreadQueue::updateFromLastExec);
     m_jobs.append(job);

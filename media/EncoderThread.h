@@ -93,7 +93,7 @@ public slots:
     void updateFromLastExec();
 
 private:
-    class _EncoderThread;
+    class QueuedEncoding;
     static EncoderThreadQueue *s_instance;
     QList<EncoderThreadSptr> m_jobs;
     bool m_enabled = true;

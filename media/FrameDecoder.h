@@ -2,16 +2,13 @@
 
 #include "app/bc_ret.h"
 #include "library/LibraryItems.h"
+#include "media/AVHandles.h"
 
 #include <QImage>
 #include <QPixmap>
 #include <QSize>
 #include <QString>
 
-struct AVFormatContext;
-struct AVCodecContext;
-struct AVFrame;
-struct SwsContext;
 
 // The length of a video file in milliseconds; -1 when it cannot be read.
 qint64 probeDuration(const QString &file, bc_ret &result);
@@ -35,13 +32,13 @@ public:
 private:
     bc_ret deliver(const AVFrame *frame, const QSize &size, QImage &image);
 
-    AVFormatContext *m_input = nullptr;
+    av::Input m_input;
     int m_stream = -1;
-    AVCodecContext *m_codec = nullptr;
-    AVFrame *m_frame = nullptr;
-    AVFrame *m_held = nullptr; // the last picture at or before the time asked for
-    AVFrame *m_rgb = nullptr;
-    SwsContext *m_converter = nullptr;
+    av::Codec m_codec;
+    av::Frame m_frame;
+    av::Frame m_held; // the last picture at or before the time asked for
+    av::Frame m_rgb;
+    av::Scaler m_converter;
     int m_timeBaseNum = 1;
     int m_timeBaseDen = 1;
 };

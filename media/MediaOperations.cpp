@@ -11,8 +11,6 @@
 #include <cstring>
 
 extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
 #include <libavutil/log.h>
 #include <libavutil/mathematics.h>
 }
@@ -61,12 +59,6 @@ qint64 fileSize(const QString &path)
     return QFileInfo(path).size();
 }
 
-struct Packet
-{
-    AVPacket *p = av_packet_alloc();
-    ~Packet() { av_packet_free(&p); }
-};
-
 } // namespace
 
 void initMediaLibraries()
@@ -77,73 +69,55 @@ void initMediaLibraries()
     av_log_set_level(AV_LOG_ERROR);
 }
 
-AVFormatContext *openInput(const QString &path, MediaKind kind)
+av::Input openInput(const QString &path, MediaKind kind)
 {
     // A FIFO or a device in a video's place would block the reader for ever.
     if (!QFileInfo(path).isFile()) {
         logInfo(QStringLiteral("Not a regular file: '%1'").arg(path));
         return nullptr;
     }
-    AVFormatContext *input = nullptr;
-    if (avformat_open_input(&input, path.toUtf8().constData(), nullptr, nullptr) < 0) {
+    int result = 0;
+    av::Input input = av::openInput(path.toUtf8().constData(), result);
+    if (!input) {
         logInfo(QStringLiteral("av_open_input_file error"));
         return nullptr;
     }
-    const int result = avformat_find_stream_info(input, nullptr);
+    result = avformat_find_stream_info(input.get(), nullptr);
     if (result < 0) {
         logInfo(QStringLiteral("av_find_stream_info (%1)").arg(result));
-        avformat_close_input(&input);
         return nullptr;
     }
-    if (input->nb_streams < 1 || input->streams[0]->codecpar->codec_type != AVMediaType(int(kind))) {
-        avformat_close_input(&input);
+    if (input->nb_streams < 1 || input->streams[0]->codecpar->codec_type != AVMediaType(int(kind)))
         return nullptr;
-    }
     return input;
 }
 
-AVFormatContext *openOutput(const QString &path)
+av::Output openOutput(const QString &path)
 {
-    AVFormatContext *output = nullptr;
     const QByteArray name = path.toUtf8();
-    if (avformat_alloc_output_context2(&output, nullptr, nullptr, name.constData()) < 0 || !output)
-        return nullptr;
-    if (!(output->oformat->flags & AVFMT_NOFILE) && avio_open(&output->pb, name.constData(), AVIO_FLAG_WRITE) < 0) {
-        avformat_free_context(output);
-        return nullptr;
-    }
-    return output;
-}
-
-void closeInput(AVFormatContext *&input)
-{
-    avformat_close_input(&input);
-}
-
-void closeOutput(AVFormatContext *&output)
-{
+    int result = 0;
+    av::Output output = av::newOutput(nullptr, name.constData(), result);
     if (!output)
-        return;
-    if (output->pb)
-        avio_closep(&output->pb);
-    avformat_free_context(output);
-    output = nullptr;
+        return nullptr;
+    if (!(output->oformat->flags & AVFMT_NOFILE) && avio_open(&output->pb, name.constData(), AVIO_FLAG_WRITE) < 0)
+        return nullptr;
+    return output;
 }
 
 namespace {
 
 // Opens every input of a join, adding up their sizes for the progress.
-bc_ret openInputs(const QStringList &files, MediaKind kind, QList<AVFormatContext *> &inputs, qint64 &totalBytes)
+bc_ret openInputs(const QStringList &files, MediaKind kind, std::vector<av::Input> &inputs, qint64 &totalBytes)
 {
     totalBytes = 0;
     for (const QString &file : files) {
-        AVFormatContext *input = openInput(file, kind);
+        av::Input input = openInput(file, kind);
         if (!input)
             return failure(QStringLiteral("Error opening '%1'").arg(file));
-        inputs.append(input);
+        inputs.push_back(std::move(input));
         totalBytes += fileSize(file);
     }
-    return inputs.isEmpty() ? failure(QStringLiteral("No file input")) : bc_ret();
+    return inputs.empty() ? failure(QStringLiteral("No file input")) : bc_ret();
 }
 
 // Copies packets into one output stream: each piece is moved to its place on the
@@ -189,16 +163,16 @@ struct PacketCopy
 // out. Returns where its last packet ended.
 qint64 copyPiece(PacketCopy &copy, AVFormatContext *input, qint64 offset, qint64 limit)
 {
-    Packet packet;
+    const av::Packet packet = av::newPacket();
     qint64 pts = 0;
     qint64 lastEnd = 0;
-    while (copy.next(input, packet.p, pts)) {
+    while (copy.next(input, packet.get(), pts)) {
         if (pts < limit) {
-            lastEnd = qMax(lastEnd, pts + packet.p->duration);
-            if (packet.p->size > 0)
-                copy.write(packet.p, pts + offset);
+            lastEnd = qMax(lastEnd, pts + packet->duration);
+            if (packet->size > 0)
+                copy.write(packet.get(), pts + offset);
         }
-        av_packet_unref(packet.p);
+        av_packet_unref(packet.get());
     }
     return lastEnd;
 }
@@ -211,30 +185,30 @@ void copySoundPiece(PacketCopy &copy, AVFormatContext *input, qint64 at, qint64 
 {
     const int sampleBytes = qMax(1, input->streams[0]->codecpar->block_align);
     const AVRational rate{1, qMax(1, input->streams[0]->codecpar->sample_rate)};
-    Packet packet;
+    const av::Packet packet = av::newPacket();
     qint64 pts = 0;
     qint64 done = 0;
-    while (copy.next(input, packet.p, pts)) {
-        const qint64 take = qMin<qint64>(packet.p->size / sampleBytes, samples - done);
+    while (copy.next(input, packet.get(), pts)) {
+        const qint64 take = qMin<qint64>(packet->size / sampleBytes, samples - done);
         if (take > 0) {
-            av_shrink_packet(packet.p, int(take * sampleBytes));
-            copy.write(packet.p, av_rescale_q(at + done, rate, copy.stream->time_base));
+            av_shrink_packet(packet.get(), int(take * sampleBytes));
+            copy.write(packet.get(), av_rescale_q(at + done, rate, copy.stream->time_base));
             done += take;
         }
-        av_packet_unref(packet.p);
+        av_packet_unref(packet.get());
     }
     constexpr qint64 kSilenceChunk = 22050;
     while (!copy.stopped() && done < samples) {
         const qint64 n = qMin(kSilenceChunk, samples - done);
-        if (av_new_packet(packet.p, int(n * sampleBytes)) < 0) {
+        if (av_new_packet(packet.get(), int(n * sampleBytes)) < 0) {
             copy.writeFailed = true;
             break;
         }
-        std::memset(packet.p->data, 0, size_t(packet.p->size));
-        packet.p->flags |= AV_PKT_FLAG_KEY;
-        packet.p->duration = av_rescale_q(n, rate, copy.stream->time_base);
-        copy.write(packet.p, av_rescale_q(at + done, rate, copy.stream->time_base));
-        av_packet_unref(packet.p);
+        std::memset(packet->data, 0, size_t(packet->size));
+        packet->flags |= AV_PKT_FLAG_KEY;
+        packet->duration = av_rescale_q(n, rate, copy.stream->time_base);
+        copy.write(packet.get(), av_rescale_q(at + done, rate, copy.stream->time_base));
+        av_packet_unref(packet.get());
         done += n;
     }
 }
@@ -244,60 +218,51 @@ void copySoundPiece(PacketCopy &copy, AVFormatContext *input, qint64 at, qint64 
 bc_ret MediaJoiner::join(const QString &outputFile, const QStringList &inputFiles, MediaKind kind, qint64 *actualMs,
                          const QList<qint64> &lengthsMs)
 {
-    AVFormatContext *output = openOutput(outputFile);
+    av::Output output = openOutput(outputFile);
     if (!output)
         return failure(QStringLiteral("Error opening output '%1'").arg(outputFile));
-    QList<AVFormatContext *> inputs;
-    auto closeAll = [&] {
-        for (AVFormatContext *&input : inputs)
-            closeInput(input);
-        closeOutput(output);
-    };
+    std::vector<av::Input> inputs;
     qint64 totalBytes = 0;
     bc_ret opened = openInputs(inputFiles, kind, inputs, totalBytes);
-    if (opened.failed()) {
-        closeAll();
+    if (opened.failed())
         return opened;
-    }
     bool copied = false;
-    AVStream *stream = copyStream(output, inputs.first()->streams[0], copied);
-    if (!stream) {
-        closeAll();
+    AVStream *stream = copyStream(output.get(), inputs.front()->streams[0], copied);
+    if (!stream)
         return failure(QStringLiteral("Error allocating stream"));
-    }
-    if (!copied || avformat_write_header(output, nullptr) < 0) {
-        closeAll();
+    if (!copied)
         return failure(QStringLiteral("Error copy codec context"));
-    }
+    if (avformat_write_header(output.get(), nullptr) < 0)
+        return failure(QStringLiteral("Error writing '%1'").arg(outputFile));
 
     // With lengths, each piece starts where the sum of the ones before ends, whatever
     // its own content; without, where the previous one's last packet ended.
-    const bool placed = lengthsMs.size() == inputs.size()
+    const bool placed = lengthsMs.size() == qsizetype(inputs.size())
                         && std::all_of(lengthsMs.cbegin(), lengthsMs.cend(), [](qint64 ms) { return ms > 0; });
     const AVRational base = stream->time_base;
     const AVRational sampleBase{1, qMax(1, stream->codecpar->sample_rate)};
     const bool sound = kind == MediaKind::Audio && placed;
     auto at = [&](qint64 ms) { return av_rescale_q(ms, AVRational{1, 1000}, sound ? sampleBase : base); };
-    PacketCopy copy{output, stream, m_listener, totalBytes};
+    PacketCopy copy{output.get(), stream, m_listener, totalBytes};
     qint64 offset = 0;
     qint64 elapsedMs = 0;
-    for (int i = 0; i < inputs.size() && !copy.stopped(); ++i) {
+    for (size_t i = 0; i < inputs.size() && !copy.stopped(); ++i) {
+        AVFormatContext *input = inputs[i].get();
         if (!placed) {
-            offset += copyPiece(copy, inputs[i], offset, std::numeric_limits<qint64>::max());
+            offset += copyPiece(copy, input, offset, std::numeric_limits<qint64>::max());
             continue;
         }
         const qint64 from = at(elapsedMs);
-        elapsedMs += lengthsMs[i];
+        elapsedMs += lengthsMs[qsizetype(i)];
         if (sound)
-            copySoundPiece(copy, inputs[i], from, at(elapsedMs) - from);
+            copySoundPiece(copy, input, from, at(elapsedMs) - from);
         else
-            copyPiece(copy, inputs[i], from, at(elapsedMs) - from);
+            copyPiece(copy, input, from, at(elapsedMs) - from);
         offset = at(elapsedMs);
     }
-    const bool writeFailed = av_write_trailer(output) < 0 || copy.writeFailed;
+    const bool writeFailed = av_write_trailer(output.get()) < 0 || copy.writeFailed;
     if (actualMs)
         *actualMs = placed ? elapsedMs : av_rescale(offset, qint64(base.num) * 1000, base.den);
-    closeAll();
     if (writeFailed)
         return failure(QStringLiteral("Error writing '%1'").arg(outputFile));
     return bc_ret();
@@ -309,20 +274,12 @@ namespace {
 // again as a key frame, so that the cut file starts with a whole picture.
 struct CutCodecs
 {
-    AVCodecContext *decoder = nullptr;
-    AVCodecContext *encoder = nullptr;
-    AVFrame *frame = av_frame_alloc();
-    AVFrame *held = av_frame_alloc(); // the picture on screen at the start
+    av::Codec decoder;
+    av::Codec encoder;
+    av::Frame frame = av::newFrame();
+    av::Frame held = av::newFrame(); // the picture on screen at the start
     qint64 heldPts = AV_NOPTS_VALUE;
     qint64 heldEnd = AV_NOPTS_VALUE;
-
-    ~CutCodecs()
-    {
-        av_frame_free(&frame);
-        av_frame_free(&held);
-        avcodec_free_context(&decoder);
-        avcodec_free_context(&encoder);
-    }
 
     bc_ret open(const AVStream *in, const AVFormatContext *output)
     {
@@ -330,16 +287,16 @@ struct CutCodecs
         const AVCodec *decoderCodec = avcodec_find_decoder(in->codecpar->codec_id);
         if (!decoderCodec)
             return failure(QStringLiteral("Unknown decoder %1").arg(codecId));
-        decoder = avcodec_alloc_context3(decoderCodec);
-        if (!decoder || avcodec_parameters_to_context(decoder, in->codecpar) < 0
-            || avcodec_open2(decoder, decoderCodec, nullptr) < 0)
+        decoder = av::newCodec(decoderCodec);
+        if (!decoder || avcodec_parameters_to_context(decoder.get(), in->codecpar) < 0
+            || avcodec_open2(decoder.get(), decoderCodec, nullptr) < 0)
             return failure(QStringLiteral("Error open decoder"));
         if (!frame || !held)
             return failure(QStringLiteral("Error init frame"));
         const AVCodec *encoderCodec = avcodec_find_encoder(in->codecpar->codec_id);
         if (!encoderCodec)
             return failure(QStringLiteral("Unknown encoder %1").arg(codecId));
-        encoder = avcodec_alloc_context3(encoderCodec);
+        encoder = av::newCodec(encoderCodec);
         if (encoder) {
             encoder->width = decoder->width;
             encoder->height = decoder->height;
@@ -350,7 +307,7 @@ struct CutCodecs
             if (output->oformat->flags & AVFMT_GLOBALHEADER)
                 encoder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
         }
-        if (!encoder || avcodec_open2(encoder, encoderCodec, nullptr) < 0)
+        if (!encoder || avcodec_open2(encoder.get(), encoderCodec, nullptr) < 0)
             return failure(QStringLiteral("Error open encoder"));
         return bc_ret();
     }
@@ -359,11 +316,11 @@ struct CutCodecs
     // the recorder missed) repeats the picture before, and would end the decoder's input.
     void decode(const AVPacket *packet)
     {
-        if (packet->size <= 0 || avcodec_send_packet(decoder, packet) < 0)
+        if (packet->size <= 0 || avcodec_send_packet(decoder.get(), packet) < 0)
             return;
-        while (avcodec_receive_frame(decoder, frame) >= 0) {
-            av_frame_unref(held);
-            av_frame_move_ref(held, frame);
+        while (avcodec_receive_frame(decoder.get(), frame.get()) >= 0) {
+            av_frame_unref(held.get());
+            av_frame_move_ref(held.get(), frame.get());
             heldPts = held->best_effort_timestamp;
             heldEnd = heldPts + qMax<qint64>(1, packet->duration);
         }
@@ -376,15 +333,15 @@ struct CutCodecs
     {
         held->pts = pts;
         held->pict_type = AV_PICTURE_TYPE_I;
-        Packet encoded;
-        if (avcodec_send_frame(encoder, held) < 0 || avcodec_receive_packet(encoder, encoded.p) < 0)
+        const av::Packet encoded = av::newPacket();
+        if (avcodec_send_frame(encoder.get(), held.get()) < 0 || avcodec_receive_packet(encoder.get(), encoded.get()) < 0)
             return false;
-        encoded.p->pts = encoded.p->dts = pts;
-        encoded.p->flags |= AV_PKT_FLAG_KEY;
-        encoded.p->stream_index = 0;
-        encoded.p->duration = 1;
-        av_packet_rescale_ts(encoded.p, in->time_base, out->time_base);
-        return av_write_frame(output, encoded.p) >= 0;
+        encoded.get()->pts = encoded.get()->dts = pts;
+        encoded.get()->flags |= AV_PKT_FLAG_KEY;
+        encoded.get()->stream_index = 0;
+        encoded.get()->duration = 1;
+        av_packet_rescale_ts(encoded.get(), in->time_base, out->time_base);
+        return av_write_frame(output, encoded.get()) >= 0;
     }
 };
 
@@ -437,15 +394,15 @@ bool writeLastPicture(AVFormatContext *input, AVFormatContext *output, const AVS
     const qint64 last = stop - 1;
     if (av_seek_frame(input, 0, last, AVSEEK_FLAG_BACKWARD) < 0)
         return false;
-    avcodec_flush_buffers(codecs.decoder);
+    avcodec_flush_buffers(codecs.decoder.get());
     codecs.heldPts = AV_NOPTS_VALUE;
-    Packet packet;
-    while (av_read_frame(input, packet.p) >= 0) {
-        const qint64 pts = packet.p->pts != AV_NOPTS_VALUE ? packet.p->pts : packet.p->dts;
-        const bool done = packet.p->stream_index == 0 && pts > last;
-        if (packet.p->stream_index == 0 && !done)
-            codecs.decode(packet.p);
-        av_packet_unref(packet.p);
+    const av::Packet packet = av::newPacket();
+    while (av_read_frame(input, packet.get()) >= 0) {
+        const qint64 pts = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+        const bool done = packet->stream_index == 0 && pts > last;
+        if (packet->stream_index == 0 && !done)
+            codecs.decode(packet.get());
+        av_packet_unref(packet.get());
         if (done)
             break;
     }
@@ -472,116 +429,127 @@ bool trimSoundHead(AVPacket *packet, const AVStream *in, qint64 pts, qint64 star
 
 } // namespace
 
+namespace {
+
+// The output of a cut or a rewrite: the file with one stream like the input's, its
+// header written, and for a video the codecs that make its first and last pictures.
+bc_ret startCopy(const QString &outputFile, const AVStream *in, MediaKind kind, av::Output &output, AVStream *&out,
+                 CutCodecs &codecs)
+{
+    output = openOutput(outputFile);
+    if (!output)
+        return failure(QStringLiteral("Error open output '%1'").arg(outputFile));
+    if (kind == MediaKind::Video) {
+        const bc_ret opened = codecs.open(in, output.get());
+        if (opened.failed())
+            return opened;
+    }
+    bool copied = false;
+    out = copyStream(output.get(), in, copied);
+    if (!out)
+        return failure(QStringLiteral("Error create new stream"));
+    if (!copied)
+        return failure(QStringLiteral("Error copy codec context"));
+    if (avformat_write_header(output.get(), nullptr) < 0)
+        return failure(QStringLiteral("Error writing '%1'").arg(outputFile));
+    return bc_ret();
+}
+
+} // namespace
+
 bc_ret MediaCutter::cut(const QString &inputFile, const QString &outputFile, MediaKind kind, qint64 startMs, qint64 endMs,
                         qint64 *startedAtMs)
 {
-    AVFormatContext *input = openInput(inputFile, kind);
+    const av::Input input = openInput(inputFile, kind);
     if (!input)
         return failure(QStringLiteral("Error open input '%1'").arg(inputFile));
     AVStream *in = input->streams[0];
-    AVFormatContext *output = nullptr;
+    av::Output output;
+    AVStream *out = nullptr;
     CutCodecs codecs;
-    auto closeAll = [&] {
-        closeOutput(output);
-        closeInput(input);
-    };
-    bc_ret result;
-    if (!(output = openOutput(outputFile)))
-        result = failure(QStringLiteral("Error open output '%1'").arg(outputFile));
-    if (result.ok() && kind == MediaKind::Video)
-        result = codecs.open(in, output);
-    bool copied = false;
-    AVStream *out = result.ok() ? copyStream(output, in, copied) : nullptr;
-    if (result.ok() && !out)
-        result = failure(QStringLiteral("Error create new stream"));
-    if (result.ok() && (!copied || avformat_write_header(output, nullptr) < 0))
-        result = failure(QStringLiteral("Error copy codec context"));
+    bc_ret result = startCopy(outputFile, in, kind, output, out, codecs);
+    if (result.failed())
+        return result;
     const qint64 start = toStreamTime(startMs, in->time_base);
     const qint64 end = toStreamTime(endMs, in->time_base);
     // Back to the key frame at or before the start, from which the start can be decoded.
-    if (result.ok() && av_seek_frame(input, 0, start, AVSEEK_FLAG_BACKWARD) < 0 && start > 0)
-        result = failure(kind == MediaKind::Video ? QStringLiteral("Error seek to closest key frame of frame %1").arg(start)
-                                                  : QStringLiteral("Error seek to frame %1").arg(start));
-    if (result.failed()) {
-        closeAll();
-        return result;
-    }
+    if (av_seek_frame(input.get(), 0, start, AVSEEK_FLAG_BACKWARD) < 0 && start > 0)
+        return failure(kind == MediaKind::Video ? QStringLiteral("Error seek to closest key frame of frame %1").arg(start)
+                                                : QStringLiteral("Error seek to frame %1").arg(start));
 
-    Packet packet;
+    const av::Packet packet = av::newPacket();
     bool hasPending = false;
     qint64 origin = start;
     if (kind == MediaKind::Video)
-        origin = writeFirstPicture(input, output, out, codecs, start, packet.p, hasPending, m_listener, result);
+        origin = writeFirstPicture(input.get(), output.get(), out, codecs, start, packet.get(), hasPending, m_listener,
+                                   result);
     if (startedAtMs)
         *startedAtMs = origin < 0 ? startMs : av_rescale_q(origin, in->time_base, AVRational{1, 1000});
     const qint64 limit = in->duration != AV_NOPTS_VALUE ? qMin(end, in->duration) : end;
     qint64 writtenEnd = origin >= 0 ? 1 : 0; // past the last picture written, from the origin
-    while (result.ok() && origin >= 0 && !aborted(m_listener) && (hasPending || av_read_frame(input, packet.p) >= 0)) {
+    while (result.ok() && origin >= 0 && !aborted(m_listener)
+           && (hasPending || av_read_frame(input.get(), packet.get()) >= 0)) {
         hasPending = false;
-        const qint64 pts = packet.p->pts != AV_NOPTS_VALUE ? packet.p->pts : packet.p->dts;
-        if (packet.p->stream_index != 0 || (kind == MediaKind::Audio && !trimSoundHead(packet.p, in, pts, start))) {
-            av_packet_unref(packet.p);
+        const qint64 pts = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+        if (packet->stream_index != 0 || (kind == MediaKind::Audio && !trimSoundHead(packet.get(), in, pts, start))) {
+            av_packet_unref(packet.get());
             continue;
         }
         if (pts >= end)
             break;
         report(m_listener, pts - origin, limit - origin);
-        if (packet.p->size > 0) {
-            packet.p->pts = packet.p->dts = qMax<qint64>(0, qMax(pts, start) - origin);
-            packet.p->pos = -1;
-            writtenEnd = qMax(writtenEnd, packet.p->pts + qMax<qint64>(1, packet.p->duration));
-            av_packet_rescale_ts(packet.p, in->time_base, out->time_base);
-            if (av_write_frame(output, packet.p) < 0)
+        if (packet->size > 0) {
+            packet->pts = packet->dts = qMax<qint64>(0, qMax(pts, start) - origin);
+            packet->pos = -1;
+            writtenEnd = qMax(writtenEnd, packet->pts + qMax<qint64>(1, packet->duration));
+            av_packet_rescale_ts(packet.get(), in->time_base, out->time_base);
+            if (av_write_frame(output.get(), packet.get()) < 0)
                 result = failure(QStringLiteral("Error write frame %1").arg(pts));
         }
-        av_packet_unref(packet.p);
+        av_packet_unref(packet.get());
     }
-    av_packet_unref(packet.p);
+    av_packet_unref(packet.get());
     if (kind == MediaKind::Video && result.ok() && origin >= 0 && !aborted(m_listener)
         && limit != std::numeric_limits<qint64>::max() && writtenEnd < limit - origin
-        && !writeLastPicture(input, output, out, codecs, limit, origin))
+        && !writeLastPicture(input.get(), output.get(), out, codecs, limit, origin))
         result = failure(QStringLiteral("Error write last frame"));
-    if (av_write_trailer(output) < 0 && result.ok())
+    if (av_write_trailer(output.get()) < 0 && result.ok())
         result = failure(QStringLiteral("Error writing '%1'").arg(outputFile));
-    closeAll();
     return result;
 }
 
 bc_ret extendVideo(const QString &file, qint64 lengthMs, qint64 *extendedMs)
 {
     const QString longer = file + QStringLiteral(".longer.avi");
-    AVFormatContext *input = openInput(file, MediaKind::Video);
+    av::Input input = openInput(file, MediaKind::Video);
     if (!input)
         return failure(QStringLiteral("Error open input '%1'").arg(file));
-    AVFormatContext *output = openOutput(longer);
+    av::Output output;
+    AVStream *out = nullptr;
     CutCodecs codecs;
-    bc_ret result = output ? codecs.open(input->streams[0], output)
-                           : failure(QStringLiteral("Error open output '%1'").arg(longer));
-    bool copied = false;
-    AVStream *out = result.ok() ? copyStream(output, input->streams[0], copied) : nullptr;
-    if (result.ok() && (!out || !copied || avformat_write_header(output, nullptr) < 0))
-        result = failure(QStringLiteral("Error copy codec context"));
+    bc_ret result = startCopy(longer, input->streams[0], MediaKind::Video, output, out, codecs);
     const AVRational base = input->streams[0]->time_base;
     const qint64 stop = toStreamTime(lengthMs, base);
     qint64 end = 0;
-    Packet packet;
-    while (result.ok() && av_read_frame(input, packet.p) >= 0) {
-        if (packet.p->stream_index == 0 && packet.p->size > 0) {
-            const qint64 pts = packet.p->pts != AV_NOPTS_VALUE ? packet.p->pts : packet.p->dts;
-            end = qMax(end, pts + qMax<qint64>(1, packet.p->duration));
-            packet.p->pos = -1;
-            av_packet_rescale_ts(packet.p, base, out->time_base);
-            if (av_write_frame(output, packet.p) < 0)
+    const av::Packet packet = av::newPacket();
+    while (result.ok() && av_read_frame(input.get(), packet.get()) >= 0) {
+        if (packet->stream_index == 0 && packet->size > 0) {
+            const qint64 pts = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+            end = qMax(end, pts + qMax<qint64>(1, packet->duration));
+            packet->pos = -1;
+            av_packet_rescale_ts(packet.get(), base, out->time_base);
+            if (av_write_frame(output.get(), packet.get()) < 0)
                 result = failure(QStringLiteral("Error writing '%1'").arg(longer));
         }
-        av_packet_unref(packet.p);
+        av_packet_unref(packet.get());
     }
-    if (result.ok() && end < stop && !writeLastPicture(input, output, out, codecs, stop, 0))
+    if (result.ok() && end < stop && !writeLastPicture(input.get(), output.get(), out, codecs, stop, 0))
         result = failure(QStringLiteral("Error write last frame"));
-    if (result.ok() && av_write_trailer(output) < 0)
+    if (result.ok() && av_write_trailer(output.get()) < 0)
         result = failure(QStringLiteral("Error writing '%1'").arg(longer));
-    closeOutput(output);
-    closeInput(input);
+    // Closed before the file is put in place.
+    output.reset();
+    input.reset();
     // Put in place in one step: a crash now leaves the old file or the new one.
     if (result.ok() && std::rename(QFile::encodeName(longer).constData(), QFile::encodeName(file).constData()) != 0)
         result = failure(QStringLiteral("Error writing '%1'").arg(file));
@@ -591,76 +559,67 @@ bc_ret extendVideo(const QString &file, qint64 lengthMs, qint64 *extendedMs)
     return result;
 }
 
+namespace {
+
+// One input of a mux and its stream in the output.
+bc_ret addInput(const QString &file, MediaKind kind, AVFormatContext *output, av::Input &input, AVStream *&out)
+{
+    const QString what = kind == MediaKind::Video ? QStringLiteral("video") : QStringLiteral("audio");
+    input = openInput(file, kind);
+    if (!input)
+        return failure(QStringLiteral("Error opening '%1'").arg(file));
+    bool copied = false;
+    out = copyStream(output, input->streams[0], copied);
+    if (!out)
+        return failure(QStringLiteral("Error allocating %1 stream").arg(what));
+    if (!copied)
+        return failure(QStringLiteral("Error copy %1 codec context").arg(what));
+    return bc_ret();
+}
+
+} // namespace
+
 bc_ret MediaMuxer::mux(const QString &videoFile, const QString &audioFile, const QString &outputFile)
 {
-    AVFormatContext *output = openOutput(outputFile);
+    av::Output output = openOutput(outputFile);
     if (!output)
         return failure(QStringLiteral("Error opening output '%1'").arg(outputFile));
-    AVFormatContext *video = nullptr;
-    AVFormatContext *audio = nullptr;
-    auto closeAll = [&] {
-        closeInput(video);
-        closeInput(audio);
-        closeOutput(output);
-    };
-    video = openInput(videoFile, MediaKind::Video);
-    if (!video) {
-        closeAll();
-        return failure(QStringLiteral("Error opening '%1'").arg(videoFile));
-    }
-    bool copied = false;
-    AVStream *videoOut = copyStream(output, video->streams[0], copied);
-    if (!videoOut) {
-        closeAll();
-        return failure(QStringLiteral("Error allocating video stream"));
-    }
-    if (!copied) {
-        closeAll();
-        return failure(QStringLiteral("Error copy video codec context"));
-    }
-    audio = openInput(audioFile, MediaKind::Audio);
-    if (!audio) {
-        closeAll();
-        return failure(QStringLiteral("Error opening '%1'").arg(audioFile));
-    }
-    AVStream *audioOut = copyStream(output, audio->streams[0], copied);
-    if (!audioOut) {
-        closeAll();
-        return failure(QStringLiteral("Error allocating audio stream"));
-    }
-    if (!copied) {
-        closeAll();
-        return failure(QStringLiteral("Error copy audio codec context"));
-    }
-    if (avformat_write_header(output, nullptr) < 0) {
-        closeAll();
-        return failure(QStringLiteral("Error copy audio codec context"));
-    }
+    av::Input video;
+    av::Input audio;
+    AVStream *videoOut = nullptr;
+    AVStream *audioOut = nullptr;
+    bc_ret added = addInput(videoFile, MediaKind::Video, output.get(), video, videoOut);
+    if (added.ok())
+        added = addInput(audioFile, MediaKind::Audio, output.get(), audio, audioOut);
+    if (added.failed())
+        return added;
+    if (avformat_write_header(output.get(), nullptr) < 0)
+        return failure(QStringLiteral("Error writing '%1'").arg(outputFile));
 
     const qint64 totalBytes = fileSize(videoFile) + fileSize(audioFile);
     qint64 bytesDone = 0;
     double videoTime = 0, audioTime = 0;
     bool writeFailed = false;
-    Packet packet;
+    const av::Packet packet = av::newPacket();
     auto copy = [&](AVFormatContext *input, AVStream *out, double &time) {
-        if (av_read_frame(input, packet.p) < 0)
+        if (av_read_frame(input, packet.get()) < 0)
             return false;
-        if (packet.p->stream_index == 0) {
+        if (packet->stream_index == 0) {
             const AVRational base = input->streams[0]->time_base;
-            const qint64 pts = packet.p->pts != AV_NOPTS_VALUE ? packet.p->pts : packet.p->dts;
+            const qint64 pts = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
             if (pts != AV_NOPTS_VALUE)
-                time = double(pts + packet.p->duration) * av_q2d(base);
+                time = double(pts + packet->duration) * av_q2d(base);
             // Counted first: the interleaving writer takes the packet's data.
-            bytesDone += packet.p->size;
-            if (packet.p->size > 0) {
-                packet.p->stream_index = out->index;
-                packet.p->pos = -1;
-                av_packet_rescale_ts(packet.p, base, out->time_base);
-                writeFailed = av_interleaved_write_frame(output, packet.p) < 0 || writeFailed;
+            bytesDone += packet->size;
+            if (packet->size > 0) {
+                packet->stream_index = out->index;
+                packet->pos = -1;
+                av_packet_rescale_ts(packet.get(), base, out->time_base);
+                writeFailed = av_interleaved_write_frame(output.get(), packet.get()) < 0 || writeFailed;
             }
             report(m_listener, bytesDone, totalBytes);
         }
-        av_packet_unref(packet.p);
+        av_packet_unref(packet.get());
         return true;
     };
     // Interleaved by time while both last; then the rest of the video. Sound past
@@ -669,14 +628,13 @@ bc_ret MediaMuxer::mux(const QString &videoFile, const QString &audioFile, const
     bool audioLeft = true;
     while (!aborted(m_listener) && !writeFailed && videoLeft && audioLeft) {
         if (videoTime <= audioTime)
-            videoLeft = copy(video, videoOut, videoTime);
+            videoLeft = copy(video.get(), videoOut, videoTime);
         else
-            audioLeft = copy(audio, audioOut, audioTime);
+            audioLeft = copy(audio.get(), audioOut, audioTime);
     }
     while (!aborted(m_listener) && !writeFailed && videoLeft)
-        videoLeft = copy(video, videoOut, videoTime);
-    writeFailed = av_write_trailer(output) < 0 || writeFailed;
-    closeAll();
+        videoLeft = copy(video.get(), videoOut, videoTime);
+    writeFailed = av_write_trailer(output.get()) < 0 || writeFailed;
     if (writeFailed)
         return failure(QStringLiteral("Error writing '%1'").arg(outputFile));
     return bc_ret();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/bc_ret.h"
+#include "media/AVHandles.h"
 
 #include <QString>
 #include <QStringList>
@@ -8,7 +9,6 @@
 #include <limits>
 
 class AsyncTask;
-struct AVFormatContext;
 
 // Joining, cutting and multiplexing of single-stream AVI segment files by packet
 // copy; only the first frame of a video cut is re-encoded, as a key frame. Each
@@ -22,11 +22,9 @@ enum class MediaKind { Video = 0, Audio = 1 };
 void initMediaLibraries();
 
 // The first stream must be of the given kind; null otherwise (logged).
-AVFormatContext *openInput(const QString &path, MediaKind kind);
-// The container from the file name; null on failure.
-AVFormatContext *openOutput(const QString &path);
-void closeInput(AVFormatContext *&input);
-void closeOutput(AVFormatContext *&output);
+av::Input openInput(const QString &path, MediaKind kind);
+// The container from the file name, the file open for writing; null on failure.
+av::Output openOutput(const QString &path);
 
 class MediaJoiner
 {

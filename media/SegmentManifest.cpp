@@ -114,18 +114,16 @@ QDateTime segmentNameTime(const QString &fileName)
 
 qint64 readableLength(const QString &path, MediaKind kind)
 {
-    AVFormatContext *input = openInput(path, kind);
+    const av::Input input = openInput(path, kind);
     if (!input)
         return 0;
-    AVPacket *packet = av_packet_alloc();
+    const av::Packet packet = av::newPacket();
     qint64 end = 0;
-    while (packet && av_read_frame(input, packet) >= 0) {
+    while (packet && av_read_frame(input.get(), packet.get()) >= 0) {
         const AVStream *stream = input->streams[packet->stream_index];
         if (packet->pts != AV_NOPTS_VALUE)
             end = qMax(end, av_rescale_q(packet->pts + qMax<int64_t>(packet->duration, 0), stream->time_base, AVRational{1, 1000}));
-        av_packet_unref(packet);
+        av_packet_unref(packet.get());
     }
-    av_packet_free(&packet);
-    closeInput(input);
     return end;
 }

@@ -3,56 +3,47 @@
 #include "app/Log.h"
 #include "app/Paths.h"
 
-StatRequest::StatRequest(StatDataSptr data, QObject *parent)
+ReportRequest::ReportRequest(const QString &name, const QString &path, const QByteArray &form, QObject *parent)
     : MemPostRequest(parent)
-    , m_data(data ? std::move(data) : std::make_shared<StatData>())
+    , m_name(name)
+    , m_path(path)
+    , m_form(form)
 {
 }
 
-bc_ret StatRequest::prepare(QNetworkRequest &request, QByteArray &body)
+bc_ret ReportRequest::prepare(QNetworkRequest &request, QByteArray &body)
 {
-    setCommonHeaders(request, serviceUrl(QStringLiteral("/soft/params")));
-    // The service reads these bytes as they are: no encoding. Qt sends a POST without a
-    // content type as a form anyway (warning on the console), so it is named here.
+    setCommonHeaders(request, serviceUrl(m_path));
+    // Qt sends a POST without a content type as a form anyway (warning on the console),
+    // so it is named here.
     request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/x-www-form-urlencoded"));
-    body = QByteArrayLiteral("param={\"auto_start\":") + (m_data->autoStart ? '1' : '0') + '}';
+    body = m_form;
     return bc_ret();
 }
 
-void StatRequest::onFinished(QNetworkReply *reply, const bc_ret &errors)
-{
-    if (errors.failed()) {
-        bc_ret logged = errors;
-        logged.add(QStringLiteral("Error stat request"));
-        logDebug(logged.details(QStringLiteral(": ")));
-    } else if (reply) {
-        logDebug(QStringLiteral("Stat HTTP code (%1)").arg(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt()));
-    } else {
-        logDebug(QStringLiteral("Unknown error stat request"));
-    }
-}
-
-ActivityRequest::ActivityRequest(ActivitySptr activity, QObject *parent)
-    : MemPostRequest(parent)
-    , m_activity(activity ? std::move(activity) : std::make_shared<Activity>())
-{
-}
-
-bc_ret ActivityRequest::prepare(QNetworkRequest &request, QByteArray &body)
-{
-    setCommonHeaders(request, serviceUrl(QStringLiteral("/soft/activity")));
-    request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/x-www-form-urlencoded"));
-    // Each value on its own, so that an "&" or "=" in a title cannot split the form.
-    const auto encoded = [](const QString &value) { return value.toUtf8().toPercentEncoding(); };
-    body = "roomId=" + QByteArray::number(m_activity->roomId) + "&roomName=" + encoded(m_activity->roomName)
-           + "&tableTitle=" + encoded(m_activity->tableTitle) + "&exePath=" + encoded(m_activity->exePath);
-    return bc_ret();
-}
-
-void ActivityRequest::onFinished(QNetworkReply *reply, const bc_ret &errors)
+void ReportRequest::onFinished(QNetworkReply *reply, const bc_ret &errors)
 {
     if (errors.failed())
-        logDebug(QStringLiteral("Activity report failed: %1").arg(errors.details(QStringLiteral(": "))));
+        logDebug(QStringLiteral("The %1 report failed: %2").arg(m_name, errors.details(QStringLiteral(": "))));
     else if (reply)
-        logDebug(QStringLiteral("Activity HTTP code (%1)").arg(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt()));
+        logDebug(QStringLiteral("The %1 report: HTTP code %2")
+                         .arg(m_name)
+                         .arg(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt()));
+}
+
+ReportRequest *newAutostartReport(bool autoStart)
+{
+    // The service reads these bytes as they are: no encoding.
+    return new ReportRequest(QStringLiteral("autostart"), QStringLiteral("/soft/params"),
+                             QByteArrayLiteral("param={\"auto_start\":") + (autoStart ? '1' : '0') + '}');
+}
+
+ReportRequest *newActivityReport(const Activity &activity)
+{
+    // Each value on its own, so that an "&" or "=" in a title cannot split the form.
+    const auto encoded = [](const QString &value) { return value.toUtf8().toPercentEncoding(); };
+    return new ReportRequest(QStringLiteral("activity"), QStringLiteral("/soft/activity"),
+                             "roomId=" + QByteArray::number(activity.roomId) + "&roomName=" + encoded(activity.roomName)
+                                     + "&tableTitle=" + encoded(activity.tableTitle)
+                                     + "&exePath=" + encoded(activity.exePath));
 }

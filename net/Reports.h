@@ -2,30 +2,6 @@
 
 #include "net/HttpConnection.h"
 
-#include <memory>
-
-// The user's choice of starting with the desktop session, as it was when reported.
-struct StatData
-{
-    bool autoStart = false;
-};
-using StatDataSptr = std::shared_ptr<StatData>;
-
-// Reports the autostart choice once per run. Best effort: the outcome is only logged.
-class StatRequest : public MemPostRequest
-{
-    Q_OBJECT
-public:
-    explicit StatRequest(StatDataSptr data, QObject *parent = nullptr);
-    void onFinished(QNetworkReply *reply, const bc_ret &errors) override;
-
-protected:
-    bc_ret prepare(QNetworkRequest &request, QByteArray &body) override;
-
-private:
-    StatDataSptr m_data;
-};
-
 // A poker table the program has started to follow.
 struct Activity
 {
@@ -34,19 +10,26 @@ struct Activity
     QString tableTitle;
     QString exePath;
 };
-using ActivitySptr = std::shared_ptr<Activity>;
 
-// Reports a table taken up. Best effort: the outcome is only logged.
-class ActivityRequest : public MemPostRequest
+// A short form the service keeps for the statistics. Best effort: the outcome is only
+// logged, under the report's name.
+class ReportRequest : public MemPostRequest
 {
     Q_OBJECT
 public:
-    explicit ActivityRequest(ActivitySptr activity, QObject *parent = nullptr);
+    ReportRequest(const QString &name, const QString &path, const QByteArray &form, QObject *parent = nullptr);
     void onFinished(QNetworkReply *reply, const bc_ret &errors) override;
 
 protected:
     bc_ret prepare(QNetworkRequest &request, QByteArray &body) override;
 
 private:
-    ActivitySptr m_activity;
+    QString m_name;
+    QString m_path;
+    QByteArray m_form;
 };
+
+// The user's choice of starting with the desktop session, reported once per run.
+ReportRequest *newAutostartReport(bool autoStart);
+// A table taken up.
+ReportRequest *newActivityReport(const Activity &activity);

@@ -3,7 +3,7 @@
 #include "app/bc_ret.h"
 #include "platform/AudioCapture.h"
 #include "recorder/AudioRecParams.h"
-#include "recorder/AudioStream.h"
+#include "media/AudioStream.h"
 #include "recorder/NativeThread.h"
 #include "recorder/SoundTimeline.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/bc_ret.h"
-#include "recorder/FrameEncoder.h"
+#include "media/FrameEncoder.h"
 
 #include <QObject>
 

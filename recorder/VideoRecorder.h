@@ -4,7 +4,7 @@
 #include "app/SafeThread.h"
 #include "capture/CaptureParams.h"
 #include "capture/WindowImageShooter.h"
-#include "recorder/FrameEncoder.h"
+#include "media/FrameEncoder.h"
 #include "recorder/MillisecondClock.h"
 
 #include <QList>

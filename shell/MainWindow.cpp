@@ -183,11 +183,11 @@ void MainWindow::restoreState()
 
 void MainWindow::start()
 {
-    writeRegKey();
+    applyAutostart();
     WindowConfig *settings = WindowConfig::instance();
     if (settings)
-        connect(settings, &WindowConfig::autoStartChanged, this, &MainWindow::writeRegKey);
-    HttpConnection::post(new StatRequest(std::make_shared<StatData>(StatData{settings && settings->autoStart()})), 300, 0);
+        connect(settings, &WindowConfig::autoStartChanged, this, &MainWindow::applyAutostart);
+    HttpConnection::post(newAutostartReport(settings && settings->autoStart()), 300, 0);
     buildMenus();
     setAttribute(Qt::WA_AlwaysShowToolTips);
     setFocusPolicy(Qt::StrongFocus);
@@ -307,7 +307,7 @@ int MainWindow::run()
     return result;
 }
 
-void MainWindow::writeRegKey()
+void MainWindow::applyAutostart()
 {
     const WindowConfig *settings = WindowConfig::instance();
     const bc_ret result = settings && settings->autoStart()

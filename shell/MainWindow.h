@@ -64,7 +64,7 @@ public slots:
     void onTrayIconActivated(QSystemTrayIcon::ActivationReason reason);
     void onLogOutDone(const bc_ret &errors);
     void retranslate();
-    void writeRegKey();
+    void applyAutostart();
     void tryQuit();
     void recorderCountChanged(int count);
     void reloadAd();

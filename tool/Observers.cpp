@@ -6,15 +6,16 @@
 #include "tool/RecorderWidget.h"
 #include "ui/MyApplication.h"
 
-namespace {
-
-void relayDisplayChanges(Follower *follower)
+template<class Key, class F>
+void FollowerSet<Key, F>::relayDisplayChanges(Follower *follower)
 {
     if (auto *app = qobject_cast<MyApplication *>(QCoreApplication::instance()))
         QObject::connect(app, &MyApplication::displayChanged, follower, &Follower::onDisplayChanged);
 }
 
-} // namespace
+template class FollowerSet<WindowId, WindowFollower>;
+template class FollowerSet<RegionFollower *, RegionFollower>;
+template class FollowerSet<MId, MonitorFollower>;
 
 WindowObserver::WindowObserver(int period, QObject *parent)
     : QObject(parent)
@@ -53,9 +54,8 @@ void WindowObserver::reportActivity(WindowId window)
     if (!detection || detection->room() <= 0 || !manager)
         return;
     if (const RoomSptr room = manager->rooms()->roomById(detection->room())) {
-        auto activity = std::make_shared<Activity>(
-                Activity{room->id, room->name, desktop::windowTitle(window), detection->exePath()});
-        HttpConnection::post(new ActivityRequest(activity), 0, 0);
+        const Activity activity{room->id, room->name, desktop::windowTitle(window), detection->exePath()};
+        HttpConnection::post(newActivityReport(activity), 0, 0);
     }
 }
 
@@ -71,7 +71,6 @@ void WindowObserver::follow(WindowId window, bool autoRecord)
     auto *follower = new WindowFollower(window, target, m_period, autoRecord);
     connect(follower, qOverload<WindowId>(&WindowFollower::unregister), this, &WindowObserver::unregister);
     connect(&m_timer, &QTimer::timeout, follower, &WindowFollower::follow);
-    relayDisplayChanges(follower);
     m_followers.insert(window, follower);
     follower->attach(m_notifier.tableDetection(window));
 }
@@ -86,24 +85,18 @@ void WindowObserver::stop(WindowId window)
 
 void WindowObserver::unregister(WindowId window)
 {
-    if (WindowFollower *follower = m_followers.take(window))
-        follower->deleteLater();
+    m_followers.remove(window);
 }
 
 void WindowObserver::stopAll()
 {
     m_notifier.stop();
-    const QMap<WindowId, WindowFollower *> followers = std::exchange(m_followers, {});
-    for (WindowFollower *follower : followers) {
-        follower->abort();
-        delete follower;
-    }
+    m_followers.stopAll();
 }
 
 void WindowObserver::raiseAll()
 {
-    for (WindowFollower *follower : std::as_const(m_followers))
-        follower->raise();
+    m_followers.raiseAll();
 }
 
 RegionObserver::RegionObserver(int period, QObject *parent)
@@ -112,39 +105,12 @@ RegionObserver::RegionObserver(int period, QObject *parent)
 {
 }
 
-RegionObserver::~RegionObserver()
-{
-    stopAll();
-}
-
 void RegionObserver::follow(const QRect &region)
 {
     auto *follower = new RegionFollower(std::make_shared<RegionTarget>(region), m_period);
     connect(follower, qOverload<RegionFollower *>(&RegionFollower::unregister), this, &RegionObserver::unregister);
-    relayDisplayChanges(follower);
-    m_followers.append(follower);
+    m_followers.insert(follower, follower);
     follower->initRecorder(nullptr, true);
-}
-
-void RegionObserver::unregister(RegionFollower *follower)
-{
-    if (m_followers.removeOne(follower))
-        follower->deleteLater();
-}
-
-void RegionObserver::stopAll()
-{
-    const QList<RegionFollower *> followers = std::exchange(m_followers, {});
-    for (RegionFollower *follower : followers) {
-        follower->abort();
-        delete follower;
-    }
-}
-
-void RegionObserver::raiseAll()
-{
-    for (RegionFollower *follower : std::as_const(m_followers))
-        follower->raise();
 }
 
 MonitorObserver::MonitorObserver(int period, QObject *parent)
@@ -153,39 +119,13 @@ MonitorObserver::MonitorObserver(int period, QObject *parent)
 {
 }
 
-MonitorObserver::~MonitorObserver()
-{
-    stopAll();
-}
-
 void MonitorObserver::follow(const std::shared_ptr<MonitorTarget> &monitor)
 {
     if (!monitor || m_followers.contains(monitor->name()))
         return;
     auto *follower = new MonitorFollower(monitor, m_period);
     connect(follower, qOverload<const MId &>(&MonitorFollower::unregister), this, &MonitorObserver::unregister);
-    relayDisplayChanges(follower);
     m_followers.insert(monitor->name(), follower);
     follower->initRecorder(nullptr, true);
 }
 
-void MonitorObserver::unregister(const MId &mid)
-{
-    if (MonitorFollower *follower = m_followers.take(mid))
-        follower->deleteLater();
-}
-
-void MonitorObserver::stopAll()
-{
-    const QMap<MId, MonitorFollower *> followers = std::exchange(m_followers, {});
-    for (MonitorFollower *follower : followers) {
-        follower->abort();
-        delete follower;
-    }
-}
-
-void MonitorObserver::raiseAll()
-{
-    for (MonitorFollower *follower : std::as_const(m_followers))
-        follower->raise();
-}

@@ -8,6 +8,54 @@
 #include <QObject>
 #include <QTimer>
 
+#include <utility>
+
+// The followers of one kind, by what each follows. Each is told of the display's
+// changes; stopAll() ends every recording at once, unsaved (at exit).
+template<class Key, class F>
+class FollowerSet
+{
+public:
+    FollowerSet() = default;
+    FollowerSet(const FollowerSet &) = delete;
+    FollowerSet &operator=(const FollowerSet &) = delete;
+    ~FollowerSet() { stopAll(); }
+
+    bool contains(const Key &key) const { return m_followers.contains(key); }
+    F *value(const Key &key) const { return m_followers.value(key); }
+    int count() const { return int(m_followers.size()); }
+    QList<F *> followers() const { return m_followers.values(); }
+    void insert(const Key &key, F *follower)
+    {
+        relayDisplayChanges(follower);
+        m_followers.insert(key, follower);
+    }
+    // The follower said it is done: it goes once its signal has returned.
+    void remove(const Key &key)
+    {
+        if (F *follower = m_followers.take(key))
+            follower->deleteLater();
+    }
+    void stopAll()
+    {
+        const QMap<Key, F *> followers = std::exchange(m_followers, {});
+        for (F *follower : followers) {
+            follower->abort();
+            delete follower;
+        }
+    }
+    void raiseAll()
+    {
+        for (F *follower : std::as_const(m_followers))
+            follower->raise();
+    }
+
+private:
+    static void relayDisplayChanges(Follower *follower);
+
+    QMap<Key, F *> m_followers;
+};
+
 // Keeps one follower per table window: those the table notifier reports (up to the
 // number of tables the user allows) and those chosen by hand.
 class WindowObserver : public QObject
@@ -21,7 +69,7 @@ public:
     void follow(WindowId window, bool autoRecord);
     void stopAll();
     void raiseAll();
-    int count() const { return int(m_followers.size()); }
+    int count() const { return m_followers.count(); }
     WindowFollower *follower(WindowId window) const { return m_followers.value(window); }
     TableNotifier &notifier() { return m_notifier; }
 
@@ -40,7 +88,7 @@ private:
     void reportActivity(WindowId window);
 
     int m_period;
-    QMap<WindowId, WindowFollower *> m_followers;
+    FollowerSet<WindowId, WindowFollower> m_followers;
     QTimer m_timer;
     TableNotifier m_notifier;
 };
@@ -51,20 +99,18 @@ class RegionObserver : public QObject
     Q_OBJECT
 public:
     explicit RegionObserver(int period, QObject *parent = nullptr);
-    ~RegionObserver() override;
 
     void follow(const QRect &region);
-    // At exit: every recording ends at once, unsaved.
-    void stopAll();
-    void raiseAll();
-    const QList<RegionFollower *> &followers() const { return m_followers; }
+    void stopAll() { m_followers.stopAll(); }
+    void raiseAll() { m_followers.raiseAll(); }
+    QList<RegionFollower *> followers() const { return m_followers.followers(); }
 
 public slots:
-    void unregister(RegionFollower *follower);
+    void unregister(RegionFollower *follower) { m_followers.remove(follower); }
 
 private:
     int m_period;
-    QList<RegionFollower *> m_followers;
+    FollowerSet<RegionFollower *, RegionFollower> m_followers;
 };
 
 // Keeps one follower per monitor chosen by hand; each records at once.
@@ -73,18 +119,17 @@ class MonitorObserver : public QObject
     Q_OBJECT
 public:
     explicit MonitorObserver(int period, QObject *parent = nullptr);
-    ~MonitorObserver() override;
 
     // A monitor already followed is left as it is.
     void follow(const std::shared_ptr<MonitorTarget> &monitor);
-    void stopAll();
-    void raiseAll();
+    void stopAll() { m_followers.stopAll(); }
+    void raiseAll() { m_followers.raiseAll(); }
     MonitorFollower *follower(const MId &mid) const { return m_followers.value(mid); }
 
 public slots:
-    void unregister(const MId &mid);
+    void unregister(const MId &mid) { m_followers.remove(mid); }
 
 private:
     int m_period;
-    QMap<MId, MonitorFollower *> m_followers;
+    FollowerSet<MId, MonitorFollower> m_followers;
 };

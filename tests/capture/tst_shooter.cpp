@@ -217,7 +217,7 @@ void TestShooter::targetKindFollowsComposition()
     QVERIFY(!desktop::isCompositionEnabled());
     for (bool overlays : {false, true}) {
         const TargetSptr target = chooseWindowTarget(table.id(), desktop::isCompositionEnabled(), overlays);
-        QVERIFY(std::dynamic_pointer_cast<WinDcTarget>(target));
+        QVERIFY(std::dynamic_pointer_cast<FramedWindowTarget>(target));
     }
     QVERIFY(m_session->startCompositor());
     QVERIFY(desktop::isCompositionEnabled());
@@ -225,7 +225,7 @@ void TestShooter::targetKindFollowsComposition()
     QVERIFY(std::dynamic_pointer_cast<ClientTarget>(target));
     target = chooseWindowTarget(table.id(), true, true);
     QVERIFY(std::dynamic_pointer_cast<WindowTarget>(target));
-    QVERIFY(!std::dynamic_pointer_cast<ClientTarget>(target) && !std::dynamic_pointer_cast<WinDcTarget>(target));
+    QVERIFY(!std::dynamic_pointer_cast<ClientTarget>(target) && !std::dynamic_pointer_cast<FramedWindowTarget>(target));
     m_session->stopCompositor();
 
     // Our own windows and minimised ones are not recorded.
@@ -257,7 +257,7 @@ void TestShooter::clientContentIgnoresCoveringWindows()
     QVERIFY(own.shooter->init().ok());
     Shot screen(std::make_shared<WindowTarget>(table.id()), desktop::windowFrameRect(table.id()).size());
     QVERIFY(screen.shooter->init().ok());
-    Shot framed(std::make_shared<WinDcTarget>(table.id()), desktop::windowFrameRect(table.id()).size());
+    Shot framed(std::make_shared<FramedWindowTarget>(table.id()), desktop::windowFrameRect(table.id()).size());
     QVERIFY(framed.shooter->init().ok());
     bc_ret errors;
     QImage frame = own.take(errors);
@@ -338,8 +338,21 @@ void TestShooter::initFailures()
              QStringLiteral("Error creating DC for the window image|Error creating bitmap from screen DC"));
 
     // A window gone before the recording starts has no frame to copy from.
-    Shot gone(std::make_shared<WinDcTarget>(WindowId(0x7ffffff0)), QSize(10, 10));
+    Shot gone(std::make_shared<FramedWindowTarget>(WindowId(0x7ffffff0)), QSize(10, 10));
     QCOMPARE(gone.shooter->init().messages(QString()), QStringLiteral("Error creating screen DC"));
+
+    // A capture backend asked for by name that this build does not have is refused in words.
+    qputenv("BRINDLECAST_CAPTURE", "carrier-pigeon");
+    Shot unknown(std::make_shared<RegionTarget>(QRect(0, 0, 10, 10)), QSize(10, 10));
+    ret = unknown.shooter->init();
+    qunsetenv("BRINDLECAST_CAPTURE");
+    QCOMPARE(ret.messages(QStringLiteral("|")),
+             QStringLiteral("Nothing can be recorded on this desktop|The capture backend \"carrier-pigeon\" is not known "
+                            "(BRINDLECAST_CAPTURE)"));
+    qputenv("BRINDLECAST_CAPTURE", "x11");
+    Shot named(std::make_shared<RegionTarget>(QRect(0, 0, 10, 10)), QSize(10, 10));
+    QVERIFY(named.shooter->init().ok());
+    qunsetenv("BRINDLECAST_CAPTURE");
 }
 
 BC_XSESSION_TEST_MAIN(TestShooter)

@@ -6,7 +6,7 @@
 #include "capture/WindowImageShooter.h"
 #include "media/FrameDecoder.h"
 #include "media/MediaOperations.h"
-#include "recorder/FrameEncoder.h"
+#include "media/FrameEncoder.h"
 #include "tests/support/MediaInputs.h"
 
 #include <QTemporaryDir>

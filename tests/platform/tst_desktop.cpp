@@ -1,5 +1,5 @@
 #include "platform/DesktopWindows.h"
-#include "platform/FrameGrabber.h"
+#include "platform/x11/X11FrameSource.h"
 #include "platform/ProcessInfo.h"
 #include "tests/support/XSession.h"
 
@@ -137,13 +137,13 @@ void TestDesktop::grabbingWithAndWithoutSharedMemory()
     movePointer(0, 1000);
     const QRect client = desktop::windowClientRect(window.id());
     for (bool shm : {true, false}) {
-        FrameGrabber grabber(QSize(200, 100), shm);
+        X11FrameSource grabber(QSize(200, 100), shm);
         QImage frame(200, 100, QImage::Format_RGB32);
         frame.fill(Qt::black);
         FrameBuffer buffer{frame.bits(), 200, 100, int(frame.bytesPerLine())};
         bc_ret errors;
         // The window crosses the right edge of the screen: the copy is clipped, not refused.
-        QCOMPARE(grabber.copyScreen(client, buffer, QPoint(0, 0), errors), FrameGrabber::Result::Copied);
+        QCOMPARE(grabber.copyRect(client, buffer, QPoint(0, 0), errors), FrameSource::Result::Copied);
         QVERIFY(errors.ok());
         QCOMPARE(grabber.usesShm(), shm);
         const int onScreen = 1280 - client.x();
@@ -152,7 +152,7 @@ void TestDesktop::grabbingWithAndWithoutSharedMemory()
         QCOMPARE(frame.pixel(onScreen, 50), qRgb(0, 0, 0));
         // Its own content is whole, off-screen part included.
         QCOMPARE(grabber.copyWindow(window.id(), QRect(0, 0, 200, 100), buffer, QPoint(0, 0), errors),
-                 FrameGrabber::Result::Copied);
+                 FrameSource::Result::Copied);
         QCOMPARE(frame.pixel(199, 99), qRgb(0x20, 0x40, 0xc0));
 
         CursorImage cursor;

@@ -340,9 +340,9 @@ void TestService::reportsAreKeptAsSent()
         HttpConnection::post(request, 0, 0);
         return gone.wait(kPatienceMs);
     };
-    QVERIFY(sent(new StatRequest(std::make_shared<StatData>(StatData{true}))));
-    QVERIFY(sent(new ActivityRequest(std::make_shared<Activity>(
-            Activity{12, QStringLiteral("Pokerstädt"), QStringLiteral("NLH 0.5/1 & friends"), QStringLiteral("C:/Poker/room.exe")}))));
+    QVERIFY(sent(newAutostartReport(true)));
+    QVERIFY(sent(newActivityReport(
+            Activity{12, QStringLiteral("Pokerstädt"), QStringLiteral("NLH 0.5/1 & friends"), QStringLiteral("C:/Poker/room.exe")})));
     // Bytes that are not text are kept as they came too.
     QVERIFY(runToEnd(new Post(service.url(QStringLiteral("/soft/params")), "param=\xff\xfe")).errors.ok());
 

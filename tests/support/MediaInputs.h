@@ -3,8 +3,8 @@
 // Test inputs made the way recordings are made: video segments by the recorder's
 // FrameEncoder, audio segments by its AudioStream.
 
-#include "recorder/AudioStream.h"
-#include "recorder/FrameEncoder.h"
+#include "media/AudioStream.h"
+#include "media/FrameEncoder.h"
 
 #include <QImage>
 #include <QList>

@@ -1,18 +1,12 @@
 #pragma once
 
 #include "app/bc_ret.h"
-#include "capture/CaptureParams.h"
+#include "library/VideoFormat.h"
+#include "media/AVHandles.h"
 
 #include <QString>
 
 #include <memory>
-
-struct AVFormatContext;
-struct AVCodecContext;
-struct AVStream;
-struct AVFrame;
-struct AVPacket;
-struct SwsContext;
 
 // Writes one video-only AVI segment (Microsoft MPEG-4 v2, 4 Mbit/s, a key frame
 // every 200 encoded frames and at least every 20 s) from 32-bit BGRX frames as the
@@ -54,6 +48,10 @@ public:
     int height() const { return m_height; }
 
 private:
+    // The steps of open().
+    bc_ret openCodec(int frameRate);
+    bc_ret makePictureAndConverter();
+    bc_ret openFile();
     bool writablePicture(const char *context, bc_ret &errors);
     void send(qint64 frameNumber, bc_ret &errors);
     bc_ret writePackets();
@@ -61,13 +59,13 @@ private:
     QString m_fileName;
     VideoFormatSptr m_format;
     int m_duration = 0;
-    AVFormatContext *m_container = nullptr;
+    av::Output m_container;
     qint64 m_flushedSecond = -1;
-    AVCodecContext *m_codec = nullptr;
-    AVStream *m_stream = nullptr;
-    AVFrame *m_picture = nullptr;
-    AVPacket *m_packet = nullptr;
-    SwsContext *m_converter = nullptr;
+    av::Codec m_codec;
+    AVStream *m_stream = nullptr; // the container's
+    av::Frame m_picture;
+    av::Packet m_packet;
+    av::Scaler m_converter;
     int m_width = 0;
     int m_height = 0;
     int m_sourceWidth = 0;

@@ -1,14 +1,9 @@
-#include "recorder/AudioStream.h"
+#include "media/AudioStream.h"
 
 #include "app/Log.h"
 
 #include <cmath>
 #include <cstring>
-
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-}
 
 AudioEncoder::AudioEncoder(const QString &fileName, const AudioFormatSptr &format)
     : m_fileName(fileName)
@@ -26,22 +21,32 @@ bc_ret AudioEncoder::open()
     close();
     const AVOutputFormat *format = av_guess_format(nullptr, "k.avi", nullptr);
     if (!format)
-        return bc_ret(QStringLiteral("av_guess_format"), -1, QStringLiteral("av_guess_format"));
-    const AVCodecID codecId = m_format->bitsPerSample == 16 ? AV_CODEC_ID_PCM_S16LE : AV_CODEC_ID_PCM_U8;
-    const QByteArray path = m_fileName.toUtf8();
-    if (avformat_alloc_output_context2(&m_container, format, nullptr, path.constData()) < 0 || !m_container)
-        return bc_ret(QStringLiteral("avformat_alloc_output_context2"), -1, QStringLiteral("avformat_alloc_context"));
-    m_stream = avformat_new_stream(m_container, nullptr);
+        return bc_ret(QStringLiteral("av_guess_format"), -1, QStringLiteral("Error guess format"));
+    int result = 0;
+    m_container = av::newOutput(format, m_fileName.toUtf8().constData(), result);
+    if (!m_container)
+        return bc_ret(QStringLiteral("avformat_alloc_output_context2"), result, QStringLiteral("Error allocate context"));
+    m_stream = avformat_new_stream(m_container.get(), nullptr);
     if (!m_stream)
-        return bc_ret(QStringLiteral("avformat_new_stream"), -1, QStringLiteral("av_new_stream"));
+        return bc_ret(QStringLiteral("avformat_new_stream"), -1, QStringLiteral("Error allocate stream"));
     m_stream->id = 0;
+    bc_ret ret = openCodec();
+    if (ret.ok())
+        ret = openFile();
+    if (ret.failed())
+        close();
+    return ret;
+}
 
+bc_ret AudioEncoder::openCodec()
+{
+    const AVCodecID codecId = m_format->bitsPerSample == 16 ? AV_CODEC_ID_PCM_S16LE : AV_CODEC_ID_PCM_U8;
     const AVCodec *codec = avcodec_find_encoder(codecId);
     if (!codec)
         return bc_ret(QStringLiteral("avcodec_find_encoder"), -1, QStringLiteral("codec (%1) not found").arg(int(codecId)));
-    m_codec = avcodec_alloc_context3(codec);
+    m_codec = av::newCodec(codec);
     if (!m_codec)
-        return bc_ret(QStringLiteral("avcodec_alloc_context3"), -1, QStringLiteral("av_set_parameters"));
+        return bc_ret(QStringLiteral("avcodec_alloc_context3"), -1, QStringLiteral("Error allocate codec context"));
     m_codec->codec_type = AVMEDIA_TYPE_AUDIO;
     m_codec->codec_id = codecId;
     m_codec->sample_fmt = m_format->bitsPerSample == 16 ? AV_SAMPLE_FMT_S16 : AV_SAMPLE_FMT_U8;
@@ -50,20 +55,26 @@ bc_ret AudioEncoder::open()
     m_codec->time_base = AVRational{1, m_format->sampleRate};
     if (m_container->oformat->flags & AVFMT_GLOBALHEADER)
         m_codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    int result = avcodec_open2(m_codec, codec, nullptr);
+    const int result = avcodec_open2(m_codec.get(), codec, nullptr);
     if (result < 0)
         return bc_ret(QStringLiteral("avcodec_open2"), result, QStringLiteral("Error open codec (%1)").arg(int(codecId)));
     m_stream->time_base = m_codec->time_base;
-    if (avcodec_parameters_from_context(m_stream->codecpar, m_codec) < 0)
-        return bc_ret(QStringLiteral("avcodec_parameters_from_context"), -1, QStringLiteral("av_set_parameters"));
-    m_packet = av_packet_alloc();
+    if (avcodec_parameters_from_context(m_stream->codecpar, m_codec.get()) < 0)
+        return bc_ret(QStringLiteral("avcodec_parameters_from_context"), -1,
+                      QStringLiteral("Invalid output format parameters"));
+    m_packet = av::newPacket();
     if (!m_packet)
-        return bc_ret(QStringLiteral("av_packet_alloc"), -1, QStringLiteral("av_set_parameters"));
+        return bc_ret(QStringLiteral("av_packet_alloc"), -1, QStringLiteral("Error allocate memory for the packet"));
+    return bc_ret();
+}
 
-    result = avio_open(&m_container->pb, path.constData(), AVIO_FLAG_WRITE);
+bc_ret AudioEncoder::openFile()
+{
+    const QByteArray path = m_fileName.toUtf8();
+    int result = avio_open(&m_container->pb, path.constData(), AVIO_FLAG_WRITE);
     if (result < 0)
         return bc_ret(QStringLiteral("avio_open"), result, QStringLiteral("Error open audio file %1").arg(m_fileName));
-    result = avformat_write_header(m_container, nullptr);
+    result = avformat_write_header(m_container.get(), nullptr);
     if (result < 0)
         return bc_ret(QStringLiteral("avformat_write_header"), result, QStringLiteral("Error open audio file %1").arg(m_fileName));
     m_headerWritten = true;
@@ -80,7 +91,7 @@ void AudioEncoder::writeBlock(const uchar *data, int size, bc_ret &errors)
         errors.add(QStringLiteral("AudioEncoder::writeBlock"), -1, QStringLiteral("av_write_frame (-1)"));
         return;
     }
-    int result = av_new_packet(m_packet, size);
+    int result = av_new_packet(m_packet.get(), size);
     if (result < 0) {
         errors.add(QStringLiteral("av_new_packet"), result, QStringLiteral("av_write_frame (%1)").arg(result));
         return;
@@ -93,8 +104,8 @@ void AudioEncoder::writeBlock(const uchar *data, int size, bc_ret &errors)
     m_packet->pts = m_packet->dts = av_rescale_q(m_samples, m_codec->time_base, m_stream->time_base);
     m_packet->duration = av_rescale_q(samples, m_codec->time_base, m_stream->time_base);
     m_samples += samples;
-    result = av_write_frame(m_container, m_packet);
-    av_packet_unref(m_packet);
+    result = av_write_frame(m_container.get(), m_packet.get());
+    av_packet_unref(m_packet.get());
     if (result < 0)
         errors.add(QStringLiteral("av_write_frame"), result, QStringLiteral("av_write_frame (%1)").arg(result));
     // Blocks are a second long: each goes into the file at once, so a crash loses at most that.
@@ -104,13 +115,10 @@ void AudioEncoder::writeBlock(const uchar *data, int size, bc_ret &errors)
 void AudioEncoder::close()
 {
     if (m_headerWritten)
-        av_write_trailer(m_container);
-    if (m_container && m_container->pb)
-        avio_closep(&m_container->pb);
-    avformat_free_context(m_container);
-    avcodec_free_context(&m_codec);
-    av_packet_free(&m_packet);
-    m_container = nullptr;
+        av_write_trailer(m_container.get());
+    m_container.reset();
+    m_codec.reset();
+    m_packet.reset();
     m_stream = nullptr;
     m_headerWritten = false;
     m_open = false;

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "app/bc_ret.h"
-#include "platform/DesktopWindows.h"
+#include "platform/FrameSource.h"
 
 #include <QPoint>
 #include <QRect>
@@ -10,26 +9,6 @@
 #include <memory>
 #include <vector>
 
-// A caller-owned picture of 32-bit pixels, bytes B, G, R, X (QImage::Format_RGB32
-// on little-endian machines), rows top-down.
-struct FrameBuffer
-{
-    uchar *bits = nullptr;
-    int width = 0;
-    int height = 0;
-    int stride = 0;
-};
-
-// The mouse cursor: screen position, hot spot and premultiplied ARGB pixels.
-struct CursorImage
-{
-    QPoint position;
-    QPoint hotSpot;
-    QSize size;
-    const quint32 *pixels = nullptr;
-    quint32 serial = 0; // changes with the cursor's picture
-};
-
 class XConnection;
 
 // Copies pixels of the screen or of one window's own content into a FrameBuffer.
@@ -37,37 +16,31 @@ class XConnection;
 // falls back to plain GetImage without it. A window's own content comes from
 // redirecting it with Composite, which gives all of it even where other windows
 // cover it, with or without a compositing manager. One thread at a time.
-class FrameGrabber
+class X11FrameSource : public FrameSource
 {
 public:
-    enum class Result {
-        Copied,      // done (possibly nothing, when the rectangle lies outside)
-        Unavailable, // the window is unmapped or minimised: nothing can be copied now
-        Failed       // the copy failed; errors says why
-    };
-
     // maxSize: the largest rectangle ever copied (the frame size).
-    explicit FrameGrabber(QSize maxSize, bool allowShm = true);
-    ~FrameGrabber();
-    FrameGrabber(const FrameGrabber &) = delete;
-    FrameGrabber &operator=(const FrameGrabber &) = delete;
+    explicit X11FrameSource(QSize maxSize, bool allowShm = true);
+    ~X11FrameSource() override;
+    X11FrameSource(const X11FrameSource &) = delete;
+    X11FrameSource &operator=(const X11FrameSource &) = delete;
 
     // Copies rect (screen coordinates) to dest at destPos. The parts of rect off
     // the screen and the parts that fall outside dest are left untouched.
-    Result copyScreen(const QRect &rect, FrameBuffer &dest, QPoint destPos, bc_ret &errors);
+    Result copyRect(const QRect &rect, FrameBuffer &dest, QPoint destPos, bc_ret &errors) override;
     // Copies rect (window coordinates) of the window's own content to dest at destPos.
-    Result copyWindow(WindowId window, const QRect &rect, FrameBuffer &dest, QPoint destPos, bc_ret &errors);
+    Result copyWindow(WindowId window, const QRect &rect, FrameBuffer &dest, QPoint destPos, bc_ret &errors) override;
 
     // The current cursor; false when XFixes gives none. Pixels stay valid until the next call.
     // Its reply also brings in the server's reports for the next ...MayHaveChanged().
-    bool cursor(CursorImage &out);
+    bool cursor(CursorImage &out) override;
 
     // Whether copying rect of the screen (screen coordinates), or the window's own
     // content, now could give other pixels than the last copy of the same: false only
     // when the X server (Damage) reports nothing drawn, shown, hidden or moved there
     // since. Takes in the server's reports first, so call it right before copying.
-    bool screenMayHaveChanged(const QRect &rect);
-    bool windowMayHaveChanged(WindowId window);
+    bool rectMayHaveChanged(const QRect &rect) override;
+    bool windowMayHaveChanged(WindowId window) override;
 
     // True once the shared-memory path is in use.
     bool usesShm() const { return m_shmAddress != nullptr; }

@@ -1,18 +1,14 @@
 #pragma once
 
 #include "app/bc_ret.h"
+#include "media/AVHandles.h"
+#include "media/AudioFormat.h"
 #include "media/DataAligner.h"
-#include "recorder/AudioRecParams.h"
 
 #include <QString>
 
 #include <memory>
 #include <vector>
-
-struct AVFormatContext;
-struct AVStream;
-struct AVCodecContext;
-struct AVPacket;
 
 // Writes an AVI file with one PCM signed 16-bit little-endian stream, one packet per block.
 class AudioEncoder
@@ -29,12 +25,16 @@ public:
     bool isOpen() const { return m_open; }
 
 private:
+    // The steps of open().
+    bc_ret openCodec();
+    bc_ret openFile();
+
     QString m_fileName;
     AudioFormatSptr m_format;
-    AVFormatContext *m_container = nullptr;
-    AVStream *m_stream = nullptr;
-    AVCodecContext *m_codec = nullptr;
-    AVPacket *m_packet = nullptr;
+    av::Output m_container;
+    AVStream *m_stream = nullptr; // the container's
+    av::Codec m_codec;
+    av::Packet m_packet;
     qint64 m_samples = 0;
     bool m_headerWritten = false;
     bool m_open = false;

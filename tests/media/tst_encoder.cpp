@@ -1,4 +1,4 @@
-#include "recorder/FrameEncoder.h"
+#include "media/FrameEncoder.h"
 #include "tests/support/MediaProbe.h"
 
 #include <QImage>

@@ -1,6 +1,6 @@
-#include "platform/DamageWatch_p.h"
+#include "platform/x11/DamageWatch.h"
 
-#include "platform/XConnection_p.h"
+#include "platform/x11/XConnection.h"
 
 #include <xcb/damage.h>
 

@@ -1,8 +1,8 @@
-#include "platform/FrameGrabber.h"
+#include "platform/x11/X11FrameSource.h"
 
 #include "app/Log.h"
-#include "platform/DamageWatch_p.h"
-#include "platform/XConnection_p.h"
+#include "platform/x11/DamageWatch.h"
+#include "platform/x11/XConnection.h"
 
 #include <xcb/composite.h>
 #include <xcb/shm.h>
@@ -24,14 +24,14 @@ void discard(xcb_connection_t *c, xcb_void_cookie_t cookie)
 
 } // namespace
 
-FrameGrabber::FrameGrabber(QSize maxSize, bool allowShm)
+X11FrameSource::X11FrameSource(QSize maxSize, bool allowShm)
     : m_maxSize(maxSize.expandedTo(QSize(1, 1)))
     , m_allowShm(allowShm)
 {
     m_cursorPixels.reserve(64 * 64);
 }
 
-FrameGrabber::~FrameGrabber()
+X11FrameSource::~X11FrameSource()
 {
     if (!m_connection)
         return;
@@ -45,7 +45,7 @@ FrameGrabber::~FrameGrabber()
     xcb_flush(c);
 }
 
-bool FrameGrabber::bind()
+bool X11FrameSource::bind()
 {
     if (m_connection)
         return true;
@@ -80,7 +80,7 @@ bool FrameGrabber::bind()
     return true;
 }
 
-void FrameGrabber::releaseWindow()
+void X11FrameSource::releaseWindow()
 {
     xcb_connection_t *c = m_connection->connection();
     if (m_pixmap) {
@@ -93,7 +93,7 @@ void FrameGrabber::releaseWindow()
     }
 }
 
-FrameGrabber::Result FrameGrabber::copyScreen(const QRect &rect, FrameBuffer &dest, QPoint destPos, bc_ret &errors)
+FrameSource::Result X11FrameSource::copyRect(const QRect &rect, FrameBuffer &dest, QPoint destPos, bc_ret &errors)
 {
     m_copiedSerial = 0; // until a copy is made
     if (!bind()) {
@@ -112,7 +112,7 @@ FrameGrabber::Result FrameGrabber::copyScreen(const QRect &rect, FrameBuffer &de
     return result;
 }
 
-FrameGrabber::Result FrameGrabber::copyWindow(WindowId window, const QRect &rect, FrameBuffer &dest, QPoint destPos,
+FrameSource::Result X11FrameSource::copyWindow(WindowId window, const QRect &rect, FrameBuffer &dest, QPoint destPos,
                                               bc_ret &errors)
 {
     m_copiedSerial = 0; // until a copy is made
@@ -165,7 +165,7 @@ FrameGrabber::Result FrameGrabber::copyWindow(WindowId window, const QRect &rect
     return result;
 }
 
-void FrameGrabber::watch(quint32 window, bool screen)
+void X11FrameSource::watch(quint32 window, bool screen)
 {
     if (window == m_watchedWindow && screen == m_watchingScreen)
         return;
@@ -186,7 +186,7 @@ void FrameGrabber::watch(quint32 window, bool screen)
     }
 }
 
-void FrameGrabber::copied(quint32 window, const QRect &rect)
+void X11FrameSource::copied(quint32 window, const QRect &rect)
 {
     // ~0: the copy failed, so what the frame holds is not known.
     m_copiedSerial = window == ~0u ? 0 : m_connection->damage()->serial();
@@ -194,7 +194,7 @@ void FrameGrabber::copied(quint32 window, const QRect &rect)
     m_copiedRect = rect;
 }
 
-bool FrameGrabber::screenMayHaveChanged(const QRect &rect)
+bool X11FrameSource::rectMayHaveChanged(const QRect &rect)
 {
     if (!bind() || !m_connection->damage()->isAvailable())
         return true;
@@ -205,7 +205,7 @@ bool FrameGrabber::screenMayHaveChanged(const QRect &rect)
            || damage->screenDrawnSince(rect, m_copiedSerial);
 }
 
-bool FrameGrabber::windowMayHaveChanged(WindowId window)
+bool X11FrameSource::windowMayHaveChanged(WindowId window)
 {
     if (!bind() || !m_connection->damage()->isAvailable())
         return true;
@@ -215,7 +215,7 @@ bool FrameGrabber::windowMayHaveChanged(WindowId window)
     return m_copiedSerial == 0 || m_copiedWindow != window || damage->windowDrawnSince(window, m_copiedSerial);
 }
 
-FrameGrabber::Result FrameGrabber::copyDrawable(quint32 drawable, const QSize &drawableSize, const QRect &rect,
+FrameSource::Result X11FrameSource::copyDrawable(quint32 drawable, const QSize &drawableSize, const QRect &rect,
                                                 FrameBuffer &dest, QPoint destPos, bc_ret &errors)
 {
     // Only the part of rect inside the drawable, and of that only what lands inside dest.
@@ -267,7 +267,7 @@ FrameGrabber::Result FrameGrabber::copyDrawable(quint32 drawable, const QSize &d
     return Result::Copied;
 }
 
-bool FrameGrabber::cursor(CursorImage &out)
+bool X11FrameSource::cursor(CursorImage &out)
 {
     if (!bind() || !m_connection->hasXFixes())
         return false;

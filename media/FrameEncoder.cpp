@@ -1,12 +1,9 @@
-#include "recorder/FrameEncoder.h"
+#include "media/FrameEncoder.h"
 
 #include <cstring>
 
 extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
 #include <libavutil/opt.h>
-#include <libswscale/swscale.h>
 }
 
 namespace {
@@ -46,22 +43,37 @@ bc_ret FrameEncoder::open()
     m_sourceRows = qMin(sourceHeight, m_height);
     m_sourceStride = sourceWidth * 4;
     const int frameRate = m_format && m_format->frameRate > 0 ? m_format->frameRate : 10;
+    m_keyFrameDistance = 20 * frameRate;
+    m_lastWritten = -1;
+    m_lastKeyFrame = -1;
 
     // The container is always AVI, whatever the file is called.
     const AVOutputFormat *format = av_guess_format(nullptr, "k.avi", nullptr);
     if (!format)
         return bc_ret(QStringLiteral("av_guess_format"), -1, QStringLiteral("Error guess format"));
-    const QByteArray path = m_fileName.toUtf8();
-    if (avformat_alloc_output_context2(&m_container, format, nullptr, path.constData()) < 0 || !m_container)
-        return bc_ret(QStringLiteral("avformat_alloc_output_context2"), -1, QStringLiteral("Error allocate context"));
-    m_stream = avformat_new_stream(m_container, nullptr);
+    int result = 0;
+    m_container = av::newOutput(format, m_fileName.toUtf8().constData(), result);
+    if (!m_container)
+        return bc_ret(QStringLiteral("avformat_alloc_output_context2"), result, QStringLiteral("Error allocate context"));
+    m_stream = avformat_new_stream(m_container.get(), nullptr);
     if (!m_stream)
         return bc_ret(QStringLiteral("avformat_new_stream"), -1, QStringLiteral("Error allocate stream"));
+    bc_ret ret = openCodec(frameRate);
+    if (ret.ok())
+        ret = makePictureAndConverter();
+    if (ret.ok())
+        ret = openFile();
+    if (ret.failed())
+        close();
+    return ret;
+}
 
+bc_ret FrameEncoder::openCodec(int frameRate)
+{
     const AVCodec *codec = avcodec_find_encoder(kCodec);
     if (!codec)
         return bc_ret(QStringLiteral("avcodec_find_encoder"), -1, QStringLiteral("codec (%1) not found").arg(int(kCodec)));
-    m_codec = avcodec_alloc_context3(codec);
+    m_codec = av::newCodec(codec);
     if (!m_codec || m_width <= 0 || m_height <= 0)
         return bc_ret(QStringLiteral("avcodec_alloc_context3"), -1, QStringLiteral("Invalid output format parameters"));
     m_codec->bit_rate = 4000000;
@@ -72,47 +84,53 @@ bc_ret FrameEncoder::open()
     m_codec->time_base = AVRational{1, frameRate};
     m_codec->framerate = AVRational{frameRate, 1};
     m_codec->gop_size = 200;
-    m_keyFrameDistance = 20 * frameRate;
-    m_lastWritten = -1;
-    m_lastKeyFrame = -1;
     m_codec->pix_fmt = AV_PIX_FMT_YUV420P;
     // Present only in older libavcodec builds; absent now, which is fine.
-    av_opt_set_double(m_codec, "qsquish", 1.0, AV_OPT_SEARCH_CHILDREN);
+    av_opt_set_double(m_codec.get(), "qsquish", 1.0, AV_OPT_SEARCH_CHILDREN);
     if (m_container->oformat->flags & AVFMT_GLOBALHEADER)
         m_codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
 
-    int result = avcodec_open2(m_codec, codec, nullptr);
+    int result = avcodec_open2(m_codec.get(), codec, nullptr);
     if (result < 0)
         return bc_ret(QStringLiteral("avcodec_open2"), result, QStringLiteral("Error open codec (%1)").arg(int(kCodec)));
     m_stream->time_base = m_codec->time_base;
-    result = avcodec_parameters_from_context(m_stream->codecpar, m_codec);
+    result = avcodec_parameters_from_context(m_stream->codecpar, m_codec.get());
     if (result < 0)
         return bc_ret(QStringLiteral("avcodec_parameters_from_context"), result,
                       QStringLiteral("Invalid output format parameters"));
+    return bc_ret();
+}
 
-    m_packet = av_packet_alloc();
+bc_ret FrameEncoder::makePictureAndConverter()
+{
+    m_packet = av::newPacket();
     if (!m_packet)
         return bc_ret(QStringLiteral("av_packet_alloc"), -1, QStringLiteral("Error allocate memory for output bitstream"));
-    m_picture = av_frame_alloc();
+    m_picture = av::newFrame();
     if (m_picture) {
         m_picture->format = m_codec->pix_fmt;
         m_picture->width = m_width;
         m_picture->height = m_height;
     }
-    if (!m_picture || av_frame_get_buffer(m_picture, 0) < 0)
+    if (!m_picture || av_frame_get_buffer(m_picture.get(), 0) < 0)
         return bc_ret(QStringLiteral("av_frame_get_buffer"), -1, QStringLiteral("Error init frame"));
     // Equal sizes but for the tiniest pictures: only the colour conversion is needed,
     // so the cheapest scaler.
-    m_converter = sws_getCachedContext(nullptr, m_sourceWidth, m_sourceRows, AV_PIX_FMT_BGR0, m_width, m_height,
-                                       m_codec->pix_fmt, SWS_POINT, nullptr, nullptr, nullptr);
+    m_converter.reset(sws_getContext(m_sourceWidth, m_sourceRows, AV_PIX_FMT_BGR0, m_width, m_height, m_codec->pix_fmt,
+                                     SWS_POINT, nullptr, nullptr, nullptr));
     if (!m_converter)
-        return bc_ret(QStringLiteral("sws_getCachedContext"), -1, QStringLiteral("Error conversion context"));
+        return bc_ret(QStringLiteral("sws_getContext"), -1, QStringLiteral("Error conversion context"));
+    return bc_ret();
+}
 
-    result = avio_open(&m_container->pb, path.constData(), AVIO_FLAG_WRITE);
+bc_ret FrameEncoder::openFile()
+{
+    const QByteArray path = m_fileName.toUtf8();
+    int result = avio_open(&m_container->pb, path.constData(), AVIO_FLAG_WRITE);
     if (result < 0)
         return bc_ret(QStringLiteral("avio_open"), result, ffmpegError(result))
                 .add(QStringLiteral("FrameEncoder::open"), -1, QStringLiteral("Error open '%1'").arg(m_fileName));
-    result = avformat_write_header(m_container, nullptr);
+    result = avformat_write_header(m_container.get(), nullptr);
     if (result < 0)
         return bc_ret(QStringLiteral("avformat_write_header"), result, ffmpegError(result))
                 .add(QStringLiteral("FrameEncoder::open"), -1, QStringLiteral("Error open '%1'").arg(m_fileName));
@@ -131,7 +149,7 @@ bool FrameEncoder::writablePicture(const char *context, bc_ret &errors)
     }
     // The encoder may still hold the last picture; then it gets a fresh buffer, with
     // the picture's contents copied into it.
-    const int result = av_frame_make_writable(m_picture);
+    const int result = av_frame_make_writable(m_picture.get());
     if (result < 0) {
         errors.add(QStringLiteral("av_frame_make_writable"), result, QStringLiteral("Error init frame"));
         return false;
@@ -146,7 +164,7 @@ void FrameEncoder::encode(const uchar *bits, qint64 frameNumber, bc_ret &errors)
     const uint8_t *source[] = {bits};
     const int strides[] = {m_sourceStride};
     // With an odd source height the last row is left out.
-    sws_scale(m_converter, source, strides, 0, m_sourceRows, m_picture->data, m_picture->linesize);
+    sws_scale(m_converter.get(), source, strides, 0, m_sourceRows, m_picture->data, m_picture->linesize);
     m_hasPicture = true;
     send(frameNumber, errors);
 }
@@ -183,7 +201,7 @@ void FrameEncoder::send(qint64 frameNumber, bc_ret &errors)
     // frame is forced by time.
     const bool keyDue = frameNumber - m_lastKeyFrame >= m_keyFrameDistance;
     m_picture->pict_type = keyDue ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
-    const int result = avcodec_send_frame(m_codec, m_picture);
+    const int result = avcodec_send_frame(m_codec.get(), m_picture.get());
     if (result < 0) {
         errors.add(QStringLiteral("avcodec_send_frame"), result, QStringLiteral("Error avcodec_encode_video (%1)").arg(result));
         return;
@@ -200,7 +218,7 @@ void FrameEncoder::send(qint64 frameNumber, bc_ret &errors)
 bc_ret FrameEncoder::writePackets()
 {
     for (;;) {
-        int result = avcodec_receive_packet(m_codec, m_packet);
+        int result = avcodec_receive_packet(m_codec.get(), m_packet.get());
         if (result == AVERROR(EAGAIN) || result == AVERROR_EOF)
             return bc_ret();
         if (result < 0)
@@ -211,9 +229,9 @@ bc_ret FrameEncoder::writePackets()
             m_lastKeyFrame = m_packet->pts;
         const qint64 second = av_rescale_q(m_packet->pts, m_codec->time_base, AVRational{1, 1});
         // The muxer may have chosen its own stream time base.
-        av_packet_rescale_ts(m_packet, m_codec->time_base, m_stream->time_base);
-        result = av_write_frame(m_container, m_packet);
-        av_packet_unref(m_packet);
+        av_packet_rescale_ts(m_packet.get(), m_codec->time_base, m_stream->time_base);
+        result = av_write_frame(m_container.get(), m_packet.get());
+        av_packet_unref(m_packet.get());
         if (result < 0)
             return bc_ret(QStringLiteral("av_write_frame"), result, QStringLiteral("Error av_write_frame (%1)").arg(result));
         // Into the file once a second of picture: a crash then loses at most that.
@@ -228,23 +246,19 @@ int FrameEncoder::close()
 {
     const int duration = m_duration;
     m_duration = 0;
-    if (m_open && m_codec) {
+    if (m_open) {
         // Anything the encoder still holds goes into the file before the trailer.
-        if (avcodec_send_frame(m_codec, nullptr) >= 0)
+        if (avcodec_send_frame(m_codec.get(), nullptr) >= 0)
             writePackets();
     }
     if (m_headerWritten)
-        av_write_trailer(m_container);
-    if (m_container && m_container->pb)
-        avio_closep(&m_container->pb);
-    avformat_free_context(m_container);
-    avcodec_free_context(&m_codec);
-    av_frame_free(&m_picture);
-    av_packet_free(&m_packet);
-    sws_freeContext(m_converter);
-    m_container = nullptr;
+        av_write_trailer(m_container.get());
+    m_container.reset();
+    m_codec.reset();
+    m_picture.reset();
+    m_packet.reset();
+    m_converter.reset();
     m_stream = nullptr;
-    m_converter = nullptr;
     m_headerWritten = false;
     m_open = false;
     m_hasPicture = false;

@@ -1,7 +1,7 @@
-#include "platform/XConnection_p.h"
+#include "platform/x11/XConnection.h"
 
 #include "app/Log.h"
-#include "platform/DamageWatch_p.h"
+#include "platform/x11/DamageWatch.h"
 
 #include <xcb/composite.h>
 #include <xcb/res.h>

@@ -1,7 +1,7 @@
 #include "platform/DesktopWindows.h"
 
 #include "platform/ProcessInfo.h"
-#include "platform/XConnection_p.h"
+#include "platform/x11/XConnection.h"
 
 #include <QGuiApplication>
 
