@@ -58,7 +58,6 @@ public:
 
 protected:
     const WindowFactsSource &facts() const { return *m_facts; }
-    WindowFactsSourceSptr factsSource() const { return m_facts; }
 
 private:
     WindowFactsSourceSptr m_facts;

@@ -34,8 +34,6 @@ public:
     // Encodes the last picture as lastFrame unless that frame is written already:
     // a file ending in a still stretch would otherwise end at its last change.
     void finish(qint64 lastFrame, bc_ret &errors);
-    // The number of the last frame written, -1 before the first.
-    qint64 lastWritten() const { return m_lastWritten; }
     // Flushes, writes the trailer and frees everything; the length of video written
     // in ms (0 when nothing was written or nothing was open). Safe when not open.
     int close();

@@ -25,7 +25,6 @@ public:
     bool start();
     void stop();
     bool isRunning() const { return m_notifier != nullptr; }
-    QSet<WindowId> knownWindows() const { return m_known; }
 
 signals:
     void windowCreated(WindowId window);

@@ -65,7 +65,6 @@ public:
 
     // Events must come in the order of their instants.
     void schedule(Event event, qint64 instantUs, void *swap = nullptr);
-    bool hasPendingEvents() const { return !m_events.empty(); }
     // A captured block; rawFirstSampleUs as CaptureClock takes it.
     void add(const qint16 *samples, int count, qint64 rawFirstSampleUs);
     // No more sound will come: every scheduled event happens now.

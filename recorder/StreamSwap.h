@@ -29,7 +29,6 @@ public:
     bc_ret errors() const { return m_errors; }
     AudioStreamSptr oldAudio() const { return m_oldAudio; }
     FrameEncoderSptr oldVideo() const { return m_oldVideo; }
-    bool isAudioDone() const { return m_audioDone; }
     // When the new segment's first frame is taken (steady clock, ms; -1 until the
     // video side has decided): its sound starts at that instant too.
     qint64 startTime() const { return m_startTime; }
@@ -37,7 +36,6 @@ public:
     // The old segment's length on the recording's clock (ms; 0 when unknown).
     int oldLength() const { return m_oldLength; }
     void setOldLength(int ms) { m_oldLength = ms; }
-    bool isVideoDone() const { return m_videoDone; }
 
     void setOldAudio(const AudioStreamSptr &stream) { m_oldAudio = stream; }
     void setOldVideo(const FrameEncoderSptr &stream) { m_oldVideo = stream; }

@@ -32,8 +32,6 @@ public:
     int progress() const { return m_progress; }
     bool canUpload() const { return m_state == State::Encoded || m_state == State::UploadFailed; }
     QString statusText() const;
-    // Why the last upload failed, in the service's words when it gave any; empty otherwise.
-    QString uploadError() const { return m_uploadError; }
 
 signals:
     // Its entry in the list file changed.

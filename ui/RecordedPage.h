@@ -26,7 +26,6 @@ public:
 
     // Null while the recording is being saved.
     RecordedItemSptr item() const { return m_item; }
-    bool isSaving() const { return !m_item; }
 
 signals:
     void edit(const RecordedItemSptr &item);

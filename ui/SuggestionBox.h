@@ -27,7 +27,6 @@ public:
     // name completes it, that name.
     void setText(const QString &name);
     void setYourRooms(const QStringList &names);
-    QStringList yourRooms() const { return m_yourRooms; }
     QString text() const;
     // Whether the text is exactly one of the known names.
     bool matching() const { return m_matching; }
@@ -36,7 +35,6 @@ public:
     QLineEdit *lineEdit() const { return m_lineEdit; }
     QPushButton *dropButton() const { return m_dropButton; }
     QTreeView *popup() const { return m_popup; }
-    QCompleter *completer() const { return m_completer; }
     QStandardItem *suggestionRoot() const { return m_suggestionRoot; }
     QStandardItem *yourRoomsRoot() const { return m_yourRoomsRoot; }
 

@@ -12,8 +12,6 @@ class PlayerSlider : public QSlider
 public:
     PlayerSlider(Qt::Orientation orientation, QWidget *parent);
 
-    int lowLimit() const { return m_lowLimit; }
-    int highLimit() const { return m_highLimit; }
     void setLowLimit(int limit) { m_lowLimit = limit; }
     void setHighLimit(int limit) { m_highLimit = limit; }
     bool isMoving() const { return m_moving; }
