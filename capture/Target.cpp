@@ -100,13 +100,20 @@ CaptureSource FramedWindowTarget::captureSource() const
     return frame ? CaptureSource{CaptureSource::Window, frame} : CaptureSource{};
 }
 
-TargetSptr chooseWindowTarget(WindowId window, bool compositionEnabled, bool recordOverlayWindows)
+TargetSptr chooseWindowTarget(WindowId window, bool compositionEnabled, bool recordOverlayWindows, bool xwayland)
 {
     if (desktop::isOwnWindow(window) || desktop::isWindowMinimised(window))
         return nullptr;
+    if (xwayland)
+        return std::make_shared<ClientTarget>(window);
     if (!compositionEnabled)
         return std::make_shared<FramedWindowTarget>(window);
     if (recordOverlayWindows)
         return std::make_shared<WindowTarget>(window);
     return std::make_shared<ClientTarget>(window);
+}
+
+TargetSptr chooseWindowTarget(WindowId window, bool recordOverlayWindows)
+{
+    return chooseWindowTarget(window, desktop::isCompositionEnabled(), recordOverlayWindows, desktop::isXWayland());
 }

@@ -127,7 +127,11 @@ protected:
 };
 
 // The kind of target for recording a window: null for a window of this program or a
-// minimised one; with composition on, ClientTarget when windows lying over the
-// table must be left out and WindowTarget when they are recorded too; with
-// composition off, FramedWindowTarget.
-TargetSptr chooseWindowTarget(WindowId window, bool compositionEnabled, bool recordOverlayWindows);
+// minimised one; under XWayland, whose screen holds no pictures, always ClientTarget;
+// otherwise, with composition on, ClientTarget when windows lying over the table must
+// be left out and WindowTarget when they are recorded too; with composition off,
+// FramedWindowTarget.
+TargetSptr chooseWindowTarget(WindowId window, bool compositionEnabled, bool recordOverlayWindows,
+                              bool xwayland = false);
+// The same, with what this desktop says of composition and XWayland. GUI thread.
+TargetSptr chooseWindowTarget(WindowId window, bool recordOverlayWindows);

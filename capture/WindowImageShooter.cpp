@@ -35,6 +35,20 @@ void blend(QImage &frame, QPoint at, const quint32 *src, QSize srcSize, int srcS
     }
 }
 
+// True when no pixel of the area has any colour (the fourth byte is not colour).
+bool allBlack(const QImage &frame, const QRect &area)
+{
+    const QRect inside = area & frame.rect();
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+        const auto *row = reinterpret_cast<const quint32 *>(frame.constScanLine(y));
+        for (int x = inside.left(); x <= inside.right(); ++x) {
+            if (row[x] & 0x00ffffffu)
+                return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 QImage newFrameImage(const QSize &size)
@@ -169,6 +183,7 @@ const uchar *WindowImageShooter::shoot(bc_ret &errors)
     std::memset(frame.bits(), 0, size_t(frame.sizeInBytes()));
     // The frame stays black (marked like every other) while nothing is shown, and the
     // recording goes on.
+    m_copiedBlack = false;
     if (!view.showing)
         return marked(frame);
 
@@ -188,6 +203,8 @@ const uchar *WindowImageShooter::shoot(bc_ret &errors)
         errors.add(QStringLiteral("WindowImageShooter::shoot"), code, QStringLiteral("Bitmap transfer failed (%1)").arg(code));
         return nullptr;
     }
+    // Usually ends at the first pixel; the whole copy is read only when it is all black.
+    m_copiedBlack = allBlack(frame, QRect(QPoint(dx, dy), rect.size()));
     if (view.cursorShown) {
         const QPoint at = view.cursorAt + QPoint(dx, dy) - cursor.hotSpot;
         blend(frame, at, cursor.pixels, cursor.size, cursor.size.width());

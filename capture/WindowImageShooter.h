@@ -57,6 +57,9 @@ public:
     const uchar *shoot(bc_ret &errors);
     // True when the last shot equals the kept frame pixel for pixel.
     bool sameAsKept() const { return m_sameAsKept; }
+    // True when the target is shown but everything copied of it was black (before the
+    // cursor and the watermark): a desktop that hides its pixels gives that.
+    bool copiedBlack() const { return m_copiedBlack; }
     // The last shot becomes the kept frame (it was encoded); the next shot goes into
     // the other one.
     void keep();
@@ -97,6 +100,7 @@ private:
     bool m_hasKept = false; // the other one holds a kept picture
     bool m_sameAsKept = false;
     bool m_shotIsKept = false; // the last shot gave the kept frame back
+    bool m_copiedBlack = false; // of the last copy; a shot without one keeps it
     bool m_copyIsKept = false; // what the grabber copied last is the kept frame
     View m_shotView;
     View m_keptView;

@@ -1,6 +1,7 @@
 #include "app/AppExit.h"
 #include "app/bc_ret.h"
 #include "app/Log.h"
+#include "main/Platform.h"
 #include "main/Startup.h"
 #include "ui/MyApplication.h"
 #include "ui/UpdateManager.h"
@@ -10,21 +11,6 @@
 #include <clocale>
 
 #include <unistd.h>
-
-namespace {
-
-// Poker clients run under Wine as X11 windows, on Wayland desktops too (XWayland): the
-// program joins them there, so that its recorders can be owned by their tables and
-// window capture works.
-void preferX11UnderWayland()
-{
-    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        return;
-    if (qEnvironmentVariableIsSet("WAYLAND_DISPLAY") && qEnvironmentVariableIsSet("DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "xcb");
-}
-
-} // namespace
 
 // The service's pages are shown by Chromium's engine, whose sandbox cannot run as root.
 void prepareWebEngine()

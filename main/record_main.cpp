@@ -3,6 +3,7 @@
 // program, for scripting, support and tests. Prints "saved PATH" per saved file.
 #include "app/Log.h"
 #include "library/FileNames.h"
+#include "main/Platform.h"
 #include "media/MediaOperations.h"
 #include "media/Recovery.h"
 #include "platform/ScreenPixels.h"
@@ -39,7 +40,7 @@ TargetSptr targetFrom(const QCommandLineParser &args, QString &error)
     if (args.isSet(QStringLiteral("window"))) {
         bool ok = false;
         const WindowId window = args.value(QStringLiteral("window")).toUInt(&ok, 0);
-        const TargetSptr target = ok ? chooseWindowTarget(window, desktop::isCompositionEnabled(), true) : nullptr;
+        const TargetSptr target = ok ? chooseWindowTarget(window, true) : nullptr;
         if (!target || desktop::windowFrameRect(window).isEmpty())
             error = QStringLiteral("window %1 cannot be recorded (unknown, minimised or ours)")
                             .arg(args.value(QStringLiteral("window")));
@@ -106,6 +107,7 @@ int recover(const QDir &dir, const QDir &out, bool outGiven)
 
 int main(int argc, char **argv)
 {
+    preferX11UnderWayland();
     QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("brindlecast-record"));
     registerResultMetaType();
@@ -195,6 +197,9 @@ int main(int argc, char **argv)
         finishIfDone();
     });
     QObject::connect(&recorder, &AVRecorder::soundLost, &app, [](const QString &text) {
+        std::fprintf(stderr, "brindlecast-record: %s\n", qPrintable(text));
+    });
+    QObject::connect(&recorder, &AVRecorder::pictureBlack, &app, [](const QString &text) {
         std::fprintf(stderr, "brindlecast-record: %s\n", qPrintable(text));
     });
     QObject::connect(&recorder, &AVRecorder::soundBack, &app, [] {

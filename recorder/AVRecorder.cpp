@@ -53,6 +53,11 @@ AVRecorder::AVRecorder(const AudioRecParamsSptr &audio, const VideoRecParamsSptr
     connect(&m_audio, &AudioRecorder::soundBack, this, &AVRecorder::soundBack);
     connect(&m_audio, &AudioRecorder::volume, this, &AVRecorder::volume);
     connect(&m_video, &VideoRecorderThread::error, this, &AVRecorder::onVideoRecorderError);
+    connect(&m_video, &VideoRecorderThread::pictureBlack, this, [this] {
+        emit pictureBlack(tr("Only black is being recorded: this desktop does not let Brindlecast see what you chose. "
+                             "On a Wayland desktop, record the table window itself rather than a region or a monitor, "
+                             "or choose an X11 session when you log in."));
+    });
     // The video side decides the instants of swaps and pauses; the sound follows them.
     connect(&m_video, &VideoRecorderThread::streamSwapped, this, [this](StreamSwap *swap) { m_audio.swapStream(swap); });
     connect(&m_video, &VideoRecorderThread::pauseChanged, this,

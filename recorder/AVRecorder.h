@@ -55,6 +55,9 @@ signals:
     // The sound server went away (text for the user) and came back.
     void soundLost(const QString &text);
     void soundBack();
+    // Nothing but black has been recorded for a while although the target is shown
+    // (text for the user): once per recording.
+    void pictureBlack(const QString &text);
 
 public slots:
     void setMuted(bool muted);

@@ -8,6 +8,7 @@
 #include <QVarLengthArray>
 
 #include <algorithm>
+#include <utility>
 
 VideoRecorderWorker *VideoRecorderWorker::s_instance = nullptr;
 
@@ -230,7 +231,25 @@ bool VideoRecorder::grab()
     const bool failing = now >= m_failGrabsFrom.load() && now < m_failGrabsUntil.load();
     m_grabbed = failing ? nullptr : m_shooter.shoot(m_grabErrors);
     m_dueFrame = frame;
+    watchForBlack();
     return true;
+}
+
+void VideoRecorder::watchForBlack()
+{
+    // A failed grab repeats the last picture, which is black while there was none.
+    const bool black = m_grabbed ? m_shooter.copiedBlack() : !m_pictureSeen;
+    m_pictureSeen = m_pictureSeen || (m_grabbed && !black);
+    if (!black) {
+        m_blackSince = -1;
+        return;
+    }
+    // On the time of the recording, which pauses do not count.
+    const qint64 now = m_startTime + m_elapsed;
+    if (m_blackSince < 0)
+        m_blackSince = now;
+    else if (now - m_blackSince >= kBlackWarningMs && !std::exchange(m_blackTold, true))
+        emit pictureBlack();
 }
 
 void VideoRecorder::encode()
@@ -334,6 +353,7 @@ VideoRecorderThread::VideoRecorderThread(const VideoRecParamsSptr &params, QObje
     connect(&m_recorder, &VideoRecorder::streamSwapped, this, &VideoRecorderThread::onStreamSwapped, Qt::QueuedConnection);
     connect(&m_recorder, &VideoRecorder::error, this, &VideoRecorderThread::error, Qt::QueuedConnection);
     connect(&m_recorder, &VideoRecorder::pauseChanged, this, &VideoRecorderThread::pauseChanged, Qt::QueuedConnection);
+    connect(&m_recorder, &VideoRecorder::pictureBlack, this, &VideoRecorderThread::pictureBlack, Qt::QueuedConnection);
 }
 
 VideoRecorderThread::~VideoRecorderThread()

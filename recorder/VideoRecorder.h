@@ -101,6 +101,9 @@ signals:
     // The instant (steady clock, ms) from which the recording is paused or runs again;
     // -1 when the request changed nothing. The sound follows the same instants.
     void pauseChanged(bool paused, qint64 atMs);
+    // The target was shown but nothing of it but black was copied (or nothing could be
+    // copied before any picture was) for kBlackWarningMs of the recording: once per recording.
+    void pictureBlack();
 
 public slots:
     void swapStream(StreamSwap *swap);
@@ -114,8 +117,12 @@ public:
     // Writes the frame grab() took (the last good picture when it failed).
     void encode();
 
+    static constexpr qint64 kBlackWarningMs = 3000;
+
 private:
     qint64 interval() const;
+    // Follows the shots' blackness on the recording's time.
+    void watchForBlack();
     // The time of this tick: when the worker's tick was due, so that recorders served
     // later in the same tick do not see a later time; the clock when not on the worker.
     qint64 tickTime();
@@ -144,6 +151,9 @@ private:
     std::atomic<qint64> m_failGrabsFrom{std::numeric_limits<qint64>::max()};
     std::atomic<qint64> m_failGrabsUntil{std::numeric_limits<qint64>::max()};
     bool m_paused = false;
+    qint64 m_blackSince = -1; // recording time of the first of the black shots in a row
+    bool m_blackTold = false;
+    bool m_pictureSeen = false; // a shot with a picture in it was taken
     MillisecondClock m_clock = steadyMilliseconds;
 };
 
@@ -169,6 +179,7 @@ signals:
     // The video side of a swap is done: its instants are in the swap.
     void streamSwapped(StreamSwap *swap);
     void pauseChanged(bool paused, qint64 atMs);
+    void pictureBlack();
 
 public slots:
     void onStreamSwapped(StreamSwap *swap);

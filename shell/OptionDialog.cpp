@@ -4,6 +4,7 @@
 #include "library/TranslatorManager.h"
 #include "library/User.h"
 #include "library/WindowConfig.h"
+#include "platform/DesktopWindows.h"
 #include "ui/LanguageDialog.h"
 
 #include <QCheckBox>
@@ -136,12 +137,20 @@ OptRecording::OptRecording(QWidget *parent)
     m_lblMinutes = new QLabel(m_grpRecording);
     m_chkRecordOverlay = check("chkRecordOverlay", m_grpRecording);
     m_chkSaveOnClose = check("chkSaveOnClose", m_grpRecording);
+    m_lblOverlayNote = new QLabel(m_grpRecording);
+    m_lblOverlayNote->setObjectName(QStringLiteral("lblOverlayNote"));
+    m_lblOverlayNote->setWordWrap(true);
+    // XWayland's screen holds no pictures: tables can only be read from their own content.
+    const bool xwayland = desktop::isXWayland();
+    m_chkRecordOverlay->setEnabled(!xwayland);
+    m_lblOverlayNote->setVisible(xwayland);
     recording->addWidget(m_lblRecordLast, 0, 0);
     recording->addWidget(m_spnMaxDuration, 0, 1);
     recording->addWidget(m_lblMinutes, 0, 2);
     recording->setColumnStretch(3, 1);
     recording->addWidget(m_chkRecordOverlay, 1, 0, 1, 4);
-    recording->addWidget(m_chkSaveOnClose, 2, 0, 1, 4);
+    recording->addWidget(m_lblOverlayNote, 2, 0, 1, 4);
+    recording->addWidget(m_chkSaveOnClose, 3, 0, 1, 4);
 
     m_grpDisplay = new QGroupBox(this);
     auto *display = new QVBoxLayout(m_grpDisplay);
@@ -194,6 +203,8 @@ void OptRecording::retranslate()
     m_lblRecordLast->setText(tr("Record the last"));
     m_lblMinutes->setText(tr("minute(s)"));
     m_chkRecordOverlay->setText(tr("Record Tracker's display (if Windows Aero theme is enabled)"));
+    m_lblOverlayNote->setText(tr("On this Wayland desktop a table is always recorded from its own picture: "
+                                 "windows lying over it are not recorded."));
     m_chkSaveOnClose->setText(tr("Automatically save a video on close of the table"));
     m_grpDisplay->setTitle(tr("Recorder display options"));
     m_chkTimeWatcher->setText(tr("Display stopwatch"));

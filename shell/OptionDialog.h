@@ -76,6 +76,7 @@ private:
     QSpinBox *m_spnMaxDuration;
     QLabel *m_lblMinutes;
     QCheckBox *m_chkRecordOverlay;
+    QLabel *m_lblOverlayNote; // why the choice is not there, on a Wayland desktop
     QCheckBox *m_chkSaveOnClose;
     QGroupBox *m_grpDisplay;
     QCheckBox *m_chkTimeWatcher;

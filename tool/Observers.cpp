@@ -64,8 +64,7 @@ void WindowObserver::follow(WindowId window, bool autoRecord)
     if (m_followers.contains(window) || desktop::isOwnWindow(window) || desktop::isWindowMinimised(window))
         return;
     const WindowConfig *settings = WindowConfig::instance();
-    const TargetSptr target = chooseWindowTarget(window, desktop::isCompositionEnabled(),
-                                                 settings && settings->recordOverlayWindows());
+    const TargetSptr target = chooseWindowTarget(window, settings && settings->recordOverlayWindows());
     if (!target)
         return;
     auto *follower = new WindowFollower(window, target, m_period, autoRecord);

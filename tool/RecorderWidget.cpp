@@ -137,6 +137,7 @@ void RecorderWidget::start()
     connect(m_session, &AVRecorder::stopped, this, &RecorderWidget::onStopped);
     connect(m_session, &AVRecorder::volume, m_btnMic, &LevelBar::setLevel);
     connect(m_session, &AVRecorder::soundLost, this, &RecorderWidget::onSoundLost);
+    connect(m_session, &AVRecorder::pictureBlack, this, &RecorderWidget::onPictureBlack);
     connect(m_btnPause, &QAbstractButton::toggled, m_session, &AVRecorder::setPaused);
     connect(m_btnPause, &QAbstractButton::toggled, m_lblTimeWatcher, &TimeWatcher::setPaused, Qt::UniqueConnection);
     connect(m_btnMic, &QAbstractButton::toggled, m_session, &AVRecorder::setMuted);
@@ -188,6 +189,15 @@ void RecorderWidget::onSoundLost(const QString &text)
     if (std::exchange(told, true))
         return;
     showWarning(tr("Sound"), text);
+}
+
+void RecorderWidget::onPictureBlack(const QString &text)
+{
+    // Once per run of the program, as for the sound: the desktop is the same for all.
+    static bool told = false;
+    if (std::exchange(told, true))
+        return;
+    showWarning(tr("Picture"), text);
 }
 
 void RecorderWidget::onStopped(bc_ret res)

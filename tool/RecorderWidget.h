@@ -39,6 +39,7 @@ public slots:
     void start();
     void save();
     void onSoundLost(const QString &text);
+    void onPictureBlack(const QString &text);
     void onStopped(bc_ret res);
     void showTime(bool show);
 

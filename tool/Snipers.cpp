@@ -264,7 +264,7 @@ int AbstractWindowSniper::candidateAt(const QPoint &global) const
 TargetSptr AbstractWindowSniper::windowTarget(WindowId window)
 {
     const WindowConfig *settings = WindowConfig::instance();
-    return chooseWindowTarget(window, desktop::isCompositionEnabled(), settings && settings->recordOverlayWindows());
+    return chooseWindowTarget(window, settings && settings->recordOverlayWindows());
 }
 
 TargetSptr AbstractWindowSniper::targetAt(const QPoint &global) const

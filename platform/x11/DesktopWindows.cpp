@@ -4,9 +4,12 @@
 #include "platform/x11/XConnection.h"
 
 #include <QGuiApplication>
+#include <QScreen>
 
 #include <xcb/res.h>
 #include <xcb/xcb_icccm.h>
+
+#include <algorithm>
 
 #include <unistd.h>
 
@@ -365,6 +368,17 @@ bool isCompositionEnabled()
     auto reply = makeReply(xcb_get_selection_owner_reply(
             c->connection(), xcb_get_selection_owner(c->connection(), c->atom(name.constData())), XErrorSink()));
     return reply && reply->owner != XCB_WINDOW_NONE;
+}
+
+bool isXWayland()
+{
+    XConnection *c = x();
+    if (c && c->hasXWaylandExtension())
+        return true;
+    // Older XWaylands say it only in the names of their outputs, as Qt names screens.
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    return std::any_of(screens.cbegin(), screens.cend(),
+                       [](const QScreen *screen) { return screen->name().startsWith(QLatin1String("XWAYLAND")); });
 }
 
 bool cursorPosition(QPoint &position)

@@ -49,10 +49,14 @@ bool XConnection::open()
     const auto compositeCookie = xcb_composite_query_version(m_connection, 0, 4);
     const auto fixesCookie = xcb_xfixes_query_version(m_connection, 6, 0);
     const auto resCookie = xcb_res_query_version(m_connection, 1, 2);
+    static constexpr char kXWayland[] = "XWAYLAND";
+    const auto xwaylandCookie = xcb_query_extension(m_connection, uint16_t(sizeof kXWayland - 1), kXWayland);
     m_hasShm = makeReply(xcb_shm_query_version_reply(m_connection, shmCookie, XErrorSink())) != nullptr;
     m_hasComposite = makeReply(xcb_composite_query_version_reply(m_connection, compositeCookie, XErrorSink())) != nullptr;
     m_hasXFixes = makeReply(xcb_xfixes_query_version_reply(m_connection, fixesCookie, XErrorSink())) != nullptr;
     m_hasRes = makeReply(xcb_res_query_version_reply(m_connection, resCookie, XErrorSink())) != nullptr;
+    const auto xwayland = makeReply(xcb_query_extension_reply(m_connection, xwaylandCookie, XErrorSink()));
+    m_hasXWayland = xwayland && xwayland->present;
     return true;
 }
 

@@ -30,6 +30,8 @@ public:
     bool hasComposite() const { return m_hasComposite; }
     bool hasXFixes() const { return m_hasXFixes; }
     bool hasRes() const { return m_hasRes; }
+    // The server announces itself as XWayland (since XWayland 23.1).
+    bool hasXWaylandExtension() const { return m_hasXWayland; }
 
     xcb_atom_t atom(const char *name);
     // What the server reports drawn, for this connection's grabbers (made on first use).
@@ -46,6 +48,7 @@ private:
     bool m_hasComposite = false;
     bool m_hasXFixes = false;
     bool m_hasRes = false;
+    bool m_hasXWayland = false;
     QHash<QByteArray, xcb_atom_t> m_atoms;
     std::unique_ptr<DamageWatch> m_damage;
     std::once_flag m_damageMade;

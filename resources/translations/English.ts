@@ -26,6 +26,10 @@
         <source>The sound server has gone away: recording goes on in silence, and the sound comes back when the server does.</source>
         <translation>The sound server has gone away: recording goes on in silence, and the sound comes back when the server does.</translation>
     </message>
+    <message>
+        <source>Only black is being recorded: this desktop does not let Brindlecast see what you chose. On a Wayland desktop, record the table window itself rather than a region or a monitor, or choose an X11 session when you log in.</source>
+        <translation>Only black is being recorded: this desktop does not let Brindlecast see what you chose. On a Wayland desktop, record the table window itself rather than a region or a monitor, or choose an X11 session when you log in.</translation>
+    </message>
 </context>
 <context>
     <name>AboutBox</name>
@@ -788,6 +792,10 @@
         <source>Make the whole recorder transparent</source>
         <translation>Make the whole recorder transparent</translation>
     </message>
+    <message>
+        <source>On this Wayland desktop a table is always recorded from its own picture: windows lying over it are not recorded.</source>
+        <translation>On this Wayland desktop a table is always recorded from its own picture: windows lying over it are not recorded.</translation>
+    </message>
 </context>
 <context>
     <name>OptionDialog</name>
@@ -999,6 +1007,10 @@
     <message>
         <source>Sound</source>
         <translation>Sound</translation>
+    </message>
+    <message>
+        <source>Picture</source>
+        <translation>Picture</translation>
     </message>
 </context>
 <context>

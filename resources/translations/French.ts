@@ -28,6 +28,10 @@
         <source>The sound server has gone away: recording goes on in silence, and the sound comes back when the server does.</source>
         <translation>Le serveur de son a disparu : l&apos;enregistrement continue en silence, et le son reviendra avec le serveur.</translation>
     </message>
+    <message>
+        <source>Only black is being recorded: this desktop does not let Brindlecast see what you chose. On a Wayland desktop, record the table window itself rather than a region or a monitor, or choose an X11 session when you log in.</source>
+        <translation>Seul du noir est enregistré : ce bureau ne laisse pas Brindlecast voir ce que vous avez choisi. Sur un bureau Wayland, enregistrez la fenêtre de la table elle-même plutôt qu&apos;une zone ou un écran, ou choisissez une session X11 à la connexion.</translation>
+    </message>
 </context>
 <context>
     <name>AboutBox</name>
@@ -794,6 +798,10 @@
         <source>Make the whole recorder transparent</source>
         <translation>Rendre tout l&apos;enregistreur transparent</translation>
     </message>
+    <message>
+        <source>On this Wayland desktop a table is always recorded from its own picture: windows lying over it are not recorded.</source>
+        <translation>Sur ce bureau Wayland, une table est toujours enregistrée à partir de sa propre image : les fenêtres posées dessus ne sont pas enregistrées.</translation>
+    </message>
 </context>
 <context>
     <name>OptionDialog</name>
@@ -1005,6 +1013,10 @@
     <message>
         <source>Sound</source>
         <translation>Son</translation>
+    </message>
+    <message>
+        <source>Picture</source>
+        <translation>Image</translation>
     </message>
 </context>
 <context>

@@ -28,6 +28,10 @@
         <source>The sound server has gone away: recording goes on in silence, and the sound comes back when the server does.</source>
         <translation>Il server audio non è più disponibile: la registrazione continua in silenzio e l&apos;audio tornerà quando tornerà il server.</translation>
     </message>
+    <message>
+        <source>Only black is being recorded: this desktop does not let Brindlecast see what you chose. On a Wayland desktop, record the table window itself rather than a region or a monitor, or choose an X11 session when you log in.</source>
+        <translation>Si sta registrando solo nero: questo desktop non permette a Brindlecast di vedere ciò che hai scelto. Su un desktop Wayland registra la finestra del tavolo invece di un&apos;area o di uno schermo, oppure scegli una sessione X11 all&apos;accesso.</translation>
+    </message>
 </context>
 <context>
     <name>AboutBox</name>
@@ -794,6 +798,10 @@
         <source>Make the whole recorder transparent</source>
         <translation>Rendi trasparente l&apos;intero registratore</translation>
     </message>
+    <message>
+        <source>On this Wayland desktop a table is always recorded from its own picture: windows lying over it are not recorded.</source>
+        <translation>Su questo desktop Wayland un tavolo viene sempre registrato dalla sua immagine: le finestre sopra di esso non vengono registrate.</translation>
+    </message>
 </context>
 <context>
     <name>OptionDialog</name>
@@ -1005,6 +1013,10 @@
     <message>
         <source>Sound</source>
         <translation>Audio</translation>
+    </message>
+    <message>
+        <source>Picture</source>
+        <translation>Immagine</translation>
     </message>
 </context>
 <context>

@@ -28,6 +28,10 @@
         <source>The sound server has gone away: recording goes on in silence, and the sound comes back when the server does.</source>
         <translation>El servidor de sonido ha desaparecido: la grabación continúa en silencio y el sonido volverá cuando vuelva el servidor.</translation>
     </message>
+    <message>
+        <source>Only black is being recorded: this desktop does not let Brindlecast see what you chose. On a Wayland desktop, record the table window itself rather than a region or a monitor, or choose an X11 session when you log in.</source>
+        <translation>Solo se está grabando negro: este escritorio no deja que Brindlecast vea lo que ha elegido. En un escritorio Wayland, grabe la ventana de la mesa en lugar de una zona o una pantalla, o elija una sesión X11 al iniciar sesión.</translation>
+    </message>
 </context>
 <context>
     <name>AboutBox</name>
@@ -794,6 +798,10 @@
         <source>Make the whole recorder transparent</source>
         <translation>Hacer transparente toda la grabadora</translation>
     </message>
+    <message>
+        <source>On this Wayland desktop a table is always recorded from its own picture: windows lying over it are not recorded.</source>
+        <translation>En este escritorio Wayland una mesa siempre se graba desde su propia imagen: las ventanas que estén encima no se graban.</translation>
+    </message>
 </context>
 <context>
     <name>OptionDialog</name>
@@ -1005,6 +1013,10 @@
     <message>
         <source>Sound</source>
         <translation>Sonido</translation>
+    </message>
+    <message>
+        <source>Picture</source>
+        <translation>Imagen</translation>
     </message>
 </context>
 <context>

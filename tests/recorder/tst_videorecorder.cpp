@@ -108,6 +108,7 @@ private slots:
     void stillWindowWritesKeyFramesOnly();
     void changeShowsOnTheNextFrame();
     void cursorOverStillWindowIsRecorded();
+    void onlyBlackIsToldOnce();
 
 private:
     QTemporaryDir m_dir;
@@ -398,4 +399,45 @@ int main(int argc, char **argv)
     TestVideoRecorder test;
     return QTest::qExec(&test, argc, argv);
 }
+void TestVideoRecorder::onlyBlackIsToldOnce()
+{
+    // A window whose picture is black, as a desktop that hides pixels gives; the pointer
+    // over it does not count as a picture.
+    TestWindow table(QStringLiteral("black"), QRect(900, 500, 64, 48), 0x000000);
+    QVERIFY(table.waitShown());
+    const QRect client = desktop::windowClientRect(table.id());
+    movePointer(client.x() + 20, client.y() + 20);
+    WindowRecording r;
+    QVERIFY(r.start(table, m_dir.filePath(QStringLiteral("black_v.avi")), true));
+    QSignalSpy told(&r.m.recorder, &VideoRecorder::pictureBlack);
+    r.tickUntil(VideoRecorder::kBlackWarningMs);
+    QCOMPARE(told.count(), 0);
+    r.tickUntil(VideoRecorder::kBlackWarningMs + 200);
+    QCOMPARE(told.count(), 1);
+    // Once per recording, however long it stays black or turns black again.
+    r.tickUntil(8000);
+    table.fill(0x2050c0);
+    table.sync();
+    r.tickUntil(9000);
+    table.fill(0x000000);
+    table.sync();
+    r.tickUntil(16000);
+    QCOMPARE(told.count(), 1);
+    r.finish();
+
+    // A dark but not black picture, and black stretches shorter than the wait, say nothing.
+    TestWindow dark(QStringLiteral("dark"), QRect(1000, 500, 64, 48), 0x010101);
+    QVERIFY(dark.waitShown());
+    WindowRecording d;
+    QVERIFY(d.start(dark, m_dir.filePath(QStringLiteral("dark_v.avi")), true));
+    QSignalSpy quiet(&d.m.recorder, &VideoRecorder::pictureBlack);
+    for (int round = 0; round < 4; ++round) {
+        d.tickUntil(d.m.now + 2000);
+        dark.fill(round % 2 ? 0x010101 : 0x000000);
+        dark.sync();
+    }
+    d.finish();
+    QCOMPARE(quiet.count(), 0);
+}
+
 #include "tst_videorecorder.moc"

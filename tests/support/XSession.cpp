@@ -7,6 +7,7 @@
 #include <xcb/xcb_icccm.h>
 #include <xcb/xtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -35,6 +36,21 @@ xcb_atom_t internAtom(xcb_connection_t *c, const char *name)
 xcb_window_t rootOf(xcb_connection_t *c)
 {
     return xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+}
+
+// The window manager lists the atom in the root's _NET_SUPPORTED.
+bool supportsAtom(xcb_connection_t *c, xcb_atom_t atom)
+{
+    auto *reply = xcb_get_property_reply(
+            c, xcb_get_property(c, 0, rootOf(c), internAtom(c, "_NET_SUPPORTED"), XCB_ATOM_ATOM, 0, 1024), nullptr);
+    bool found = false;
+    if (reply) {
+        const auto *atoms = static_cast<const xcb_atom_t *>(xcb_get_property_value(reply));
+        const int count = xcb_get_property_value_length(reply) / int(sizeof(xcb_atom_t));
+        found = std::find(atoms, atoms + count, atom) != atoms + count;
+    }
+    free(reply);
+    return found;
 }
 
 // The window owning a selection (a window manager's WM_S0, a compositor's
@@ -265,7 +281,9 @@ void TestWindow::sync()
 bool TestWindow::waitShown(int timeoutMs)
 {
     const xcb_atom_t extents = internAtom(d->c, "_NET_FRAME_EXTENTS");
-    const bool managed = selectionOwner(d->c, "WM_S0") != XCB_WINDOW_NONE;
+    // A window manager that frames windows says so; a Wayland compositor's X11 side
+    // shows them without frames.
+    const bool managed = selectionOwner(d->c, "WM_S0") != XCB_WINDOW_NONE && supportsAtom(d->c, extents);
     return waitFor(
             [&] {
                 auto *attributes = xcb_get_window_attributes_reply(d->c, xcb_get_window_attributes(d->c, m_window), nullptr);
