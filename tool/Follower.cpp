@@ -2,6 +2,7 @@
 
 #include "app/Log.h"
 #include "library/WindowConfig.h"
+#include "platform/DesktopWindows.h"
 #include "platform/ScreenPixels.h"
 #include "tool/RecorderWidget.h"
 #include "ui/MyApplication.h"
@@ -48,6 +49,16 @@ bool transparentBySetting()
     return settings && settings->transpareRecorder();
 }
 
+// A Wayland compositor places the windows of its X11 clients itself (sway centres
+// them) and ignores where they ask to be: there a follower places itself, unmanaged.
+Qt::WindowFlags followerFlags()
+{
+    Qt::WindowFlags flags = Qt::Tool | Qt::FramelessWindowHint;
+    if (desktop::isXWayland())
+        flags |= Qt::BypassWindowManagerHint;
+    return flags;
+}
+
 } // namespace
 
 Recaller::Recaller(QWidget *parent)
@@ -83,7 +94,7 @@ QPoint followerPosition(const QRect &followee, const QSize &size, int xOffset, i
 }
 
 Follower::Follower(const TargetSptr &target, int period, QWidget *parent)
-    : QFrame(parent, Qt::Tool | Qt::FramelessWindowHint)
+    : QFrame(parent, followerFlags())
     , m_target(target)
     , m_recaller(new Recaller(this))
     , m_animation(this, "pos")

@@ -2,6 +2,7 @@
 
 #include "app/Log.h"
 #include "library/WindowConfig.h"
+#include "platform/DesktopWindows.h"
 #include "ui/MyApplication.h"
 
 #include <QGuiApplication>
@@ -23,7 +24,9 @@ QFrame *rule(const QString &name, QFrame::Shape shape, QWidget *parent)
 } // namespace
 
 RecorderManager::RecorderManager(QWidget *parent)
-    : QFrame(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+    : QFrame(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
+                             // A Wayland compositor would centre it wherever it asks to be.
+                             | (desktop::isXWayland() ? Qt::BypassWindowManagerHint : Qt::WindowFlags()))
     , m_windowObserver(kFollowPeriod)
     , m_regionObserver(kFollowPeriod)
     , m_monitorObserver(kFollowPeriod)

@@ -1,8 +1,17 @@
 #include "capture/WindowImageShooter.h"
+#include "detection/Detection.h"
+#include "library/User.h"
+#include "library/WindowConfig.h"
 #include "media/FrameDecoder.h"
 #include "platform/DesktopWindows.h"
+#include "resources/Resources.h"
+#include "tests/support/ProgramWindow.h"
+#include "tests/support/PulseSession.h"
+#include "tests/support/Screenshot.h"
 #include "tests/support/WaylandSession.h"
 #include "tests/support/XSession.h"
+#include "tool/Follower.h"
+#include "tool/RecorderManager.h"
 
 #include <QApplication>
 #include <QDir>
@@ -22,12 +31,20 @@ public:
     }
 
 private slots:
+    void initTestCase();
+    void cleanupTestCase();
     void tablesAreReadFromTheirOwnContent();
+    void followerSitsOnItsTable();
     void recordToolRecordsTheTableWithDefaults();
     void blackRegionIsToldNotKeptSilent();
 
 private:
     WaylandSession *m_session;
+    QTemporaryDir m_home;
+    PulseSession m_pulse;
+    std::unique_ptr<User> m_user;
+    std::unique_ptr<WindowConfig> m_settings;
+    std::unique_ptr<DetectionManager> m_detection;
 };
 
 namespace {
@@ -132,6 +149,52 @@ void TestWayland::tablesAreReadFromTheirOwnContent()
     QVERIFY(region.isNull() || black);
     process.closeWriteChannel();
     process.waitForFinished(10000);
+}
+
+void TestWayland::initTestCase()
+{
+    QVERIFY(m_pulse.start());
+    qApp->setStyleSheet(applicationStyleSheet());
+    const QString dir = m_home.filePath(QStringLiteral("user"));
+    QVERIFY(ensureDirectories(dir).ok());
+    m_user = std::make_unique<User>(std::make_shared<UserInfo>(), dir);
+    m_settings = std::make_unique<WindowConfig>(m_user->paths());
+    m_detection = std::make_unique<DetectionManager>(m_user->paths());
+}
+
+void TestWayland::cleanupTestCase()
+{
+    m_detection.reset();
+    m_settings.reset();
+    m_user.reset();
+}
+
+void TestWayland::followerSitsOnItsTable()
+{
+    m_settings->setAutoDetection(false);
+    RecorderManager manager;
+    ProgramWindow table(QStringLiteral(X_TEST_WINDOW), QStringLiteral("followed table"), QRect(200, 300, 634, 478));
+    QVERIFY(table.id());
+    manager.windowObserver().follow(table.id(), false);
+    QPointer<WindowFollower> follower = manager.windowObserver().follower(table.id());
+    QVERIFY(follower);
+    QVERIFY(QTest::qWaitForWindowExposed(follower));
+    const WindowId own = WindowId(follower->winId());
+    // At the table's top edge (the screen's, when there is no room above), where it
+    // asked to be: the compositor shows it there, and nothing in the table's middle.
+    const QRect tableRect = desktop::windowFrameRect(table.id());
+    QTRY_VERIFY_WITH_TIMEOUT(desktop::windowFrameRect(own).top() <= tableRect.top(), ProgramWindow::kPatienceMs);
+    const QRect placed = desktop::windowFrameRect(own);
+    QVERIFY2(placed.bottom() <= tableRect.top() + placed.height(), qPrintable(m_session->log()));
+    QImage screen;
+    QVERIFY(QTest::qWaitFor(
+            [&] {
+                screen = m_session->screenshot();
+                return !screen.isNull() && distinctColours(screen.copy(placed)) > 10;
+            },
+            ProgramWindow::kPatienceMs));
+    screen.save(QStringLiteral(BC_TEST_ARTEFACTS) + QStringLiteral("/wayland-follower.png"));
+    QCOMPARE(distinctColours(screen.copy(QRect(tableRect.center() - QPoint(200, 100), QSize(400, 200)))), 1);
 }
 
 void TestWayland::recordToolRecordsTheTableWithDefaults()
