@@ -49,16 +49,6 @@ bool transparentBySetting()
     return settings && settings->transpareRecorder();
 }
 
-// A Wayland compositor places the windows of its X11 clients itself (sway centres
-// them) and ignores where they ask to be: there a follower places itself, unmanaged.
-Qt::WindowFlags followerFlags()
-{
-    Qt::WindowFlags flags = Qt::Tool | Qt::FramelessWindowHint;
-    if (desktop::isXWayland())
-        flags |= Qt::BypassWindowManagerHint;
-    return flags;
-}
-
 } // namespace
 
 Recaller::Recaller(QWidget *parent)
@@ -93,8 +83,18 @@ QPoint followerPosition(const QRect &followee, const QSize &size, int xOffset, i
     return at;
 }
 
+Qt::WindowFlags Follower::windowKind()
+{
+    // A Wayland compositor places the windows of its X11 clients itself (sway centres
+    // them) and ignores where they ask to be: there a follower places itself, unmanaged.
+    Qt::WindowFlags flags = Qt::Tool | Qt::FramelessWindowHint;
+    if (desktop::isXWayland())
+        flags |= Qt::BypassWindowManagerHint;
+    return flags;
+}
+
 Follower::Follower(const TargetSptr &target, int period, QWidget *parent)
-    : QFrame(parent, followerFlags())
+    : QFrame(parent, windowKind())
     , m_target(target)
     , m_recaller(new Recaller(this))
     , m_animation(this, "pos")
@@ -330,8 +330,14 @@ WindowFollower::~WindowFollower()
 
 void WindowFollower::attach(const ConstDetectionSptr &detection)
 {
+    const bool asksForRoom = detection && detection->room() <= 0;
+    // A Wayland compositor gives the keyboard only to windows it manages (and centres
+    // them): the follower is one while the room's name is typed, and places itself
+    // again once it records.
+    if (asksForRoom)
+        setWindowFlag(Qt::BypassWindowManagerHint, false);
     makeOwned();
-    if (detection && detection->room() <= 0) {
+    if (asksForRoom) {
         auto *form = new RoomConfirmForm(detection, this);
         connect(form, &RoomConfirmForm::confirmed, this, qOverload<const ConstDetectionSptr &>(&WindowFollower::initRecorder));
         showContent(form);
@@ -355,6 +361,11 @@ void WindowFollower::makeOwned()
 
 void WindowFollower::initRecorder(const ConstDetectionSptr &detection)
 {
+    if (windowKind() != windowFlags() && windowKind().testFlag(Qt::BypassWindowManagerHint)) {
+        // The room is known: back to a window that places itself (made anew, owned again).
+        setWindowFlag(Qt::BypassWindowManagerHint, true);
+        makeOwned();
+    }
     Follower::initRecorder(detection, m_autoRecord);
 }
 

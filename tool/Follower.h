@@ -38,6 +38,8 @@ class Follower : public QFrame
 {
     Q_OBJECT
 public:
+    // The kind of window a follower is on this desktop.
+    static Qt::WindowFlags windowKind();
     // An offset that has not been set.
     static constexpr int kNotSet = 2147483647;
 

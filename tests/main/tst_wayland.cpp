@@ -11,10 +11,14 @@
 #include "tests/support/WaylandSession.h"
 #include "tests/support/XSession.h"
 #include "tool/Follower.h"
+#include "ui/RoomConfirmForm.h"
+#include "ui/SuggestionBox.h"
 #include "tool/RecorderManager.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
+#include <QPointer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -35,6 +39,7 @@ private slots:
     void cleanupTestCase();
     void tablesAreReadFromTheirOwnContent();
     void followerSitsOnItsTable();
+    void followerTakesTyping();
     void recordToolRecordsTheTableWithDefaults();
     void blackRegionIsToldNotKeptSilent();
 
@@ -195,6 +200,38 @@ void TestWayland::followerSitsOnItsTable()
             ProgramWindow::kPatienceMs));
     screen.save(QStringLiteral(BC_TEST_ARTEFACTS) + QStringLiteral("/wayland-follower.png"));
     QCOMPARE(distinctColours(screen.copy(QRect(tableRect.center() - QPoint(200, 100), QSize(400, 200)))), 1);
+}
+
+void TestWayland::followerTakesTyping()
+{
+    // A table of a poker program whose room is not known: its recorder asks for the room,
+    // whose name the player clicks into and types.
+    ProgramWindow table(QStringLiteral(X_TEST_WINDOW), QStringLiteral("unknown room"), QRect(200, 300, 634, 478));
+    QVERIFY(table.id());
+    WindowFollower follower(table.id(), chooseWindowTarget(table.id(), true), 100, false);
+    follower.attach(std::make_shared<Detection>(QStringLiteral("C:/Poker/room.exe"), true, 0));
+    auto *form = follower.findChild<RoomConfirmForm *>();
+    QVERIFY(form);
+    QVERIFY(QTest::qWaitForWindowExposed(&follower));
+    QLineEdit *name = form->roomBox()->box()->lineEdit();
+    QTRY_VERIFY(name->isVisible());
+    // The compositor places it (X11 is not told where), and gives it the keyboard.
+    follower.activateWindow();
+    QTRY_VERIFY_WITH_TIMEOUT(follower.isActiveWindow(), ProgramWindow::kPatienceMs);
+    name->setFocus();
+    for (quint32 key : {0x7aU, 0x6fU, 0x65U}) // z, o, e
+        pressKey(key);
+    QTRY_VERIFY_WITH_TIMEOUT(name->text().endsWith(QLatin1String("zoe")), ProgramWindow::kPatienceMs);
+
+    // Once the room is known it records, placed by itself at the table again.
+    // (What the form's confirmation calls, with the room the player named.)
+    follower.initRecorder(std::make_shared<Detection>(QStringLiteral("C:/Poker/room.exe"), true, 12));
+    QVERIFY(follower.recorder());
+    QVERIFY(follower.windowFlags().testFlag(Qt::BypassWindowManagerHint));
+    QVERIFY(QTest::qWaitForWindowExposed(&follower));
+    QTRY_VERIFY_WITH_TIMEOUT(desktop::windowFrameRect(WindowId(follower.winId())).top()
+                                     <= desktop::windowFrameRect(table.id()).top(),
+                             ProgramWindow::kPatienceMs);
 }
 
 void TestWayland::recordToolRecordsTheTableWithDefaults()
