@@ -244,7 +244,7 @@ void VideoRecorder::watchForBlack()
         m_blackSince = -1;
         return;
     }
-    // On the time of the recording, which pauses do not count.
+    // On the recording's clock; a pause starts the count again.
     const qint64 now = m_startTime + m_elapsed;
     if (m_blackSince < 0)
         m_blackSince = now;
@@ -292,6 +292,7 @@ void VideoRecorder::setPaused(bool paused)
     }
     const qint64 now = m_clock();
     const qint64 step = interval();
+    m_blackSince = -1;
     if (paused) {
         // The pause starts at the next frame's instant, so that a segment's length is
         // always whole frames; no frame is taken before then.
