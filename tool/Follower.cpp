@@ -361,7 +361,7 @@ void WindowFollower::makeOwned()
 
 void WindowFollower::initRecorder(const ConstDetectionSptr &detection)
 {
-    if (windowKind() != windowFlags() && windowKind().testFlag(Qt::BypassWindowManagerHint)) {
+    if (windowKind().testFlag(Qt::BypassWindowManagerHint) && !windowFlags().testFlag(Qt::BypassWindowManagerHint)) {
         // The room is known: back to a window that places itself (made anew, owned again).
         setWindowFlag(Qt::BypassWindowManagerHint, true);
         makeOwned();
