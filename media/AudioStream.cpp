@@ -1,6 +1,7 @@
 #include "media/AudioStream.h"
 
 #include "app/Log.h"
+#include "media/AviOutput.h"
 
 #include <cmath>
 #include <cstring>
@@ -19,18 +20,11 @@ AudioEncoder::~AudioEncoder()
 bc_ret AudioEncoder::open()
 {
     close();
-    const AVOutputFormat *format = av_guess_format(nullptr, "k.avi", nullptr);
-    if (!format)
-        return bc_ret(QStringLiteral("av_guess_format"), -1, QStringLiteral("Error guess format"));
-    int result = 0;
-    m_container = av::newOutput(format, m_fileName.toUtf8().constData(), result);
-    if (!m_container)
-        return bc_ret(QStringLiteral("avformat_alloc_output_context2"), result, QStringLiteral("Error allocate context"));
-    m_stream = avformat_new_stream(m_container.get(), nullptr);
-    if (!m_stream)
-        return bc_ret(QStringLiteral("avformat_new_stream"), -1, QStringLiteral("Error allocate stream"));
+    bc_ret ret = newAviOutput(m_fileName, m_container, m_stream);
+    if (ret.failed())
+        return ret;
     m_stream->id = 0;
-    bc_ret ret = openCodec();
+    ret = openCodec();
     if (ret.ok())
         ret = openFile();
     if (ret.failed())

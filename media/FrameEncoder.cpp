@@ -1,5 +1,7 @@
 #include "media/FrameEncoder.h"
 
+#include "media/AviOutput.h"
+
 #include <cstring>
 
 extern "C" {
@@ -47,18 +49,10 @@ bc_ret FrameEncoder::open()
     m_lastWritten = -1;
     m_lastKeyFrame = -1;
 
-    // The container is always AVI, whatever the file is called.
-    const AVOutputFormat *format = av_guess_format(nullptr, "k.avi", nullptr);
-    if (!format)
-        return bc_ret(QStringLiteral("av_guess_format"), -1, QStringLiteral("Error guess format"));
-    int result = 0;
-    m_container = av::newOutput(format, m_fileName.toUtf8().constData(), result);
-    if (!m_container)
-        return bc_ret(QStringLiteral("avformat_alloc_output_context2"), result, QStringLiteral("Error allocate context"));
-    m_stream = avformat_new_stream(m_container.get(), nullptr);
-    if (!m_stream)
-        return bc_ret(QStringLiteral("avformat_new_stream"), -1, QStringLiteral("Error allocate stream"));
-    bc_ret ret = openCodec(frameRate);
+    bc_ret ret = newAviOutput(m_fileName, m_container, m_stream);
+    if (ret.failed())
+        return ret;
+    ret = openCodec(frameRate);
     if (ret.ok())
         ret = makePictureAndConverter();
     if (ret.ok())
