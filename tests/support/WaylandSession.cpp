@@ -4,7 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QThread>
+#include <QRegularExpression>
 
 #include <unistd.h>
 
@@ -41,8 +41,7 @@ bool WaylandSession::start()
     const QByteArray config = "xwayland force\n"
                               "output HEADLESS-1 resolution 1920x1080 position 0 0\n"
                               "exec sh -c 'xhost +si:localuser:"
-                              + user + " >/dev/null 2>&1; echo \"$DISPLAY\" > \"$XDG_RUNTIME_DIR/display.new\""
-                              " && mv \"$XDG_RUNTIME_DIR/display.new\" \"$XDG_RUNTIME_DIR/display\"'\n";
+                              + user + " >/dev/null 2>&1; echo \"bc-display=$DISPLAY\"'\n";
     if (!writeFile(dir + QStringLiteral("/config"), config))
         return false;
     if (asRoot && (chown(QFile::encodeName(dir).constData(), kNobody, kNobody) != 0
@@ -73,15 +72,17 @@ bool WaylandSession::start()
     if (!m_compositor->waitForStarted(10000))
         return false;
 
+    // Told on sway's own output, among its messages.
+    static const QRegularExpression announced(QStringLiteral("bc-display=(:\\d+)"));
     QDeadlineTimer deadline(30000);
-    QFile announced(dir + QStringLiteral("/display"));
-    while (!announced.exists()) {
-        if (deadline.hasExpired() || m_compositor->state() == QProcess::NotRunning)
+    QRegularExpressionMatch match;
+    while (!(match = announced.match(QString::fromLocal8Bit(m_output))).hasMatch()) {
+        if (m_compositor->state() == QProcess::NotRunning
+            || !m_compositor->waitForReadyRead(int(qMax<qint64>(1, deadline.remainingTime()))))
             return false;
-        QThread::msleep(50);
+        m_output += m_compositor->readAll();
     }
-    announced.open(QIODevice::ReadOnly);
-    m_display = QString::fromLocal8Bit(announced.readAll()).trimmed();
+    m_display = match.captured(1);
     const QStringList sockets = QDir(dir).entryList({QStringLiteral("wayland-*")}, QDir::System);
     for (const QString &name : sockets) {
         if (!name.endsWith(QLatin1String(".lock")))
@@ -94,9 +95,11 @@ bool WaylandSession::start()
     return true;
 }
 
-QString WaylandSession::log() const
+QString WaylandSession::log()
 {
-    return m_compositor ? QString::fromLocal8Bit(m_compositor->readAll()) : QString();
+    if (m_compositor)
+        m_output += m_compositor->readAll();
+    return QString::fromLocal8Bit(m_output);
 }
 
 QImage WaylandSession::screenshot() const

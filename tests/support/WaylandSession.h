@@ -19,13 +19,14 @@ public:
     QString display() const { return m_display; }
     QString waylandSocket() const { return m_socket; }
     // sway's own output, for a failure message.
-    QString log() const;
+    QString log();
     // The compositor's own picture of the screen (grim), null on failure.
     QImage screenshot() const;
 
 private:
     QTemporaryDir m_home;
     std::unique_ptr<QProcess> m_compositor;
+    QByteArray m_output; // read so far
     QString m_display;
     QString m_socket;
 };
