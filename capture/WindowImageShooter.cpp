@@ -128,7 +128,8 @@ bc_ret WindowImageShooter::init()
         m_watermark.createFromPicture(scaled);
 
     bc_ret sourceErrors;
-    m_source = makeFrameSource(FrameSourceOptions{QSize(m_width, m_height), m_allowShm}, sourceErrors);
+    m_source = makeFrameSource(FrameSourceOptions{QSize(m_width, m_height), m_allowShm, m_from.kind == CaptureSource::Screen},
+                               sourceErrors);
     if (!m_source)
         return sourceErrors.add(QStringLiteral("WindowImageShooter::init"), -1, QStringLiteral("Nothing can be recorded on this desktop"));
     return bc_ret();

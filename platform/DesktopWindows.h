@@ -95,7 +95,7 @@ WindowFacts windowFacts(WindowId window);
 // A compositing manager runs (it owns _NET_WM_CM_S<screen>).
 bool isCompositionEnabled();
 // The X server is XWayland, the X11 server of a Wayland session: its screen holds no
-// pictures (a copy of it is black) but each window's own content can be read. GUI thread.
+// pictures (a copy of it is black) but each window's own content can be read. Any thread.
 bool isXWayland();
 
 // Pointer position in screen coordinates; false when unknown.

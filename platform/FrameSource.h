@@ -61,8 +61,11 @@ struct FrameSourceOptions
 {
     QSize maxSize;                // the largest rectangle ever copied (the frame size)
     bool allowSharedMemory = true; // false: plain copies, for measurements
+    bool screen = true;            // rectangles of the screen are copied, not a window
 };
 
-// The source of the desktop the program runs on. BRINDLECAST_CAPTURE names one
-// ("x11") instead; a name that is not known gives null and says why in errors.
+// The source of the desktop the program runs on: "x11", or "wayland" when the X server
+// is a Wayland session's XWayland. BRINDLECAST_CAPTURE names one instead. Null when
+// nothing can be copied (an unknown name, screen sharing refused or missing); errors
+// says why. May wait for the user to allow sharing the screen.
 std::unique_ptr<FrameSource> makeFrameSource(const FrameSourceOptions &options, bc_ret &errors);

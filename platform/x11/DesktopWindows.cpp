@@ -373,12 +373,7 @@ bool isCompositionEnabled()
 bool isXWayland()
 {
     XConnection *c = x();
-    if (c && c->hasXWaylandExtension())
-        return true;
-    // Older XWaylands say it only in the names of their outputs, as Qt names screens.
-    const QList<QScreen *> screens = QGuiApplication::screens();
-    return std::any_of(screens.cbegin(), screens.cend(),
-                       [](const QScreen *screen) { return screen->name().startsWith(QLatin1String("XWAYLAND")); });
+    return c && c->isXWayland();
 }
 
 bool cursorPosition(QPoint &position)

@@ -4,6 +4,7 @@
 #include "platform/x11/DamageWatch.h"
 
 #include <xcb/composite.h>
+#include <xcb/randr.h>
 #include <xcb/res.h>
 #include <xcb/shm.h>
 #include <xcb/xfixes.h>
@@ -56,8 +57,30 @@ bool XConnection::open()
     m_hasXFixes = makeReply(xcb_xfixes_query_version_reply(m_connection, fixesCookie, XErrorSink())) != nullptr;
     m_hasRes = makeReply(xcb_res_query_version_reply(m_connection, resCookie, XErrorSink())) != nullptr;
     const auto xwayland = makeReply(xcb_query_extension_reply(m_connection, xwaylandCookie, XErrorSink()));
-    m_hasXWayland = xwayland && xwayland->present;
+    m_isXWayland = (xwayland && xwayland->present) || hasXWaylandOutputs();
     return true;
+}
+
+bool XConnection::hasXWaylandOutputs() const
+{
+    // Older XWaylands say who they are only in the names of their outputs.
+    auto resources = makeReply(xcb_randr_get_screen_resources_current_reply(
+            m_connection, xcb_randr_get_screen_resources_current(m_connection, m_root), XErrorSink()));
+    if (!resources)
+        return false;
+    const xcb_randr_output_t *outputs = xcb_randr_get_screen_resources_current_outputs(resources.get());
+    const int count = xcb_randr_get_screen_resources_current_outputs_length(resources.get());
+    for (int i = 0; i < count; ++i) {
+        auto info = makeReply(xcb_randr_get_output_info_reply(
+                m_connection, xcb_randr_get_output_info(m_connection, outputs[i], resources->config_timestamp), XErrorSink()));
+        if (!info)
+            continue;
+        const QByteArray name(reinterpret_cast<const char *>(xcb_randr_get_output_info_name(info.get())),
+                              xcb_randr_get_output_info_name_length(info.get()));
+        if (name.startsWith("XWAYLAND"))
+            return true;
+    }
+    return false;
 }
 
 xcb_atom_t XConnection::atom(const char *name)

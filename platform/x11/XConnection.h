@@ -30,8 +30,9 @@ public:
     bool hasComposite() const { return m_hasComposite; }
     bool hasXFixes() const { return m_hasXFixes; }
     bool hasRes() const { return m_hasRes; }
-    // The server announces itself as XWayland (since XWayland 23.1).
-    bool hasXWaylandExtension() const { return m_hasXWayland; }
+    // The server is XWayland: it says so by its extension (since XWayland 23.1) or in
+    // its outputs' names.
+    bool isXWayland() const { return m_isXWayland; }
 
     xcb_atom_t atom(const char *name);
     // What the server reports drawn, for this connection's grabbers (made on first use).
@@ -40,6 +41,7 @@ public:
 private:
     XConnection() = default;
     bool open();
+    bool hasXWaylandOutputs() const;
 
     xcb_connection_t *m_connection = nullptr;
     xcb_window_t m_root = 0;
@@ -48,7 +50,7 @@ private:
     bool m_hasComposite = false;
     bool m_hasXFixes = false;
     bool m_hasRes = false;
-    bool m_hasXWayland = false;
+    bool m_isXWayland = false;
     QHash<QByteArray, xcb_atom_t> m_atoms;
     std::unique_ptr<DamageWatch> m_damage;
     std::once_flag m_damageMade;

@@ -1,0 +1,98 @@
+#include "platform/wayland/WaylandFrameSource.h"
+
+#include "app/Log.h"
+#include "platform/x11/X11FrameSource.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+// How long the first picture of a shared screen may take.
+constexpr int kFirstPictureMs = 5000;
+
+} // namespace
+
+WaylandFrameSource::WaylandFrameSource(const FrameSourceOptions &options)
+    : m_options(options)
+    , m_windows(std::make_unique<X11FrameSource>(options.maxSize, options.allowSharedMemory))
+{
+}
+
+WaylandFrameSource::~WaylandFrameSource()
+{
+    // The stream ends before the sharing does.
+    m_stream.reset();
+    m_portal.reset();
+}
+
+bc_ret WaylandFrameSource::open()
+{
+    if (!m_options.screen)
+        return bc_ret();
+    m_portal = std::make_unique<PortalScreenCast>();
+    PortalScreenCast::Shared shared;
+    bc_ret ret = m_portal->start(shared);
+    if (ret.failed())
+        return ret;
+    m_stream = std::make_unique<PipeWireStream>();
+    ret = m_stream->open(shared.fd, shared.node);
+    if (ret.failed())
+        return ret;
+    if (!m_stream->waitForPicture(kFirstPictureMs)) {
+        const QString reason = m_stream->endReason();
+        return bc_ret(QStringLiteral("WaylandFrameSource::open"), -1,
+                      QCoreApplication::translate("WaylandFrameSource", "The shared screen sends no picture (%1)")
+                              .arg(reason.isEmpty() ? QStringLiteral("none came") : reason));
+    }
+    m_shared = shared.geometry.isEmpty() ? QRect(QPoint(0, 0), m_stream->pictureSize()) : shared.geometry;
+    logInfo(QStringLiteral("Screen shared by the desktop: node %1 at %2,%3 %4x%5, cursor %6")
+                    .arg(shared.node)
+                    .arg(m_shared.x())
+                    .arg(m_shared.y())
+                    .arg(m_shared.width())
+                    .arg(m_shared.height())
+                    .arg(m_portal->cursorEmbedded() ? QStringLiteral("in the picture") : QStringLiteral("not shown")));
+    return bc_ret();
+}
+
+FrameSource::Result WaylandFrameSource::copyRect(const QRect &rect, FrameBuffer &dest, QPoint destPos, bc_ret &errors)
+{
+    if (!m_stream) {
+        errors.add(QStringLiteral("WaylandFrameSource::copyRect"), -1, QStringLiteral("The screen is not shared"));
+        return Result::Failed;
+    }
+    const QString ended = m_stream->endReason();
+    if (!ended.isEmpty()) {
+        errors.add(QStringLiteral("WaylandFrameSource::copyRect"), -1,
+                   QCoreApplication::translate("WaylandFrameSource", "The desktop stopped sharing the screen (%1)").arg(ended));
+        return Result::Failed;
+    }
+    m_copiedSerial = m_stream->serial();
+    m_copiedRect = rect;
+    m_stream->copy(m_shared, rect, dest, destPos);
+    return Result::Copied;
+}
+
+FrameSource::Result WaylandFrameSource::copyWindow(WindowId window, const QRect &rect, FrameBuffer &dest, QPoint destPos,
+                                                   bc_ret &errors)
+{
+    return m_windows->copyWindow(window, rect, dest, destPos, errors);
+}
+
+bool WaylandFrameSource::cursor(CursorImage &out)
+{
+    // A shared screen's pictures bring the cursor in them when they can.
+    if (m_stream)
+        return false;
+    return m_windows->cursor(out);
+}
+
+bool WaylandFrameSource::rectMayHaveChanged(const QRect &rect)
+{
+    return !m_stream || m_stream->serial() != m_copiedSerial || rect != m_copiedRect || !m_stream->endReason().isEmpty();
+}
+
+bool WaylandFrameSource::windowMayHaveChanged(WindowId window)
+{
+    return m_windows->windowMayHaveChanged(window);
+}
