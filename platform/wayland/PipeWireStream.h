@@ -29,7 +29,7 @@ public:
 
     // Connects to node on the remote whose socket is fd (taken over, closed on failure).
     bc_ret open(int fd, quint32 node);
-    // Waits up to ms for the first picture; false when none came.
+    // Waits up to ms for the first picture (or the end); false when none came.
     bool waitForPicture(int ms);
     // Copies rect (desktop coordinates) of the newest picture, shown at screen on the
     // desktop, to dest at destPos (see copyStreamRect()). False when no picture came yet.

@@ -7,8 +7,9 @@
 
 namespace {
 
-// How long the first picture of a shared screen may take.
-constexpr int kFirstPictureMs = 5000;
+// How long the first picture of a shared screen is waited for. Some desktops send one
+// only once something on the screen changes: until then nothing can be copied.
+constexpr int kFirstPictureMs = 2000;
 
 } // namespace
 
@@ -38,13 +39,12 @@ bc_ret WaylandFrameSource::open()
     ret = m_stream->open(shared.fd, shared.node);
     if (ret.failed())
         return ret;
-    if (!m_stream->waitForPicture(kFirstPictureMs)) {
-        const QString reason = m_stream->endReason();
+    m_stream->waitForPicture(kFirstPictureMs);
+    const QString ended = m_stream->endReason();
+    if (!ended.isEmpty())
         return bc_ret(QStringLiteral("WaylandFrameSource::open"), -1,
-                      QCoreApplication::translate("WaylandFrameSource", "The shared screen sends no picture (%1)")
-                              .arg(reason.isEmpty() ? QStringLiteral("none came") : reason));
-    }
-    m_shared = shared.geometry.isEmpty() ? QRect(QPoint(0, 0), m_stream->pictureSize()) : shared.geometry;
+                      QCoreApplication::translate("WaylandFrameSource", "The desktop stopped sharing the screen (%1)").arg(ended));
+    m_shared = shared.geometry;
     logInfo(QStringLiteral("Screen shared by the desktop: node %1 at %2,%3 %4x%5, cursor %6")
                     .arg(shared.node)
                     .arg(m_shared.x())
@@ -69,8 +69,9 @@ FrameSource::Result WaylandFrameSource::copyRect(const QRect &rect, FrameBuffer 
     }
     m_copiedSerial = m_stream->serial();
     m_copiedRect = rect;
-    m_stream->copy(m_shared, rect, dest, destPos);
-    return Result::Copied;
+    // Without the desktop's word on where the monitor lies, it is at the origin.
+    const QRect shared = m_shared.isEmpty() ? QRect(QPoint(0, 0), m_stream->pictureSize()) : m_shared;
+    return m_stream->copy(shared, rect, dest, destPos) ? Result::Copied : Result::Unavailable;
 }
 
 FrameSource::Result WaylandFrameSource::copyWindow(WindowId window, const QRect &rect, FrameBuffer &dest, QPoint destPos,

@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QScreen>
 #include <QLineEdit>
 #include <QPointer>
 #include <QProcess>
@@ -41,7 +42,9 @@ private slots:
     void followerSitsOnItsTable();
     void followerTakesTyping();
     void recordToolRecordsTheTableWithDefaults();
+    void regionsAndMonitorsComeFromScreenSharing();
     void blackRegionIsToldNotKeptSilent();
+    void withoutScreenSharingRegionsSayWhy();
 
 private:
     WaylandSession *m_session;
@@ -55,6 +58,7 @@ private:
 namespace {
 
 constexpr QRgb kTableColour = 0xff2050c0;
+constexpr QRgb kTerminalColour = 0xff30a050;
 
 bool closeTo(QRgb a, QRgb b)
 {
@@ -100,12 +104,14 @@ struct ToolRun
 };
 
 // brindlecast-record as a player's script starts it in a Wayland session: no platform
-// chosen, both displays announced.
-ToolRun record(const QStringList &what, const QString &out)
+// chosen, both displays announced. changes: NAME=value for its environment.
+ToolRun record(const QStringList &what, const QString &out, const QStringList &changes = {})
 {
     QProcess tool;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    for (const QString &change : changes)
+        environment.insert(change.section(QLatin1Char('='), 0, 0), change.section(QLatin1Char('='), 1));
     tool.setProcessEnvironment(environment);
     tool.start(QStringLiteral(RECORD_TOOL), what + QStringList{QStringLiteral("--duration"), QStringLiteral("5"),
                                                                 QStringLiteral("--save-on-stop"), QStringLiteral("--no-audio"),
@@ -147,11 +153,13 @@ void TestWayland::tablesAreReadFromTheirOwnContent()
     const QRgb recorded = frame.pixel(probePoint(frame.size()));
     QVERIFY2(closeTo(recorded, screen.pixel(onScreen)), qPrintable(QString::number(recorded, 16)));
 
-    // The same place cannot be read from the screen (the copy fails, or gives black):
-    // what the warning is for.
-    black = false;
+    // The same place as a region of the screen: the desktop's screen sharing shows it.
+    black = true;
     const QImage region = shootOnce(std::make_shared<RegionTarget>(client), client.size(), black);
-    QVERIFY(region.isNull() || black);
+    QVERIFY(!region.isNull());
+    QVERIFY(!black);
+    const QRgb shared = region.pixel(probePoint(region.size()));
+    QVERIFY2(closeTo(shared, screen.pixel(onScreen)), qPrintable(QString::number(shared, 16)));
     process.closeWriteChannel();
     process.waitForFinished(10000);
 }
@@ -255,6 +263,73 @@ void TestWayland::recordToolRecordsTheTableWithDefaults()
     process.waitForFinished(10000);
 }
 
+void TestWayland::regionsAndMonitorsComeFromScreenSharing()
+{
+    // A Wayland-native window behind (it fills the output), an X11 table floating over it.
+    QProcess terminal;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_home.path());
+    terminal.setProcessEnvironment(environment);
+    // It writes a short line five times a second at its left edge: a desktop that sends
+    // pictures only when something changes sends them.
+    terminal.start(QStringLiteral("foot"), {QStringLiteral("--override=colors.background=30a050"), QStringLiteral("sh"),
+                                            QStringLiteral("-c"), QStringLiteral("while :; do echo .; sleep 0.2; done")});
+    QVERIFY(terminal.waitForStarted(10000));
+    QProcess process;
+    const quint32 table = showTable(process, QStringLiteral("shared table"));
+    QVERIFY(table);
+    const QRect client = desktop::windowClientRect(table);
+    // Half on the table, half on the terminal, at an odd size.
+    const QRect region(client.right() - 211, client.top() + 80, 423, 301);
+    QImage screen;
+    QVERIFY2(QTest::qWaitFor(
+                     [&] {
+                         screen = m_session->screenshot();
+                         return !screen.isNull() && closeTo(screen.pixel(region.topRight() + QPoint(-40, 40)), kTerminalColour);
+                     },
+                     ProgramWindow::kPatienceMs),
+             qPrintable(m_session->log()));
+
+    QTemporaryDir out;
+    const ToolRun run = record({QStringLiteral("--region"), QStringLiteral("%1,%2,%3,%4").arg(region.x()).arg(region.y())
+                                                                    .arg(region.width()).arg(region.height())},
+                               out.path());
+    QVERIFY2(run.exitCode == 0 && run.saved.size() == 1, qPrintable(run.errors + m_session->log()));
+    QVERIFY2(!run.errors.contains(QLatin1String("black")), qPrintable(run.errors));
+    FrameDecoder decoder;
+    QVERIFY(decoder.open(run.saved.first()).ok());
+    for (qint64 ms : {500, 4000}) {
+        QImage image;
+        QVERIFY(decoder.decodeAt(ms, QSize(), image).ok());
+        if (ms == 500)
+            image.save(QStringLiteral(BC_TEST_ARTEFACTS) + QStringLiteral("/wayland-region.png"));
+        // Each side shows what the compositor shows there.
+        for (const QPoint at : {QPoint(60, 100), QPoint(region.width() - 60, 100)}) {
+            const QRgb recorded = image.pixel(at);
+            const QRgb shown = screen.pixel(region.topLeft() + at);
+            QVERIFY2(closeTo(recorded, shown), qPrintable(QStringLiteral("%1 at %2,%3 shown %4")
+                                                                  .arg(recorded, 0, 16).arg(at.x()).arg(at.y()).arg(shown, 0, 16)));
+        }
+        QVERIFY(closeTo(image.pixel(60, 100), kTableColour));
+        QVERIFY(closeTo(image.pixel(region.width() - 60, 100), kTerminalColour));
+    }
+
+    // The whole monitor, by the name the program's other half gives it too.
+    QTemporaryDir monitorOut;
+    const ToolRun monitor = record({QStringLiteral("--monitor"), QGuiApplication::primaryScreen()->name()}, monitorOut.path());
+    QVERIFY2(monitor.exitCode == 0 && monitor.saved.size() == 1, qPrintable(monitor.errors));
+    QVERIFY(decoder.open(monitor.saved.first()).ok());
+    QImage whole;
+    QVERIFY(decoder.decodeAt(2000, QSize(), whole).ok());
+    const QPoint onTable = client.topLeft() + probePoint(client.size());
+    const QPoint scaled(onTable.x() * whole.width() / screen.width(), onTable.y() * whole.height() / screen.height());
+    QVERIFY2(closeTo(whole.pixel(scaled), kTableColour), qPrintable(QString::number(whole.pixel(scaled), 16)));
+    process.closeWriteChannel();
+    process.waitForFinished(10000);
+    terminal.terminate();
+    terminal.waitForFinished(10000);
+}
+
 void TestWayland::blackRegionIsToldNotKeptSilent()
 {
     QProcess process;
@@ -264,11 +339,35 @@ void TestWayland::blackRegionIsToldNotKeptSilent()
     QTemporaryDir out;
     const QString region =
             QStringLiteral("%1,%2,%3,%4").arg(client.x() + 10).arg(client.y() + 10).arg(423).arg(301);
-    const ToolRun run = record({QStringLiteral("--region"), region}, out.path());
+    // Read from XWayland's own screen, which holds no pictures.
+    const ToolRun run = record({QStringLiteral("--region"), region}, out.path(), {QStringLiteral("BRINDLECAST_CAPTURE=x11")});
     QCOMPARE(run.exitCode, 0);
     QVERIFY2(run.errors.count(QLatin1String("Only black is being recorded")) == 1, qPrintable(run.errors));
     process.closeWriteChannel();
     process.waitForFinished(10000);
+}
+
+void TestWayland::withoutScreenSharingRegionsSayWhy()
+{
+    const QStringList region{QStringLiteral("--region"), QStringLiteral("100,100,423,301")};
+    const auto noRecording = [](const QString &dir) {
+        return QDir(dir).entryList({QStringLiteral("*.avi")}, QDir::Files).isEmpty();
+    };
+    // A desktop without the portal (no session bus at all).
+    QTemporaryDir out;
+    ToolRun run = record(region, out.path(),
+                         {QStringLiteral("DBUS_SESSION_BUS_ADDRESS=unix:path=%1/none").arg(m_home.path())});
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.errors.contains(QLatin1String("offers no screen sharing")), qPrintable(run.errors));
+    QVERIFY(run.saved.isEmpty() && noRecording(out.path()));
+
+    // The user refuses.
+    QVERIFY2(m_session->setScreenSharingAllowed(false), qPrintable(m_session->log()));
+    run = record(region, out.path());
+    QVERIFY2(m_session->setScreenSharingAllowed(true), qPrintable(m_session->log()));
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.errors.contains(QLatin1String("Sharing the screen was refused")), qPrintable(run.errors));
+    QVERIFY(run.saved.isEmpty() && noRecording(out.path()));
 }
 
 int main(int argc, char **argv)
@@ -280,6 +379,10 @@ int main(int argc, char **argv)
     }
     qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication app(argc, argv);
+    if (!session.startScreenSharing()) {
+        qCritical("Cannot start the Wayland session's screen sharing: %s", qPrintable(session.log()));
+        return 1;
+    }
     TestWayland test(&session);
     return QTest::qExec(&test, argc, argv);
 }
