@@ -55,8 +55,8 @@ AVRecorder::AVRecorder(const AudioRecParamsSptr &audio, const VideoRecParamsSptr
     connect(&m_video, &VideoRecorderThread::error, this, &AVRecorder::onVideoRecorderError);
     connect(&m_video, &VideoRecorderThread::pictureBlack, this, [this] {
         emit pictureBlack(tr("Only black is being recorded: this desktop does not let Brindlecast see what you chose. "
-                             "On a Wayland desktop, record the table window itself rather than a region or a monitor, "
-                             "or choose an X11 session when you log in."));
+                             "On a Wayland desktop, share the screen the region or monitor lies on when asked, or record "
+                             "the table window itself; or choose an X11 session when you log in."));
     });
     // The video side decides the instants of swaps and pauses; the sound follows them.
     connect(&m_video, &VideoRecorderThread::streamSwapped, this, [this](StreamSwap *swap) { m_audio.swapStream(swap); });

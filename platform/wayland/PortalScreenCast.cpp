@@ -27,17 +27,12 @@ constexpr quint32 kCursorHidden = 1;
 constexpr quint32 kCursorEmbedded = 2;
 constexpr quint32 kPersistUntilRevoked = 2;
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("PortalScreenCast", text);
-}
-
 bc_ret noSharing(const QString &where, const QString &detail)
 {
     // The desktop's own words are for the log; the user reads what it means.
     return bc_ret(QStringLiteral("%1 (%2)").arg(where, detail), -1)
             .add(where, -1,
-                 tr("This Wayland desktop offers no screen sharing (the ScreenCast desktop portal), so a region or a "
+                 QCoreApplication::translate("PortalScreenCast", "This Wayland desktop offers no screen sharing (the ScreenCast desktop portal), so a region or a "
                     "monitor cannot be recorded here. Tables can: choose the table's window instead."));
 }
 
@@ -53,7 +48,7 @@ bc_ret failedCall(const QString &method, const QDBusMessage &reply)
         || name == QLatin1String("org.freedesktop.DBus.Error.Disconnected"))
         return noSharing(method, reply.errorMessage());
     return bc_ret(QStringLiteral("%1 (%2)").arg(method, reply.errorMessage()), -1)
-            .add(method, -1, tr("The desktop could not share the screen (%1)").arg(name));
+            .add(method, -1, QCoreApplication::translate("PortalScreenCast", "The desktop could not share the screen (%1)").arg(name));
 }
 
 // A two-int structure, as the portal gives positions and sizes.
@@ -149,13 +144,13 @@ bc_ret request(const QString &method, QList<QVariant> arguments, QVariantMap opt
     // Answers still queued for the loop die with it.
     bus.disconnect(kService, path, requestInterface, QStringLiteral("Response"), &answer, SLOT(onResponse(uint, QVariantMap)));
     if (!answer.answered)
-        return bc_ret(method, -1, tr("The desktop did not answer the request to share the screen"));
+        return bc_ret(method, -1, QCoreApplication::translate("PortalScreenCast", "The desktop did not answer the request to share the screen"));
     if (answer.response == 1)
         return bc_ret(method, 1,
-                      tr("Sharing the screen was refused, so the region or monitor cannot be recorded. Record again and "
+                      QCoreApplication::translate("PortalScreenCast", "Sharing the screen was refused, so the region or monitor cannot be recorded. Record again and "
                          "allow Brindlecast to share the screen."));
     if (answer.response != 0)
-        return bc_ret(method, answer.response, tr("The desktop could not share the screen (%1)").arg(answer.response));
+        return bc_ret(method, answer.response, QCoreApplication::translate("PortalScreenCast", "The desktop could not share the screen (%1)").arg(answer.response));
     results = answer.results;
     return bc_ret();
 }
@@ -213,7 +208,7 @@ bc_ret PortalScreenCast::createSession()
         return ret;
     m_session = results.value(QStringLiteral("session_handle")).toString();
     if (m_session.isEmpty())
-        return bc_ret(QStringLiteral("CreateSession"), -1, tr("The desktop could not share the screen (%1)").arg(QStringLiteral("no session")));
+        return bc_ret(QStringLiteral("CreateSession"), -1, QCoreApplication::translate("PortalScreenCast", "The desktop could not share the screen (%1)").arg(QStringLiteral("no session")));
     return bc_ret();
 }
 
@@ -243,7 +238,7 @@ bc_ret PortalScreenCast::startSharing(Shared &shared)
     keepToken(results.value(QStringLiteral("restore_token")).toString());
     const QVariant streams = results.value(QStringLiteral("streams"));
     if (!streams.canConvert<QDBusArgument>())
-        return bc_ret(QStringLiteral("Start"), -1, tr("The desktop could not share the screen (%1)").arg(QStringLiteral("no stream")));
+        return bc_ret(QStringLiteral("Start"), -1, QCoreApplication::translate("PortalScreenCast", "The desktop could not share the screen (%1)").arg(QStringLiteral("no stream")));
     const QDBusArgument list = streams.value<QDBusArgument>();
     bool found = false;
     list.beginArray();
@@ -264,7 +259,7 @@ bc_ret PortalScreenCast::startSharing(Shared &shared)
     }
     list.endArray();
     if (!found)
-        return bc_ret(QStringLiteral("Start"), -1, tr("The desktop could not share the screen (%1)").arg(QStringLiteral("no stream")));
+        return bc_ret(QStringLiteral("Start"), -1, QCoreApplication::translate("PortalScreenCast", "The desktop could not share the screen (%1)").arg(QStringLiteral("no stream")));
     return bc_ret();
 }
 
@@ -280,7 +275,7 @@ bc_ret PortalScreenCast::openRemote(Shared &shared)
     shared.fd = remote.isValid() ? fcntl(remote.fileDescriptor(), F_DUPFD_CLOEXEC, 0) : -1;
     if (shared.fd < 0)
         return bc_ret(QStringLiteral("OpenPipeWireRemote"), -1,
-                      tr("The desktop could not share the screen (%1)").arg(QStringLiteral("no PipeWire remote")));
+                      QCoreApplication::translate("PortalScreenCast", "The desktop could not share the screen (%1)").arg(QStringLiteral("no PipeWire remote")));
     return bc_ret();
 }
 

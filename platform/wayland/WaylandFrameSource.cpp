@@ -4,6 +4,7 @@
 #include "platform/x11/X11FrameSource.h"
 
 #include <QCoreApplication>
+#include <QFile>
 
 namespace {
 
@@ -71,6 +72,15 @@ FrameSource::Result WaylandFrameSource::copyRect(const QRect &rect, FrameBuffer 
     m_copiedRect = rect;
     // Without the desktop's word on where the monitor lies, it is at the origin.
     const QRect shared = m_shared.isEmpty() ? QRect(QPoint(0, 0), m_stream->pictureSize()) : m_shared;
+    if (!shared.isEmpty() && !shared.intersects(rect)) {
+        // Another monitor than the one shared: the desktop asks again next time.
+        QFile::remove(screenCastTokenPath());
+        errors.add(QStringLiteral("WaylandFrameSource::copyRect"), -1,
+                   QCoreApplication::translate("WaylandFrameSource",
+                                               "The shared screen does not show what you chose to record. Record again and "
+                                               "share the screen it lies on."));
+        return Result::Failed;
+    }
     return m_stream->copy(shared, rect, dest, destPos) ? Result::Copied : Result::Unavailable;
 }
 

@@ -27,8 +27,8 @@
         <translation>The sound server has gone away: recording goes on in silence, and the sound comes back when the server does.</translation>
     </message>
     <message>
-        <source>Only black is being recorded: this desktop does not let Brindlecast see what you chose. On a Wayland desktop, record the table window itself rather than a region or a monitor, or choose an X11 session when you log in.</source>
-        <translation>Only black is being recorded: this desktop does not let Brindlecast see what you chose. On a Wayland desktop, record the table window itself rather than a region or a monitor, or choose an X11 session when you log in.</translation>
+        <source>Only black is being recorded: this desktop does not let Brindlecast see what you chose. On a Wayland desktop, share the screen the region or monitor lies on when asked, or record the table window itself; or choose an X11 session when you log in.</source>
+        <translation>Only black is being recorded: this desktop does not let Brindlecast see what you chose. On a Wayland desktop, share the screen the region or monitor lies on when asked, or record the table window itself; or choose an X11 session when you log in.</translation>
     </message>
 </context>
 <context>
@@ -849,6 +849,25 @@
     </message>
 </context>
 <context>
+    <name>PortalScreenCast</name>
+    <message>
+        <source>The desktop could not share the screen (%1)</source>
+        <translation>The desktop could not share the screen (%1)</translation>
+    </message>
+    <message>
+        <source>This Wayland desktop offers no screen sharing (the ScreenCast desktop portal), so a region or a monitor cannot be recorded here. Tables can: choose the table's window instead.</source>
+        <translation>This Wayland desktop offers no screen sharing (the ScreenCast desktop portal), so a region or a monitor cannot be recorded here. Tables can: choose the table's window instead.</translation>
+    </message>
+    <message>
+        <source>The desktop did not answer the request to share the screen</source>
+        <translation>The desktop did not answer the request to share the screen</translation>
+    </message>
+    <message>
+        <source>Sharing the screen was refused, so the region or monitor cannot be recorded. Record again and allow Brindlecast to share the screen.</source>
+        <translation>Sharing the screen was refused, so the region or monitor cannot be recorded. Record again and allow Brindlecast to share the screen.</translation>
+    </message>
+</context>
+<context>
     <name>ProgramFile</name>
     <message>
         <source>failed to backup '%1' to '%2'</source>
@@ -1344,6 +1363,17 @@
     <message>
         <source>Unknown upload error</source>
         <translation>Unknown upload error</translation>
+    </message>
+</context>
+<context>
+    <name>WaylandFrameSource</name>
+    <message>
+        <source>The desktop stopped sharing the screen (%1)</source>
+        <translation>The desktop stopped sharing the screen (%1)</translation>
+    </message>
+    <message>
+        <source>The shared screen does not show what you chose to record. Record again and share the screen it lies on.</source>
+        <translation>The shared screen does not show what you chose to record. Record again and share the screen it lies on.</translation>
     </message>
 </context>
 <context>

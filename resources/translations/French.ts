@@ -29,8 +29,8 @@
         <translation>Le serveur de son a disparu : l&apos;enregistrement continue en silence, et le son reviendra avec le serveur.</translation>
     </message>
     <message>
-        <source>Only black is being recorded: this desktop does not let Brindlecast see what you chose. On a Wayland desktop, record the table window itself rather than a region or a monitor, or choose an X11 session when you log in.</source>
-        <translation>Seul du noir est enregistré : ce bureau ne laisse pas Brindlecast voir ce que vous avez choisi. Sur un bureau Wayland, enregistrez la fenêtre de la table elle-même plutôt qu&apos;une zone ou un écran, ou choisissez une session X11 à la connexion.</translation>
+        <source>Only black is being recorded: this desktop does not let Brindlecast see what you chose. On a Wayland desktop, share the screen the region or monitor lies on when asked, or record the table window itself; or choose an X11 session when you log in.</source>
+        <translation>Seul du noir est enregistré : ce bureau ne laisse pas Brindlecast voir ce que vous avez choisi. Sur un bureau Wayland, partagez l&apos;écran où se trouve la zone ou le moniteur quand on vous le demande, ou enregistrez la fenêtre de la table elle-même ; ou choisissez une session X11 à la connexion.</translation>
     </message>
 </context>
 <context>
@@ -855,6 +855,25 @@
     </message>
 </context>
 <context>
+    <name>PortalScreenCast</name>
+    <message>
+        <source>The desktop could not share the screen (%1)</source>
+        <translation>Le bureau n&apos;a pas pu partager l&apos;écran (%1)</translation>
+    </message>
+    <message>
+        <source>This Wayland desktop offers no screen sharing (the ScreenCast desktop portal), so a region or a monitor cannot be recorded here. Tables can: choose the table&apos;s window instead.</source>
+        <translation>Ce bureau Wayland n&apos;offre pas de partage d&apos;écran (le portail ScreenCast), une zone ou un moniteur ne peut donc pas être enregistré ici. Les tables le peuvent : choisissez plutôt la fenêtre de la table.</translation>
+    </message>
+    <message>
+        <source>The desktop did not answer the request to share the screen</source>
+        <translation>Le bureau n&apos;a pas répondu à la demande de partage de l&apos;écran</translation>
+    </message>
+    <message>
+        <source>Sharing the screen was refused, so the region or monitor cannot be recorded. Record again and allow Brindlecast to share the screen.</source>
+        <translation>Le partage de l&apos;écran a été refusé, la zone ou le moniteur ne peut donc pas être enregistré. Relancez l&apos;enregistrement et autorisez Brindlecast à partager l&apos;écran.</translation>
+    </message>
+</context>
+<context>
     <name>ProgramFile</name>
     <message>
         <source>failed to backup &apos;%1&apos; to &apos;%2&apos;</source>
@@ -1350,6 +1369,17 @@
     <message>
         <source>Unknown upload error</source>
         <translation>Erreur d&apos;envoi inconnue</translation>
+    </message>
+</context>
+<context>
+    <name>WaylandFrameSource</name>
+    <message>
+        <source>The desktop stopped sharing the screen (%1)</source>
+        <translation>Le bureau a cessé de partager l&apos;écran (%1)</translation>
+    </message>
+    <message>
+        <source>The shared screen does not show what you chose to record. Record again and share the screen it lies on.</source>
+        <translation>L&apos;écran partagé ne montre pas ce que vous avez choisi d&apos;enregistrer. Relancez l&apos;enregistrement et partagez l&apos;écran où il se trouve.</translation>
     </message>
 </context>
 <context>

@@ -29,8 +29,8 @@
         <translation>Il server audio non è più disponibile: la registrazione continua in silenzio e l&apos;audio tornerà quando tornerà il server.</translation>
     </message>
     <message>
-        <source>Only black is being recorded: this desktop does not let Brindlecast see what you chose. On a Wayland desktop, record the table window itself rather than a region or a monitor, or choose an X11 session when you log in.</source>
-        <translation>Si sta registrando solo nero: questo desktop non permette a Brindlecast di vedere ciò che hai scelto. Su un desktop Wayland registra la finestra del tavolo invece di un&apos;area o di uno schermo, oppure scegli una sessione X11 all&apos;accesso.</translation>
+        <source>Only black is being recorded: this desktop does not let Brindlecast see what you chose. On a Wayland desktop, share the screen the region or monitor lies on when asked, or record the table window itself; or choose an X11 session when you log in.</source>
+        <translation>Si sta registrando solo nero: questo desktop non lascia vedere a Brindlecast ciò che hai scelto. Su un desktop Wayland, condividi lo schermo su cui si trova l&apos;area o il monitor quando ti viene chiesto, oppure registra la finestra del tavolo stessa; oppure scegli una sessione X11 all&apos;accesso.</translation>
     </message>
 </context>
 <context>
@@ -855,6 +855,25 @@
     </message>
 </context>
 <context>
+    <name>PortalScreenCast</name>
+    <message>
+        <source>The desktop could not share the screen (%1)</source>
+        <translation>Il desktop non ha potuto condividere lo schermo (%1)</translation>
+    </message>
+    <message>
+        <source>This Wayland desktop offers no screen sharing (the ScreenCast desktop portal), so a region or a monitor cannot be recorded here. Tables can: choose the table&apos;s window instead.</source>
+        <translation>Questo desktop Wayland non offre la condivisione dello schermo (il portale ScreenCast), quindi qui non si può registrare un&apos;area o un monitor. I tavoli sì: scegli invece la finestra del tavolo.</translation>
+    </message>
+    <message>
+        <source>The desktop did not answer the request to share the screen</source>
+        <translation>Il desktop non ha risposto alla richiesta di condividere lo schermo</translation>
+    </message>
+    <message>
+        <source>Sharing the screen was refused, so the region or monitor cannot be recorded. Record again and allow Brindlecast to share the screen.</source>
+        <translation>La condivisione dello schermo è stata rifiutata, quindi l&apos;area o il monitor non può essere registrato. Registra di nuovo e consenti a Brindlecast di condividere lo schermo.</translation>
+    </message>
+</context>
+<context>
     <name>ProgramFile</name>
     <message>
         <source>failed to backup &apos;%1&apos; to &apos;%2&apos;</source>
@@ -1350,6 +1369,17 @@
     <message>
         <source>Unknown upload error</source>
         <translation>Errore di caricamento sconosciuto</translation>
+    </message>
+</context>
+<context>
+    <name>WaylandFrameSource</name>
+    <message>
+        <source>The desktop stopped sharing the screen (%1)</source>
+        <translation>Il desktop ha smesso di condividere lo schermo (%1)</translation>
+    </message>
+    <message>
+        <source>The shared screen does not show what you chose to record. Record again and share the screen it lies on.</source>
+        <translation>Lo schermo condiviso non mostra ciò che hai scelto di registrare. Registra di nuovo e condividi lo schermo su cui si trova.</translation>
     </message>
 </context>
 <context>

@@ -29,8 +29,8 @@
         <translation>El servidor de sonido ha desaparecido: la grabación continúa en silencio y el sonido volverá cuando vuelva el servidor.</translation>
     </message>
     <message>
-        <source>Only black is being recorded: this desktop does not let Brindlecast see what you chose. On a Wayland desktop, record the table window itself rather than a region or a monitor, or choose an X11 session when you log in.</source>
-        <translation>Solo se está grabando negro: este escritorio no deja que Brindlecast vea lo que ha elegido. En un escritorio Wayland, grabe la ventana de la mesa en lugar de una zona o una pantalla, o elija una sesión X11 al iniciar sesión.</translation>
+        <source>Only black is being recorded: this desktop does not let Brindlecast see what you chose. On a Wayland desktop, share the screen the region or monitor lies on when asked, or record the table window itself; or choose an X11 session when you log in.</source>
+        <translation>Solo se está grabando negro: este escritorio no deja que Brindlecast vea lo que eligió. En un escritorio Wayland, comparta la pantalla en la que está la región o el monitor cuando se le pida, o grabe la propia ventana de la mesa; o elija una sesión X11 al iniciar sesión.</translation>
     </message>
 </context>
 <context>
@@ -855,6 +855,25 @@
     </message>
 </context>
 <context>
+    <name>PortalScreenCast</name>
+    <message>
+        <source>The desktop could not share the screen (%1)</source>
+        <translation>El escritorio no pudo compartir la pantalla (%1)</translation>
+    </message>
+    <message>
+        <source>This Wayland desktop offers no screen sharing (the ScreenCast desktop portal), so a region or a monitor cannot be recorded here. Tables can: choose the table&apos;s window instead.</source>
+        <translation>Este escritorio Wayland no ofrece compartir la pantalla (el portal ScreenCast), así que aquí no se puede grabar una región ni un monitor. Las mesas sí: elija la ventana de la mesa.</translation>
+    </message>
+    <message>
+        <source>The desktop did not answer the request to share the screen</source>
+        <translation>El escritorio no respondió a la solicitud de compartir la pantalla</translation>
+    </message>
+    <message>
+        <source>Sharing the screen was refused, so the region or monitor cannot be recorded. Record again and allow Brindlecast to share the screen.</source>
+        <translation>Se rechazó compartir la pantalla, así que la región o el monitor no se puede grabar. Grabe de nuevo y permita que Brindlecast comparta la pantalla.</translation>
+    </message>
+</context>
+<context>
     <name>ProgramFile</name>
     <message>
         <source>failed to backup &apos;%1&apos; to &apos;%2&apos;</source>
@@ -1350,6 +1369,17 @@
     <message>
         <source>Unknown upload error</source>
         <translation>Error de subida desconocido</translation>
+    </message>
+</context>
+<context>
+    <name>WaylandFrameSource</name>
+    <message>
+        <source>The desktop stopped sharing the screen (%1)</source>
+        <translation>El escritorio dejó de compartir la pantalla (%1)</translation>
+    </message>
+    <message>
+        <source>The shared screen does not show what you chose to record. Record again and share the screen it lies on.</source>
+        <translation>La pantalla compartida no muestra lo que eligió grabar. Grabe de nuevo y comparta la pantalla en la que está.</translation>
     </message>
 </context>
 <context>
