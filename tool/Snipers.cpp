@@ -65,22 +65,28 @@ AbstractSniper::AbstractSniper(QWidget *parent)
     colours.setBrush(QPalette::Window, QColor(0, 0, 0, 110));
     colours.setBrush(QPalette::ButtonText, QColor(255, 255, 255, 30));
     setPalette(colours);
+    // A Wayland compositor shows the desktop through a translucent window, and XWayland's
+    // screen holds no picture to draw beneath.
+    m_seeThrough = desktop::isXWayland();
+    if (m_seeThrough)
+        setAttribute(Qt::WA_TranslucentBackground);
 }
 
 void AbstractSniper::start()
 {
     const QRect desktop = virtualDesktop();
-    QPixmap picture(desktop.size());
-    picture.fill(Qt::black);
-    {
+    if (!m_seeThrough) {
+        QPixmap picture(desktop.size());
+        picture.fill(Qt::black);
         QPainter painter(&picture);
         for (QScreen *screen : QGuiApplication::screens()) {
             const QRect area = screen->geometry();
             painter.drawPixmap(area.topLeft() - desktop.topLeft(),
                                screen->grabWindow(0, area.x(), area.y(), area.width(), area.height()));
         }
+        painter.end();
+        m_desktop = picture;
     }
-    m_desktop = picture;
     setGeometry(desktop);
     show();
     raise();
@@ -116,7 +122,8 @@ QRect AbstractSniper::selectionRect() const
 void AbstractSniper::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.drawPixmap(0, 0, m_desktop);
+    if (!m_desktop.isNull())
+        painter.drawPixmap(0, 0, m_desktop);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
     const QRect lit = selectionRect();

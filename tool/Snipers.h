@@ -56,8 +56,10 @@ private:
     TargetSptr m_shot;
     bool m_reported = false;
     // What the desktop showed when the sniper started: drawn beneath the dimming, so
-    // that the choice is made on the real picture with or without a compositor.
+    // that the choice is made on the real picture with or without a compositor. None
+    // where the window is see-through instead.
     QPixmap m_desktop;
+    bool m_seeThrough = false;
     MouselessFrame *m_coverageFrame;
     MouselessFrame *m_coverage;
 };

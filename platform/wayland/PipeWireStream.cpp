@@ -95,6 +95,7 @@ struct PipeWireEvents
             static_cast<PipeWireStream *>(data)->negotiated(param);
     }
     static void process(void *data) { static_cast<PipeWireStream *>(data)->received(); }
+    static void removeBuffer(void *data, pw_buffer *buffer) { static_cast<PipeWireStream *>(data)->removed(buffer); }
     static void stateChanged(void *data, pw_stream_state, pw_stream_state state, const char *error)
     {
         auto *stream = static_cast<PipeWireStream *>(data);
@@ -111,6 +112,7 @@ struct PipeWireEvents
             e.state_changed = stateChanged;
             e.param_changed = paramChanged;
             e.process = process;
+            e.remove_buffer = removeBuffer;
             return e;
         }();
         return events;
@@ -225,6 +227,16 @@ void PipeWireStream::received()
     if (previous)
         pw_stream_queue_buffer(m_stream, previous);
     m_arrived.notify_all();
+}
+
+void PipeWireStream::removed(pw_buffer *buffer)
+{
+    // Its memory goes away with it (the stream changes size or ends): no picture until the next.
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (buffer != m_held)
+        return;
+    m_held = nullptr;
+    m_picture.bits = nullptr;
 }
 
 void PipeWireStream::ended(const QString &reason)

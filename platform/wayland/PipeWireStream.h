@@ -45,6 +45,7 @@ private:
     friend struct PipeWireEvents;
     void negotiated(const struct spa_pod *format);
     void received();
+    void removed(pw_buffer *buffer);
     void ended(const QString &reason);
     void close();
 

@@ -65,6 +65,13 @@ QPoint pairOf(const QVariant &value)
     return QPoint(a, b);
 }
 
+// Request and session names must be unique per connection: two recordings share one.
+QString uniqueToken()
+{
+    static std::atomic<int> counter{0};
+    return QStringLiteral("brindlecast%1").arg(++counter);
+}
+
 QString readToken()
 {
     QFile file(screenCastTokenPath());
@@ -113,8 +120,7 @@ bc_ret request(const QString &method, QList<QVariant> arguments, QVariantMap opt
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         return noSharing(method, bus.lastError().message());
-    static std::atomic<int> counter{0};
-    const QString token = QStringLiteral("brindlecast%1").arg(++counter);
+    const QString token = uniqueToken();
     options.insert(QStringLiteral("handle_token"), token);
     // Listened to before asking, so that a quick answer is not missed.
     const QString sender = bus.baseService().mid(1).replace(QLatin1Char('.'), QLatin1Char('_'));
@@ -203,7 +209,7 @@ bc_ret PortalScreenCast::createSession()
 
     QVariantMap results;
     bc_ret ret = request(QStringLiteral("CreateSession"), {},
-                         {{QStringLiteral("session_handle_token"), QStringLiteral("brindlecast")}}, m_timeoutMs, results);
+                         {{QStringLiteral("session_handle_token"), uniqueToken()}}, m_timeoutMs, results);
     if (ret.failed())
         return ret;
     m_session = results.value(QStringLiteral("session_handle")).toString();

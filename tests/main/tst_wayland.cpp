@@ -314,6 +314,23 @@ void TestWayland::regionsAndMonitorsComeFromScreenSharing()
         QVERIFY(closeTo(image.pixel(region.width() - 60, 100), kTerminalColour));
     }
 
+    // Two recordings of one program at once share the screen each on its own, and one
+    // ending leaves the other going.
+    const auto shooterOf = [](const QRect &rect) {
+        auto params = std::make_shared<VideoRecParams>();
+        params->target = std::make_shared<RegionTarget>(rect);
+        params->format = std::make_shared<VideoFormat>(VideoFormat{rect.width(), rect.height(), 10, 100});
+        return std::make_unique<WindowImageShooter>(params);
+    };
+    auto tableShooter = shooterOf(QRect(client.topLeft() + QPoint(20, 20), QSize(200, 150)));
+    auto onTerminal = shooterOf(QRect(region.topRight() - QPoint(150, 0), QSize(120, 90)));
+    QVERIFY(tableShooter->init().ok());
+    QVERIFY(onTerminal->init().ok());
+    tableShooter.reset();
+    bc_ret errors;
+    QVERIFY2(onTerminal->shoot(errors), qPrintable(errors.messages(QStringLiteral(": "))));
+    QVERIFY(closeTo(onTerminal->frame().pixel(30, 30), kTerminalColour));
+
     // The whole monitor, by the name the program's other half gives it too.
     QTemporaryDir monitorOut;
     const ToolRun monitor = record({QStringLiteral("--monitor"), QGuiApplication::primaryScreen()->name()}, monitorOut.path());
