@@ -1,5 +1,7 @@
 #include "platform/wayland/PipeWireStream.h"
 
+#include "app/Log.h"
+
 #include <pipewire/pipewire.h>
 #include <spa/buffer/meta.h>
 #include <spa/param/video/format-utils.h>
@@ -96,8 +98,10 @@ struct PipeWireEvents
     }
     static void process(void *data) { static_cast<PipeWireStream *>(data)->received(); }
     static void removeBuffer(void *data, pw_buffer *buffer) { static_cast<PipeWireStream *>(data)->removed(buffer); }
-    static void stateChanged(void *data, pw_stream_state, pw_stream_state state, const char *error)
+    static void stateChanged(void *data, pw_stream_state old, pw_stream_state state, const char *error)
     {
+        logDebug(QStringLiteral("Shared screen stream: %1 -> %2").arg(QLatin1String(pw_stream_state_as_string(old)),
+                                                                        QLatin1String(pw_stream_state_as_string(state))));
         auto *stream = static_cast<PipeWireStream *>(data);
         if (state == PW_STREAM_STATE_ERROR)
             stream->ended(QString::fromUtf8(error ? error : "unknown error"));
@@ -231,12 +235,15 @@ void PipeWireStream::received()
 
 void PipeWireStream::removed(pw_buffer *buffer)
 {
-    // Its memory goes away with it (the stream changes size or ends): no picture until the next.
+    // Its memory goes away with it (the stream changes size, or the desktop's side of it
+    // ends): no picture until the next.
     std::lock_guard<std::mutex> lock(m_mutex);
     if (buffer != m_held)
         return;
     m_held = nullptr;
     m_picture.bits = nullptr;
+    // What a copy gives has changed: nothing now.
+    ++m_serial;
 }
 
 void PipeWireStream::ended(const QString &reason)

@@ -36,7 +36,7 @@ public:
     bool copy(const QRect &screen, const QRect &rect, FrameBuffer &dest, QPoint destPos);
     // The pictures' size, as agreed with the compositor.
     QSize pictureSize() const;
-    // Counts the pictures received.
+    // Counts the pictures received and lost.
     quint64 serial() const { return m_serial.load(); }
     // Why the stream ended, empty while it runs.
     QString endReason() const;

@@ -145,8 +145,9 @@ bc_ret request(const QString &method, QList<QVariant> arguments, QVariantMap opt
         bus.connect(kService, path, requestInterface, QStringLiteral("Response"), &answer, SLOT(onResponse(uint, QVariantMap)));
     }
     QTimer::singleShot(timeoutMs, &answer.loop, &QEventLoop::quit);
+    // The user answers in the desktop's own dialog; our windows wait meanwhile.
     if (!answer.answered)
-        answer.loop.exec();
+        answer.loop.exec(QEventLoop::ExcludeUserInputEvents);
     // Answers still queued for the loop die with it.
     bus.disconnect(kService, path, requestInterface, QStringLiteral("Response"), &answer, SLOT(onResponse(uint, QVariantMap)));
     if (!answer.answered)

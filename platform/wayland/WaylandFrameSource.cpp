@@ -64,24 +64,30 @@ FrameSource::Result WaylandFrameSource::copyRect(const QRect &rect, FrameBuffer 
     }
     const QString ended = m_stream->endReason();
     if (!ended.isEmpty()) {
-        errors.add(QStringLiteral("WaylandFrameSource::copyRect"), -1,
-                   QCoreApplication::translate("WaylandFrameSource", "The desktop stopped sharing the screen (%1)").arg(ended));
-        return Result::Failed;
+        // The user stopped sharing (or the desktop did): the frames go black, which the
+        // recorder tells the user about, rather than repeating the last picture.
+        if (!m_endLogged)
+            logWarn(QStringLiteral("The desktop stopped sharing the screen: %1").arg(ended));
+        m_endLogged = true;
+        return Result::Copied;
     }
     m_copiedSerial = m_stream->serial();
     m_copiedRect = rect;
     // Without the desktop's word on where the monitor lies, it is at the origin.
     const QRect shared = m_shared.isEmpty() ? QRect(QPoint(0, 0), m_stream->pictureSize()) : m_shared;
     if (!shared.isEmpty() && !shared.intersects(rect)) {
-        // Another monitor than the one shared: the desktop asks again next time.
-        QFile::remove(screenCastTokenPath());
-        errors.add(QStringLiteral("WaylandFrameSource::copyRect"), -1,
-                   QCoreApplication::translate("WaylandFrameSource",
-                                               "The shared screen does not show what you chose to record. Record again and "
-                                               "share the screen it lies on."));
-        return Result::Failed;
+        // Another monitor than the one shared: the frames stay black, which the recorder
+        // tells the user about, and the desktop asks again next time.
+        if (!m_elsewhereLogged && QFile::remove(screenCastTokenPath()))
+            logInfo(QStringLiteral("The shared screen does not show %1,%2: the desktop will ask again").arg(rect.x()).arg(rect.y()));
+        m_elsewhereLogged = true;
+        return Result::Copied;
     }
-    return m_stream->copy(shared, rect, dest, destPos) ? Result::Copied : Result::Unavailable;
+    if (m_stream->copy(shared, rect, dest, destPos))
+        return Result::Copied;
+    // No picture yet: some desktops send one only once something changes. A picture
+    // that went away (the desktop's side of the stream ended) leaves the frame black.
+    return m_stream->serial() == 0 ? Result::Unavailable : Result::Copied;
 }
 
 FrameSource::Result WaylandFrameSource::copyWindow(WindowId window, const QRect &rect, FrameBuffer &dest, QPoint destPos,

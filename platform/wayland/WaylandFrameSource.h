@@ -35,4 +35,6 @@ private:
     QRect m_shared; // where the shared monitor lies on the desktop
     quint64 m_copiedSerial = 0;
     QRect m_copiedRect;
+    bool m_endLogged = false;
+    bool m_elsewhereLogged = false;
 };

@@ -1371,10 +1371,6 @@
         <source>The desktop stopped sharing the screen (%1)</source>
         <translation>The desktop stopped sharing the screen (%1)</translation>
     </message>
-    <message>
-        <source>The shared screen does not show what you chose to record. Record again and share the screen it lies on.</source>
-        <translation>The shared screen does not show what you chose to record. Record again and share the screen it lies on.</translation>
-    </message>
 </context>
 <context>
     <name>main</name>

@@ -1377,10 +1377,6 @@
         <source>The desktop stopped sharing the screen (%1)</source>
         <translation>Le bureau a cessé de partager l&apos;écran (%1)</translation>
     </message>
-    <message>
-        <source>The shared screen does not show what you chose to record. Record again and share the screen it lies on.</source>
-        <translation>L&apos;écran partagé ne montre pas ce que vous avez choisi d&apos;enregistrer. Relancez l&apos;enregistrement et partagez l&apos;écran où il se trouve.</translation>
-    </message>
 </context>
 <context>
     <name>main</name>

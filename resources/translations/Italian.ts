@@ -1377,10 +1377,6 @@
         <source>The desktop stopped sharing the screen (%1)</source>
         <translation>Il desktop ha smesso di condividere lo schermo (%1)</translation>
     </message>
-    <message>
-        <source>The shared screen does not show what you chose to record. Record again and share the screen it lies on.</source>
-        <translation>Lo schermo condiviso non mostra ciò che hai scelto di registrare. Registra di nuovo e condividi lo schermo su cui si trova.</translation>
-    </message>
 </context>
 <context>
     <name>main</name>

@@ -1377,10 +1377,6 @@
         <source>The desktop stopped sharing the screen (%1)</source>
         <translation>El escritorio dejó de compartir la pantalla (%1)</translation>
     </message>
-    <message>
-        <source>The shared screen does not show what you chose to record. Record again and share the screen it lies on.</source>
-        <translation>La pantalla compartida no muestra lo que eligió grabar. Grabe de nuevo y comparta la pantalla en la que está.</translation>
-    </message>
 </context>
 <context>
     <name>main</name>

@@ -43,8 +43,8 @@ private slots:
     void followerTakesTyping();
     void recordToolRecordsTheTableWithDefaults();
     void regionsAndMonitorsComeFromScreenSharing();
-    void blackRegionIsToldNotKeptSilent();
     void withoutScreenSharingRegionsSayWhy();
+    void blackIsToldNotKeptSilent();
 
 private:
     WaylandSession *m_session;
@@ -105,17 +105,21 @@ struct ToolRun
 
 // brindlecast-record as a player's script starts it in a Wayland session: no platform
 // chosen, both displays announced. changes: NAME=value for its environment.
-ToolRun record(const QStringList &what, const QString &out, const QStringList &changes = {})
+void startTool(QProcess &tool, const QStringList &what, const QString &out, const QStringList &changes = {},
+               int seconds = 5)
 {
-    QProcess tool;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
     for (const QString &change : changes)
         environment.insert(change.section(QLatin1Char('='), 0, 0), change.section(QLatin1Char('='), 1));
     tool.setProcessEnvironment(environment);
-    tool.start(QStringLiteral(RECORD_TOOL), what + QStringList{QStringLiteral("--duration"), QStringLiteral("5"),
+    tool.start(QStringLiteral(RECORD_TOOL), what + QStringList{QStringLiteral("--duration"), QString::number(seconds),
                                                                 QStringLiteral("--save-on-stop"), QStringLiteral("--no-audio"),
                                                                 QStringLiteral("--out"), out});
+}
+
+ToolRun finishTool(QProcess &tool)
+{
     ToolRun run;
     if (!tool.waitForFinished(60000))
         return run;
@@ -126,6 +130,13 @@ ToolRun record(const QStringList &what, const QString &out, const QStringList &c
             run.saved.append(line.mid(6));
     }
     return run;
+}
+
+ToolRun record(const QStringList &what, const QString &out, const QStringList &changes = {})
+{
+    QProcess tool;
+    startTool(tool, what, out, changes);
+    return finishTool(tool);
 }
 
 } // namespace
@@ -265,7 +276,7 @@ void TestWayland::recordToolRecordsTheTableWithDefaults()
 
 void TestWayland::regionsAndMonitorsComeFromScreenSharing()
 {
-    // A Wayland-native window behind (it fills the output), an X11 table floating over it.
+    // A Wayland-native window and an X11 table, side by side or one over the other.
     QProcess terminal;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_home.path());
@@ -275,17 +286,35 @@ void TestWayland::regionsAndMonitorsComeFromScreenSharing()
     terminal.start(QStringLiteral("foot"), {QStringLiteral("--override=colors.background=30a050"), QStringLiteral("sh"),
                                             QStringLiteral("-c"), QStringLiteral("while :; do echo .; sleep 0.2; done")});
     QVERIFY(terminal.waitForStarted(10000));
-    QProcess process;
-    const quint32 table = showTable(process, QStringLiteral("shared table"));
-    QVERIFY(table);
-    const QRect client = desktop::windowClientRect(table);
-    // Half on the table, half on the terminal, at an odd size.
-    const QRect region(client.right() - 211, client.top() + 80, 423, 301);
+    // Shown before the table, so that the compositor lays the two out once.
     QImage screen;
     QVERIFY2(QTest::qWaitFor(
                      [&] {
                          screen = m_session->screenshot();
-                         return !screen.isNull() && closeTo(screen.pixel(region.topRight() + QPoint(-40, 40)), kTerminalColour);
+                         return !screen.isNull() && closeTo(screen.pixel(1500, 800), kTerminalColour);
+                     },
+                     ProgramWindow::kPatienceMs),
+             qPrintable(m_session->log()));
+    QProcess process;
+    const quint32 table = showTable(process, QStringLiteral("shared table"));
+    QVERIFY(table);
+    // Half on the table, half on the terminal beside it (wherever the compositor put the
+    // table), at an odd size; taken once the screen shows both there.
+    QRect client;
+    QRect region;
+    QPoint tableAt;
+    QPoint terminalAt;
+    QVERIFY2(QTest::qWaitFor(
+                     [&] {
+                         client = desktop::windowClientRect(table);
+                         const bool terminalOnTheLeft = client.left() >= 250;
+                         region = QRect(terminalOnTheLeft ? client.left() - 212 : client.right() - 211, client.top() + 80, 423, 301);
+                         tableAt = QPoint(terminalOnTheLeft ? region.width() - 60 : 60, 100);
+                         terminalAt = QPoint(terminalOnTheLeft ? 60 : region.width() - 60, 100);
+                         screen = m_session->screenshot();
+                         return !screen.isNull() && screen.rect().contains(region)
+                                && closeTo(screen.pixel(region.topLeft() + terminalAt), kTerminalColour)
+                                && closeTo(screen.pixel(region.topLeft() + tableAt), kTableColour);
                      },
                      ProgramWindow::kPatienceMs),
              qPrintable(m_session->log()));
@@ -304,14 +333,14 @@ void TestWayland::regionsAndMonitorsComeFromScreenSharing()
         if (ms == 500)
             image.save(QStringLiteral(BC_TEST_ARTEFACTS) + QStringLiteral("/wayland-region.png"));
         // Each side shows what the compositor shows there.
-        for (const QPoint at : {QPoint(60, 100), QPoint(region.width() - 60, 100)}) {
+        for (const QPoint at : {tableAt, terminalAt}) {
             const QRgb recorded = image.pixel(at);
             const QRgb shown = screen.pixel(region.topLeft() + at);
             QVERIFY2(closeTo(recorded, shown), qPrintable(QStringLiteral("%1 at %2,%3 shown %4")
                                                                   .arg(recorded, 0, 16).arg(at.x()).arg(at.y()).arg(shown, 0, 16)));
         }
-        QVERIFY(closeTo(image.pixel(60, 100), kTableColour));
-        QVERIFY(closeTo(image.pixel(region.width() - 60, 100), kTerminalColour));
+        QVERIFY(closeTo(image.pixel(tableAt), kTableColour));
+        QVERIFY(closeTo(image.pixel(terminalAt), kTerminalColour));
     }
 
     // Two recordings of one program at once share the screen each on its own, and one
@@ -323,7 +352,7 @@ void TestWayland::regionsAndMonitorsComeFromScreenSharing()
         return std::make_unique<WindowImageShooter>(params);
     };
     auto tableShooter = shooterOf(QRect(client.topLeft() + QPoint(20, 20), QSize(200, 150)));
-    auto onTerminal = shooterOf(QRect(region.topRight() - QPoint(150, 0), QSize(120, 90)));
+    auto onTerminal = shooterOf(QRect(region.topLeft() + terminalAt - QPoint(30, 30), QSize(120, 90)));
     QVERIFY(tableShooter->init().ok());
     QVERIFY(onTerminal->init().ok());
     tableShooter.reset();
@@ -347,23 +376,6 @@ void TestWayland::regionsAndMonitorsComeFromScreenSharing()
     terminal.waitForFinished(10000);
 }
 
-void TestWayland::blackRegionIsToldNotKeptSilent()
-{
-    QProcess process;
-    const quint32 table = showTable(process, QStringLiteral("region table"));
-    QVERIFY(table);
-    const QRect client = desktop::windowClientRect(table);
-    QTemporaryDir out;
-    const QString region =
-            QStringLiteral("%1,%2,%3,%4").arg(client.x() + 10).arg(client.y() + 10).arg(423).arg(301);
-    // Read from XWayland's own screen, which holds no pictures.
-    const ToolRun run = record({QStringLiteral("--region"), region}, out.path(), {QStringLiteral("BRINDLECAST_CAPTURE=x11")});
-    QCOMPARE(run.exitCode, 0);
-    QVERIFY2(run.errors.count(QLatin1String("Only black is being recorded")) == 1, qPrintable(run.errors));
-    process.closeWriteChannel();
-    process.waitForFinished(10000);
-}
-
 void TestWayland::withoutScreenSharingRegionsSayWhy()
 {
     const QStringList region{QStringLiteral("--region"), QStringLiteral("100,100,423,301")};
@@ -385,6 +397,41 @@ void TestWayland::withoutScreenSharingRegionsSayWhy()
     QCOMPARE(run.exitCode, 1);
     QVERIFY2(run.errors.contains(QLatin1String("Sharing the screen was refused")), qPrintable(run.errors));
     QVERIFY(run.saved.isEmpty() && noRecording(out.path()));
+}
+
+void TestWayland::blackIsToldNotKeptSilent()
+{
+    QProcess process;
+    const quint32 table = showTable(process, QStringLiteral("table shared, then not"));
+    QVERIFY(table);
+    const QRect client = desktop::windowClientRect(table);
+    const QStringList region{QStringLiteral("--region"),
+                             QStringLiteral("%1,%2,423,301").arg(client.x() + 20).arg(client.y() + 20)};
+    // Read from XWayland's own screen, which holds no pictures.
+    QTemporaryDir xOut;
+    ToolRun run = record(region, xOut.path(), {QStringLiteral("BRINDLECAST_CAPTURE=x11")});
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.errors.count(QLatin1String("Only black is being recorded")) == 1, qPrintable(run.errors));
+
+    // Shared, then the desktop's side of the sharing goes away once a first part is saved.
+    QTemporaryDir out;
+    QProcess tool;
+    startTool(tool, region + QStringList{QStringLiteral("--save-at"), QStringLiteral("2")}, out.path(), {}, 12);
+    QVERIFY2(QTest::qWaitFor([&] { return tool.peek(1 << 16).contains("saved "); }, ProgramWindow::kPatienceMs),
+             qPrintable(QString::fromLocal8Bit(tool.readAllStandardError())));
+    QVERIFY2(m_session->setScreenSharingAllowed(true), qPrintable(m_session->log()));
+    run = finishTool(tool);
+    QVERIFY2(run.exitCode == 0 && run.saved.size() == 2, qPrintable(run.errors));
+    // Told once, and what was shared before is kept.
+    QVERIFY2(run.errors.count(QLatin1String("Only black is being recorded")) == 1, qPrintable(run.errors + m_session->log()));
+    FrameDecoder decoder;
+    QVERIFY(decoder.open(run.saved.last()).ok());
+    QImage first;
+    QVERIFY(decoder.decodeAt(300, QSize(), first).ok());
+    const QRgb recorded = first.pixel(probePoint(first.size()));
+    QVERIFY2(closeTo(recorded, kTableColour), qPrintable(QString::number(recorded, 16)));
+    process.closeWriteChannel();
+    process.waitForFinished(10000);
 }
 
 int main(int argc, char **argv)
