@@ -38,6 +38,7 @@ const spa_pod *formatsWanted(spa_pod_builder &b)
     spa_pod_builder_prop(&b, SPA_FORMAT_mediaSubtype, 0);
     spa_pod_builder_id(&b, SPA_MEDIA_SUBTYPE_raw);
     spa_pod_builder_prop(&b, SPA_FORMAT_VIDEO_format, 0);
+    // An enumeration's first value is the preferred one: the frames' own layout.
     spa_pod_builder_push_choice(&b, &choice, SPA_CHOICE_Enum, 0);
     for (uint32_t f : {SPA_VIDEO_FORMAT_BGRx, SPA_VIDEO_FORMAT_BGRx, SPA_VIDEO_FORMAT_BGRA, SPA_VIDEO_FORMAT_RGBx, SPA_VIDEO_FORMAT_RGBA})
         spa_pod_builder_id(&b, f);

@@ -32,8 +32,15 @@ bc_ret noSharing(const QString &where, const QString &detail)
     // The desktop's own words are for the log; the user reads what it means.
     return bc_ret(QStringLiteral("%1 (%2)").arg(where, detail), -1)
             .add(where, -1,
-                 QCoreApplication::translate("PortalScreenCast", "This Wayland desktop offers no screen sharing (the ScreenCast desktop portal), so a region or a "
-                    "monitor cannot be recorded here. Tables can: choose the table's window instead."));
+                 QCoreApplication::translate("PortalScreenCast",
+                                             "This Wayland desktop offers no screen sharing (the ScreenCast desktop portal), "
+                                             "so a region or a monitor cannot be recorded here. Tables can: choose the "
+                                             "table's window instead."));
+}
+
+QString couldNotShare(const QString &why)
+{
+    return QCoreApplication::translate("PortalScreenCast", "The desktop could not share the screen (%1)").arg(why);
 }
 
 bc_ret failedCall(const QString &method, const QDBusMessage &reply)
@@ -48,7 +55,7 @@ bc_ret failedCall(const QString &method, const QDBusMessage &reply)
         || name == QLatin1String("org.freedesktop.DBus.Error.Disconnected"))
         return noSharing(method, reply.errorMessage());
     return bc_ret(QStringLiteral("%1 (%2)").arg(method, reply.errorMessage()), -1)
-            .add(method, -1, QCoreApplication::translate("PortalScreenCast", "The desktop could not share the screen (%1)").arg(name));
+            .add(method, -1, couldNotShare(name));
 }
 
 // A two-int structure, as the portal gives positions and sizes.
@@ -126,38 +133,46 @@ bc_ret request(const QString &method, QList<QVariant> arguments, QVariantMap opt
     const QString sender = bus.baseService().mid(1).replace(QLatin1Char('.'), QLatin1Char('_'));
     QString path = QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2").arg(sender, token);
     PortalAnswer answer;
-    const QString requestInterface = QStringLiteral("org.freedesktop.portal.Request");
-    bus.connect(kService, path, requestInterface, QStringLiteral("Response"), &answer, SLOT(onResponse(uint, QVariantMap)));
+    const auto listen = [&](bool on) {
+        const QString interface = QStringLiteral("org.freedesktop.portal.Request");
+        if (on)
+            bus.connect(kService, path, interface, QStringLiteral("Response"), &answer, SLOT(onResponse(uint, QVariantMap)));
+        else
+            bus.disconnect(kService, path, interface, QStringLiteral("Response"), &answer, SLOT(onResponse(uint, QVariantMap)));
+    };
+    listen(true);
 
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kObject, kScreenCast, method);
     arguments.append(options);
     call.setArguments(arguments);
     const QDBusMessage reply = bus.call(call, QDBus::Block, timeoutMs);
     if (reply.type() == QDBusMessage::ErrorMessage) {
-        bus.disconnect(kService, path, requestInterface, QStringLiteral("Response"), &answer, SLOT(onResponse(uint, QVariantMap)));
+        listen(false);
         return failedCall(method, reply);
     }
     const QString given = reply.arguments().value(0).value<QDBusObjectPath>().path();
     if (!given.isEmpty() && given != path) {
         // Older portals name the request themselves.
-        bus.disconnect(kService, path, requestInterface, QStringLiteral("Response"), &answer, SLOT(onResponse(uint, QVariantMap)));
+        listen(false);
         path = given;
-        bus.connect(kService, path, requestInterface, QStringLiteral("Response"), &answer, SLOT(onResponse(uint, QVariantMap)));
+        listen(true);
     }
     QTimer::singleShot(timeoutMs, &answer.loop, &QEventLoop::quit);
     // The user answers in the desktop's own dialog; our windows wait meanwhile.
     if (!answer.answered)
         answer.loop.exec(QEventLoop::ExcludeUserInputEvents);
     // Answers still queued for the loop die with it.
-    bus.disconnect(kService, path, requestInterface, QStringLiteral("Response"), &answer, SLOT(onResponse(uint, QVariantMap)));
+    listen(false);
     if (!answer.answered)
-        return bc_ret(method, -1, QCoreApplication::translate("PortalScreenCast", "The desktop did not answer the request to share the screen"));
+        return bc_ret(method, -1,
+                      QCoreApplication::translate("PortalScreenCast", "The desktop did not answer the request to share the screen"));
     if (answer.response == 1)
         return bc_ret(method, 1,
-                      QCoreApplication::translate("PortalScreenCast", "Sharing the screen was refused, so the region or monitor cannot be recorded. Record again and "
-                         "allow Brindlecast to share the screen."));
+                      QCoreApplication::translate("PortalScreenCast",
+                                                  "Sharing the screen was refused, so the region or monitor cannot be "
+                                                  "recorded. Record again and allow Brindlecast to share the screen."));
     if (answer.response != 0)
-        return bc_ret(method, answer.response, QCoreApplication::translate("PortalScreenCast", "The desktop could not share the screen (%1)").arg(answer.response));
+        return bc_ret(method, answer.response, couldNotShare(QString::number(answer.response)));
     results = answer.results;
     return bc_ret();
 }
@@ -215,7 +230,7 @@ bc_ret PortalScreenCast::createSession()
         return ret;
     m_session = results.value(QStringLiteral("session_handle")).toString();
     if (m_session.isEmpty())
-        return bc_ret(QStringLiteral("CreateSession"), -1, QCoreApplication::translate("PortalScreenCast", "The desktop could not share the screen (%1)").arg(QStringLiteral("no session")));
+        return bc_ret(QStringLiteral("CreateSession"), -1, couldNotShare(QStringLiteral("no session")));
     return bc_ret();
 }
 
@@ -245,7 +260,7 @@ bc_ret PortalScreenCast::startSharing(Shared &shared)
     keepToken(results.value(QStringLiteral("restore_token")).toString());
     const QVariant streams = results.value(QStringLiteral("streams"));
     if (!streams.canConvert<QDBusArgument>())
-        return bc_ret(QStringLiteral("Start"), -1, QCoreApplication::translate("PortalScreenCast", "The desktop could not share the screen (%1)").arg(QStringLiteral("no stream")));
+        return bc_ret(QStringLiteral("Start"), -1, couldNotShare(QStringLiteral("no stream")));
     const QDBusArgument list = streams.value<QDBusArgument>();
     bool found = false;
     list.beginArray();
@@ -262,11 +277,11 @@ bc_ret PortalScreenCast::startSharing(Shared &shared)
         const QPoint position = pairOf(properties.value(QStringLiteral("position")));
         const QPoint size = pairOf(properties.value(QStringLiteral("size")));
         if (size.x() > 0 && size.y() > 0)
-            shared.geometry = QRect(position.x() < 0 ? 0 : position.x(), position.y() < 0 ? 0 : position.y(), size.x(), size.y());
+            shared.geometry = QRect(QPoint(qMax(0, position.x()), qMax(0, position.y())), QSize(size.x(), size.y()));
     }
     list.endArray();
     if (!found)
-        return bc_ret(QStringLiteral("Start"), -1, QCoreApplication::translate("PortalScreenCast", "The desktop could not share the screen (%1)").arg(QStringLiteral("no stream")));
+        return bc_ret(QStringLiteral("Start"), -1, couldNotShare(QStringLiteral("no stream")));
     return bc_ret();
 }
 
@@ -282,7 +297,7 @@ bc_ret PortalScreenCast::openRemote(Shared &shared)
     shared.fd = remote.isValid() ? fcntl(remote.fileDescriptor(), F_DUPFD_CLOEXEC, 0) : -1;
     if (shared.fd < 0)
         return bc_ret(QStringLiteral("OpenPipeWireRemote"), -1,
-                      QCoreApplication::translate("PortalScreenCast", "The desktop could not share the screen (%1)").arg(QStringLiteral("no PipeWire remote")));
+                      couldNotShare(QStringLiteral("no PipeWire remote")));
     return bc_ret();
 }
 

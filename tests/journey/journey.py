@@ -228,10 +228,14 @@ class Program:
         label = "%s %r" % (role, name if name is not None else description)
         return wait_for(label, lambda: self.find(role, name, description, within), timeout)
 
+    def x_window_ids(self):
+        """The ids of the program's shown X windows."""
+        return set(subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(self.process.pid)],
+                                  env=self.desktop.env, capture_output=True).stdout.decode().split())
+
     def x_windows(self):
         """The program's shown X windows: (x, y, width, height) each, as the X server has them."""
-        ids = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(self.process.pid)],
-                             env=self.desktop.env, capture_output=True).stdout.decode().split()
+        ids = self.x_window_ids()
         windows = []
         keys = {"Absolute upper-left X": 0, "Absolute upper-left Y": 1, "Width": 2, "Height": 3}
         for window in ids:
@@ -284,9 +288,10 @@ class Program:
     def wait_recorded(self, save_button, seconds):
         wait_for("%d seconds of recording" % seconds, lambda: self.recorded_seconds(save_button) >= seconds)
 
-    def wait_new_window(self, count_before):
-        """Until the program shows one more window than it did (a selector, a recorder)."""
-        wait_for("a new window", lambda: len(self.x_windows()) > count_before)
+    def wait_new_window(self, shown_before):
+        """Until the program shows a window it did not (a selector, a recorder). Others may
+        close meanwhile (a saved video's note does by itself)."""
+        wait_for("a new window", lambda: self.x_window_ids() - shown_before)
 
     def wait_active(self, title):
         wait_for("%r to be the active window" % title, lambda: subprocess.run(
@@ -556,7 +561,7 @@ class Journey:
             p.click(p.wait("push button", "OK", within=quick_start))
         p.click(p.wait("page tab", "Recorded (2)"))
         p.click(p.wait("radio button", "Manu"))
-        windows = len(p.x_windows())
+        windows = p.x_window_ids()
         p.click(p.wait("push button", description="Select a region"))
         p.wait_new_window(windows)
         x, y, width, height = REGION
@@ -569,7 +574,7 @@ class Journey:
         self.save_and_check(button, (width, height), "region")
 
         recording = set(p.centre(b) for b in pyatspi_buttons(p))
-        windows = len(p.x_windows())
+        windows = p.x_window_ids()
         p.click(p.wait("push button", description="Select a monitor"))
         p.wait_new_window(windows)
         self.desktop.run(["xdotool", "mousemove", "--sync", str(SCREEN[0] // 2), str(SCREEN[1] // 2), "click", "1"])
