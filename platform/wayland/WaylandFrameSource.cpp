@@ -8,8 +8,9 @@
 
 namespace {
 
-// How long the first picture of a shared screen is waited for. Some desktops send one
-// only once something on the screen changes: until then nothing can be copied.
+// How long the first picture of a shared screen is waited for; most desktops send it at
+// once. Some send one only once something on the screen changes: until then nothing can
+// be copied, and the frames wait without a warning.
 constexpr int kFirstPictureMs = 2000;
 
 } // namespace
