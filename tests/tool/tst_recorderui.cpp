@@ -6,6 +6,7 @@
 #include "tests/support/MediaProbe.h"
 #include "tests/support/PulseSession.h"
 #include "tests/support/Screenshot.h"
+#include "tests/support/TestUser.h"
 #include "tests/support/XSession.h"
 #include "tool/Follower.h"
 #include "tool/RecorderManager.h"
@@ -56,10 +57,7 @@ void TestRecorderUi::initTestCase()
 {
     QVERIFY(m_pulse.start());
     qApp->setStyleSheet(applicationStyleSheet());
-    const QString dir = m_home.filePath(QStringLiteral("user"));
-    QVERIFY(ensureDirectories(dir).ok());
-    m_user = std::make_unique<User>(std::make_shared<UserInfo>(), dir);
-    m_settings = std::make_unique<WindowConfig>(m_user->paths());
+    QVERIFY(openTestUser(m_home, m_user, m_settings));
     m_settings->setMaxRecordedDuration(60000);
 }
 
