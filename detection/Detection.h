@@ -19,7 +19,11 @@ class Detection : public QObject
 {
     Q_OBJECT
 public:
+    // Not asked yet, or not answered.
     static constexpr int kNoRoom = -1;
+    // The user said the program's room is not in the list: its tables are recorded
+    // without a room.
+    static constexpr int kUnlistedRoom = 0;
 
     Detection(const QString &exePath, bool recordable, int room);
 
@@ -28,6 +32,10 @@ public:
     QString exeName() const { return m_exeName; }
     bool recordable() const { return m_recordable; }
     int room() const { return m_room; }
+    // Whether the user has answered which room the program is: a room or "not listed".
+    bool roomSettled() const { return m_room >= 0; }
+    // The room to record under: kNoRoom unless a listed room was confirmed.
+    int recordingRoom() const { return m_room > 0 ? m_room : kNoRoom; }
 
     void setRecordable(bool recordable);
     void setRoom(int room);

@@ -30,6 +30,14 @@ public:
     RoomSptr roomById(int id) const { return m_byId.value(id); }
     // Names compare without regard to case.
     RoomSptr roomByName(const QString &name) const;
+    // The one room typed text stands for: its exact name, or the only room whose name
+    // reads the same without case, punctuation and spaces, with or without its
+    // domain ending; among several, the only ".com" one ("888 Poker" for
+    // "888poker.com"). Empty when none or several fit.
+    RoomSptr roomFor(const QString &text) const;
+    // The room a program's file name most likely belongs to ("888poker.exe":
+    // "888poker.com"), preferring a ".com" among rooms of the same name; may be empty.
+    RoomSptr guessForProgram(const QString &exeName) const;
     QStringList roomNames() const { return m_names; }
     QStringList userRoomNames() const { return m_userNames; }
 

@@ -2,6 +2,7 @@
 
 #include "detection/Detection.h"
 #include "recorder/AudioMixerLines.h"
+#include "ui/RoomConfirmForm.h"
 
 #include <QFrame>
 #include <QComboBox>
@@ -83,8 +84,9 @@ private:
     QCheckBox *m_chkTranspareRecorder;
 };
 
-// The room chooser of the detection table.
-class PrivEditor : public QComboBox
+// The room chooser of the detection table: the room form's box, with its
+// suggestions. Cleared, it means the room is not listed.
+class PrivEditor : public RoomBox
 {
     Q_OBJECT
 public:

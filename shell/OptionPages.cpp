@@ -6,6 +6,7 @@
 #include "shell/OptionDialog.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -22,27 +23,29 @@ constexpr int kRoomRole = Qt::UserRole;
 constexpr int kPathRole = Qt::UserRole + 1;
 constexpr int kSourceRole = Qt::UserRole;
 
-QString roomName(int id)
+RoomMgmt *roomList()
 {
     const DetectionManager *manager = DetectionManager::instance();
-    const RoomSptr room = manager && manager->rooms() ? manager->rooms()->roomById(id) : nullptr;
+    return manager ? manager->rooms() : nullptr;
+}
+
+QString roomName(int id)
+{
+    if (id == Detection::kUnlistedRoom)
+        return QCoreApplication::translate("OptDetection", "Not listed");
+    const RoomSptr room = roomList() ? roomList()->roomById(id) : nullptr;
     return room ? room->name : QString();
 }
 
 } // namespace
 
 PrivEditor::PrivEditor(QWidget *parent)
-    : QComboBox(parent)
+    : RoomBox(roomList(), parent)
 {
     setObjectName(QStringLiteral("PrivEditor"));
-    addItem(QString(), Detection::kNoRoom);
-    const DetectionManager *manager = DetectionManager::instance();
-    if (!manager || !manager->rooms())
-        return;
-    for (const QString &name : manager->rooms()->roomNames()) {
-        if (const RoomSptr room = manager->rooms()->roomByName(name))
-            addItem(room->name, room->id);
-    }
+    // A cell is narrower than the longest room name.
+    setMinimumWidth(0);
+    setAutoFillBackground(true);
 }
 
 QWidget *PrivDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const
@@ -54,17 +57,23 @@ QWidget *PrivDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem 
 
 void PrivDelegate::setEditorData(QWidget *editor, const QModelIndex &index) const
 {
-    if (auto *rooms = qobject_cast<PrivEditor *>(editor))
-        rooms->setCurrentIndex(qMax(0, rooms->findData(index.data(kRoomRole))));
-    else
+    if (auto *rooms = qobject_cast<PrivEditor *>(editor)) {
+        const int id = index.data(kRoomRole).toInt();
+        rooms->setText(id > 0 ? roomName(id) : QString());
+    } else
         QStyledItemDelegate::setEditorData(editor, index);
 }
 
 void PrivDelegate::setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const
 {
     if (auto *rooms = qobject_cast<PrivEditor *>(editor)) {
-        model->setData(index, rooms->currentText(), Qt::DisplayRole);
-        model->setData(index, rooms->currentData(), kRoomRole);
+        // Text that is no room changes nothing; no text at all means "not listed".
+        const RoomSptr room = roomList() ? roomList()->roomByName(rooms->matchedText()) : nullptr;
+        if (!room && !rooms->text().trimmed().isEmpty())
+            return;
+        const int id = room ? room->id : Detection::kUnlistedRoom;
+        model->setData(index, roomName(id), Qt::DisplayRole);
+        model->setData(index, id, kRoomRole);
     } else {
         QStyledItemDelegate::setModelData(editor, model, index);
     }

@@ -330,7 +330,7 @@ WindowFollower::~WindowFollower()
 
 void WindowFollower::attach(const ConstDetectionSptr &detection)
 {
-    const bool asksForRoom = detection && detection->room() <= 0;
+    const bool asksForRoom = detection && !detection->roomSettled();
     // A Wayland compositor gives the keyboard only to windows it manages (and centres
     // them): the follower is one while the room's name is typed, and places itself
     // again once it records.

@@ -106,7 +106,7 @@ AssemblyCmdSptr RecorderWidget::assemblyCommand() const
         cmd->outputFile = newSavedVideoPath(user->paths().recorded);
     cmd->maxDuration = settings ? settings->maxRecordedDuration() : WindowConfig::kMaxRecordedDuration;
     cmd->detection = m_detection;
-    cmd->room = m_detection ? m_detection->room() : Detection::kNoRoom;
+    cmd->room = m_detection ? m_detection->recordingRoom() : Detection::kNoRoom;
     return cmd;
 }
 
@@ -130,7 +130,7 @@ void RecorderWidget::start()
     video->format = std::make_shared<VideoFormat>(VideoFormat{rect.width(), rect.height(), 10, 100});
     auto recording = std::make_shared<AVRecParams>(
             AVRecParams{settings ? settings->maxRecordedDuration() : WindowConfig::kMaxRecordedDuration,
-                        user->paths().tmp.absolutePath(), m_detection ? m_detection->room() : Detection::kNoRoom});
+                        user->paths().tmp.absolutePath(), m_detection ? m_detection->recordingRoom() : Detection::kNoRoom});
 
     m_session = new AVRecorder(audio, video, recording, this);
     m_session->setMuted(m_btnMic->isChecked());

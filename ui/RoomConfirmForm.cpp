@@ -6,6 +6,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 
 namespace {
@@ -40,6 +41,10 @@ RoomBox::RoomBox(RoomMgmt *rooms, QWidget *parent)
     setObjectName(QStringLiteral("RoomBox"));
     connect(this, &HomoSuggestBox::matchingChanged, this, &RoomBox::setMatchingStyle);
     if (rooms) {
+        box()->setResolver([rooms](const QString &text) {
+            const RoomSptr room = rooms->roomFor(text);
+            return room ? room->name : QString();
+        });
         setSup(rooms->userRoomNames());
         connect(rooms, &RoomMgmt::userListUpdated, this, &HomoSuggestBox::setSup);
     }
@@ -72,11 +77,26 @@ RoomConfirmForm::RoomConfirmForm(const ConstDetectionSptr &detection, QWidget *p
     m_btnConfirm->setCursor(Qt::PointingHandCursor);
     m_btnConfirm->setEnabled(false);
     row->addWidget(m_btnConfirm);
+    m_btnNotListed = new QPushButton(tr("My room is not listed"), this);
+    m_btnNotListed->setObjectName(QStringLiteral("btnNotListed"));
+    m_btnNotListed->setCursor(Qt::PointingHandCursor);
+    m_btnNotListed->setToolTip(tr("Record this program's tables without a room. You can choose its room later in Options, Detection."));
+    row->addWidget(m_btnNotListed);
+
+    // The program's file name usually says the room: offered, for the user to confirm.
+    if (const RoomMgmt *rooms = roomList(); rooms && m_detection) {
+        if (const RoomSptr guess = rooms->guessForProgram(m_detection->exeName()))
+            m_roomBox->setText(guess->name);
+    }
+    setMatching();
 
     connect(m_roomBox, &HomoSuggestBox::matchingChanged, this, &RoomConfirmForm::setMatching);
     if (m_detection)
         connect(m_detection.get(), &Detection::updated, this, &RoomConfirmForm::onDetectionChanged);
     connect(m_btnConfirm, &QAbstractButton::clicked, this, &RoomConfirmForm::onConfirm);
+    connect(m_btnNotListed, &QAbstractButton::clicked, this, &RoomConfirmForm::onNotListed);
+    // Enter confirms once the text is a room; while the list shows, it picks from it.
+    connect(m_roomBox->box()->lineEdit(), &QLineEdit::returnPressed, this, &RoomConfirmForm::onConfirm);
 }
 
 RoomConfirmForm::~RoomConfirmForm()
@@ -97,7 +117,7 @@ void RoomConfirmForm::setMatching()
 void RoomConfirmForm::onConfirm()
 {
     const RoomMgmt *rooms = roomList();
-    const RoomSptr room = rooms ? rooms->roomByName(m_roomBox->text()) : nullptr;
+    const RoomSptr room = rooms ? rooms->roomByName(m_roomBox->matchedText()) : nullptr;
     if (!room || !m_detection)
         return;
     // The record in the user's list, never a new one.
@@ -105,10 +125,18 @@ void RoomConfirmForm::onConfirm()
         record->setRoom(room->id);
 }
 
+void RoomConfirmForm::onNotListed()
+{
+    if (!m_detection)
+        return;
+    if (const DetectionSptr record = DetectionManager::instance()->lookup(m_detection->exePath()))
+        record->setRoom(Detection::kUnlistedRoom);
+}
+
 void RoomConfirmForm::onDetectionChanged()
 {
     // The record is shared: a room confirmed in one table's form releases them all.
-    if (m_detection && m_detection->room() > 0)
+    if (m_detection && m_detection->roomSettled())
         emit confirmed(m_detection);
 }
 

@@ -20,6 +20,7 @@ public:
     static constexpr char kMatchingColour[] = "#AAAAAA";
     static constexpr char kNotMatchingColour[] = "#D9838D";
 
+    // Typed text counts as a room when it stands for exactly one (see RoomMgmt::roomFor).
     explicit RoomBox(RoomMgmt *rooms, QWidget *parent = nullptr);
 
 public slots:
@@ -37,6 +38,7 @@ public:
 
     RoomBox *roomBox() const { return m_roomBox; }
     QPushButton *confirmButton() const { return m_btnConfirm; }
+    QPushButton *notListedButton() const { return m_btnNotListed; }
     BalloonTip *balloon() const { return m_balloon; }
 
 signals:
@@ -45,6 +47,7 @@ signals:
 private slots:
     void setMatching();
     void onConfirm();
+    void onNotListed();
     void onDetectionChanged();
     void onBalloonClosed();
 
@@ -57,6 +60,7 @@ private:
     QLabel *m_lblRoom;
     RoomBox *m_roomBox;
     QPushButton *m_btnConfirm;
+    QPushButton *m_btnNotListed;
     QPointer<BalloonTip> m_balloon;
     QString m_hint;
 };

@@ -74,6 +74,8 @@ SuggestionBox::SuggestionBox(const QStringList &names, QWidget *parent)
     connect(m_popup, &QTreeView::activated, this, &SuggestionBox::completed);
     m_lineEdit->installEventFilter(this);
     watchWindow();
+    // The list offers names before anything is typed.
+    suggest(QString());
 }
 
 SuggestionBox::~SuggestionBox()
@@ -162,24 +164,39 @@ QString SuggestionBox::text() const
     return m_lineEdit->text();
 }
 
+void SuggestionBox::setResolver(Resolver resolver)
+{
+    m_resolver = std::move(resolver);
+    suggest(m_lineEdit->text());
+}
+
 void SuggestionBox::suggest(QString text)
 {
     const QString t = text.trimmed();
+    const QString resolved = m_resolver && !t.isEmpty() ? m_resolver(t) : QString();
     m_matchedText.clear();
     m_suggestionRoot->removeRows(0, m_suggestionRoot->rowCount());
-    m_completer->setCompletionPrefix(t);
-    bool match = false;
-    for (int row = 0; hasCompletion(row) && m_suggestionRoot->rowCount() < kMaxSuggestions; ++row) {
-        const QString name = completion(row);
+    // The name the text stands for ("888 Poker": "888poker.com") comes first.
+    auto addSuggestion = [this](const QString &name) {
         auto *item = new QStandardItem(name);
         item->setEditable(false);
         m_suggestionRoot->appendRow(item);
-        if (!match && name == t) {
-            match = true;
-            m_matchedText = name;
+    };
+    if (!resolved.isEmpty())
+        addSuggestion(resolved);
+    m_completer->setCompletionPrefix(t);
+    for (int row = 0; hasCompletion(row) && m_suggestionRoot->rowCount() < kMaxSuggestions; ++row) {
+        if (completion(row) != resolved)
+            addSuggestion(completion(row));
+    }
+    for (int row = 0; row < m_suggestionRoot->rowCount() && m_matchedText.isEmpty(); ++row) {
+        QStandardItem *item = m_suggestionRoot->child(row);
+        if (item->text() == t || (!resolved.isEmpty() && item->text() == resolved)) {
+            m_matchedText = item->text();
             m_popup->setCurrentIndex(item->index());
         }
     }
+    const bool match = !m_matchedText.isEmpty();
     // Without a match the section header is current, so that Down reaches the first
     // suggestion.
     if (!match)
@@ -358,6 +375,11 @@ QString HomoSuggestBox::text() const
 bool HomoSuggestBox::matching() const
 {
     return m_box->matching();
+}
+
+QString HomoSuggestBox::matchedText() const
+{
+    return m_box->matchedText();
 }
 
 void HomoSuggestBox::setSup(const QStringList &names)

@@ -4,6 +4,8 @@
 #include <QPointer>
 #include <QStringList>
 
+#include <functional>
+
 class QCompleter;
 class QLineEdit;
 class QModelIndex;
@@ -28,8 +30,12 @@ public:
     void setText(const QString &name);
     void setYourRooms(const QStringList &names);
     QString text() const;
-    // Whether the text is exactly one of the known names.
+    // Whether the text names one of the known names: exactly, or as the resolver
+    // reads it (matchedText() then holds the name it stands for).
     bool matching() const { return m_matching; }
+    // Maps typed text to the one known name it stands for, or to an empty string.
+    using Resolver = std::function<QString(const QString &)>;
+    void setResolver(Resolver resolver);
     QString matchedText() const { return m_matchedText; }
 
     QLineEdit *lineEdit() const { return m_lineEdit; }
@@ -75,6 +81,7 @@ private:
     QStandardItem *m_suggestionRoot = nullptr;
     QStandardItem *m_yourRoomsRoot = nullptr;
     QStringList m_yourRooms;
+    Resolver m_resolver;
     QString m_matchedText;
     bool m_matching = false;
     // The top-level window whose moves the list follows.
@@ -91,6 +98,8 @@ public:
     void setText(const QString &name);
     QString text() const;
     bool matching() const;
+    // The known name the text stands for, or an empty string.
+    QString matchedText() const;
     SuggestionBox *box() const { return m_box; }
 
 signals:

@@ -1,6 +1,7 @@
 // The options dialog with the user's real settings and poker programs, and a private
 // PulseAudio daemon for the audio page.
 #include "detection/Detection.h"
+#include "detection/Rooms.h"
 #include "library/User.h"
 #include "library/WindowConfig.h"
 #include "platform/AudioMixer.h"
@@ -9,6 +10,7 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -49,6 +51,7 @@ private slots:
     void initTestCase();
     void recordingPageSavesOnlyWhenAsked();
     void followsTheModeSwitch();
+    void roomIsChosenWithSuggestions();
     void uncheckedProgramIsKeptUnchecked();
     void quickSetVolume();
 
@@ -136,10 +139,12 @@ void TestOptions::uncheckedProgramIsKeptUnchecked()
     QVERIFY(program && program->recordable());
     OptionDialog dialog;
     QStandardItemModel *rows = dialog.detection()->model();
-    QCOMPARE(rows->rowCount(), 1);
-    QCOMPARE(rows->item(0, 1)->text(), exe);
-    QCOMPARE(rows->item(0, 2)->checkState(), Qt::Checked);
-    rows->item(0, 2)->setCheckState(Qt::Unchecked);
+    const QList<QStandardItem *> found = rows->findItems(QStringLiteral("PokerStars.exe"));
+    QCOMPARE(found.size(), 1);
+    const int row = found.first()->row();
+    QCOMPARE(rows->item(row, 1)->text(), exe);
+    QCOMPARE(rows->item(row, 2)->checkState(), Qt::Checked);
+    rows->item(row, 2)->setCheckState(Qt::Unchecked);
     // Nothing changes before the user applies.
     QVERIFY(program->recordable());
     dialog.applyButton()->click();
@@ -150,6 +155,46 @@ void TestOptions::uncheckedProgramIsKeptUnchecked()
     DetectionManager reloaded(m_user->paths());
     QVERIFY(reloaded.load().ok());
     QVERIFY(reloaded.lookup(exe) && !reloaded.lookup(exe)->recordable());
+}
+
+void TestOptions::roomIsChosenWithSuggestions()
+{
+    const QString exe = QStringLiteral("/opt/888/888poker.exe");
+    const DetectionSptr program = m_detection->detectionFor(exe);
+    QVERIFY(program);
+    program->setRoom(Detection::kUnlistedRoom);
+    OptionDialog dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QStandardItemModel *rows = dialog.detection()->model();
+    const QList<QStandardItem *> found = rows->findItems(QStringLiteral("888poker.exe"));
+    QCOMPARE(found.size(), 1);
+    QStandardItem *room = rows->item(found.first()->row(), PrivTreeView::RoomColumn);
+    QCOMPARE(room->text(), QStringLiteral("Not listed"));
+
+    // The same box as the room form: a name as a player writes it is the room.
+    auto *list = dialog.findChild<PrivTreeView *>();
+    QVERIFY(list);
+    list->edit(room->index());
+    auto *editor = list->findChild<PrivEditor *>();
+    QVERIFY(editor);
+    QVERIFY(editor->text().isEmpty());
+    QTest::keyClicks(editor->box()->lineEdit(), QStringLiteral("888 Poker"));
+    QVERIFY(editor->matching());
+    list->itemDelegate()->setModelData(editor, rows, room->index());
+    QCOMPARE(room->text(), QStringLiteral("888poker.com"));
+    dialog.applyButton()->click();
+    QCOMPARE(program->room(), m_detection->rooms()->roomByName(QStringLiteral("888poker.com"))->id);
+
+    // Text that is no room leaves the cell alone; an empty box means "not listed".
+    editor->setText(QStringLiteral("nowhere"));
+    list->itemDelegate()->setModelData(editor, rows, room->index());
+    QCOMPARE(room->text(), QStringLiteral("888poker.com"));
+    editor->box()->lineEdit()->clear();
+    list->itemDelegate()->setModelData(editor, rows, room->index());
+    QCOMPARE(room->text(), QStringLiteral("Not listed"));
+    dialog.applyButton()->click();
+    QCOMPARE(program->room(), int(Detection::kUnlistedRoom));
 }
 
 void TestOptions::quickSetVolume()
