@@ -63,8 +63,9 @@ bool TranslatorManager::init()
     const QString system = systemLanguage();
     if (load(system))
         return true;
-    logWarn(QStringLiteral("Locale language '%1' is not supported").arg(system));
-    return false;
+    // Not a fault: English then, from its catalogue, which holds its plural forms.
+    logInfo(QStringLiteral("No translation for the locale's language '%1': English").arg(system));
+    return load(QStringLiteral("English"));
 }
 
 bool TranslatorManager::setLanguage(const QString &englishName)

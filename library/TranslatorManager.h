@@ -19,7 +19,7 @@ public:
 
     // Where the choice is kept: lang.conf of the program, later the user's own file.
     void setConfFile(const QString &path) { m_confFile = path; }
-    // The saved language, else the system's; false when neither could be loaded.
+    // The saved language, else the system's, else English; false when none could be loaded.
     bool init();
     // Loads the catalogues of a language (by its English name) and makes it current.
     bool load(const QString &englishName);

@@ -18,6 +18,7 @@ const QString kMainWindowGeometry = QStringLiteral("mainWindowGeometry");
 const QString kToolWindowPosition = QStringLiteral("toolWindowPosition");
 const QString kVolumeLevel = QStringLiteral("volumeLevel");
 const QString kShowHelpAtStartup = QStringLiteral("showHelpAtStartup");
+const QString kCloseExplained = QStringLiteral("closeExplained");
 const QString kSelectWindowFromList = QStringLiteral("selectWindowFromList");
 const QString kRecordAudio = QStringLiteral("recordAudio");
 const QString kAutoConfigAudio = QStringLiteral("autoConfigAudio");
@@ -144,6 +145,7 @@ bc_ret WindowConfig::load()
     }
     m_volumeLevel = root.childInt(kVolumeLevel, 100);
     m_showHelpAtStartup = root.childBool(kShowHelpAtStartup, true);
+    m_closeExplained = root.childBool(kCloseExplained, false);
     m_selectWindowFromList = root.childBool(kSelectWindowFromList, false);
     m_recordAudio = root.childBool(kRecordAudio, true);
     m_autoConfigAudio = root.childBool(kAutoConfigAudio, true);
@@ -199,6 +201,7 @@ bc_ret WindowConfig::save()
     position.addChild(QStringLiteral("y"), m_toolWindowPosition.y());
     root.addChild(kVolumeLevel, m_volumeLevel);
     root.addChild(kShowHelpAtStartup, m_showHelpAtStartup);
+    root.addChild(kCloseExplained, m_closeExplained);
     root.addChild(kSelectWindowFromList, m_selectWindowFromList);
     root.addChild(kRecordAudio, m_recordAudio);
     root.addChild(kAutoConfigAudio, m_autoConfigAudio);

@@ -35,6 +35,9 @@ public:
     QPoint toolWindowPosition() const { return m_toolWindowPosition; }
     int volumeLevel() const { return m_volumeLevel; }
     bool showHelpAtStartup() const { return m_showHelpAtStartup; }
+    // The user was told once that closing the main window on a desktop without a
+    // tray only minimises it.
+    bool closeExplained() const { return m_closeExplained; }
     bool selectWindowFromList() const { return m_selectWindowFromList; }
     bool recordAudio() const { return m_recordAudio; }
     bool autoConfigAudio() const { return m_autoConfigAudio; }
@@ -57,6 +60,7 @@ public:
     void setToolWindowPosition(const QPoint &v) { m_toolWindowPosition = v; }
     void setVolumeLevel(int v) { m_volumeLevel = v; }
     void setShowHelpAtStartup(bool v) { m_showHelpAtStartup = v; }
+    void setCloseExplained(bool v) { m_closeExplained = v; }
     void setSelectWindowFromList(bool v) { m_selectWindowFromList = v; }
     void setRecordAudio(bool v) { m_recordAudio = v; }
     void setAutoConfigAudio(bool v) { m_autoConfigAudio = v; }
@@ -106,6 +110,7 @@ private:
     QPoint m_toolWindowPosition;
     int m_volumeLevel = 100;
     bool m_showHelpAtStartup = true;
+    bool m_closeExplained = false;
     bool m_selectWindowFromList = false;
     bool m_recordAudio = true;
     bool m_autoConfigAudio = true;

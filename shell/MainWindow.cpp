@@ -20,6 +20,7 @@
 #include "shell/OptionDialog.h"
 #include "ui/EditedPage.h"
 #include "ui/EditingPage.h"
+#include "ui/HelpPage.h"
 #include "ui/LanguageDialog.h"
 #include "ui/MainPage.h"
 #include "ui/MyApplication.h"
@@ -37,6 +38,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QResource>
+#include <QScreen>
 #include <QUrl>
 
 namespace {
@@ -61,6 +63,13 @@ qint64 editedBytes(const EditedPage *page)
     return bytes;
 }
 
+// The program's file, absolute: what the session, a restart and a new login start.
+QString programPath()
+{
+    const QString path = QCoreApplication::applicationFilePath();
+    return path.isEmpty() ? QFileInfo(QCoreApplication::arguments().value(0)).absoluteFilePath() : path;
+}
+
 } // namespace
 
 MainWindow::MainWindow(const QStringList &arguments, QWidget *parent)
@@ -69,7 +78,9 @@ MainWindow::MainWindow(const QStringList &arguments, QWidget *parent)
     , m_arguments(arguments)
 {
     setObjectName(QStringLiteral("MainWindow"));
-    copyHelpFile();
+    const User *user = User::current();
+    const QDir tmp = user ? user->paths().tmp : QDir(QDir::tempPath());
+    m_helpFile = tmp.filePath(newFileName() + QStringLiteral(".html"));
 }
 
 MainWindow::~MainWindow()
@@ -83,21 +94,21 @@ MainWindow::~MainWindow()
     m_encoderQueue.stop();
 }
 
-void MainWindow::copyHelpFile()
+void MainWindow::writeHelpFile()
 {
-    const User *user = User::current();
-    const QDir tmp = user ? user->paths().tmp : QDir(QDir::tempPath());
-    const QString target = tmp.filePath(newFileName() + QStringLiteral(".html"));
-    QFile source(QStringLiteral(":/html/help.html"));
-    QFile file(target);
-    if (source.open(QIODevice::ReadOnly) && file.open(QIODevice::WriteOnly)) {
-        const QByteArray page = source.readAll();
-        if (file.write(page) == page.size())
-            m_helpFile = target;
-    }
-    if (m_helpFile.isEmpty())
-        logWarn(QStringLiteral("Error copying help file to %1").arg(target));
-    logDebug(QStringLiteral("Help file: %1").arg(m_helpFile));
+    const WindowConfig *settings = WindowConfig::instance();
+    const TranslatorManager *translations = TranslatorManager::instance();
+    const HelpFacts facts{hasTray(), settings && settings->autoStart()};
+    const QString language = translations ? translations->currentLanguage() : QString();
+    if (const bc_ret written = writeHelpPage(m_helpFile, language, facts); written.failed())
+        logWarn(written.details(QStringLiteral(": ")));
+    if (m_quickStart)
+        m_quickStart->setPage(QUrl::fromLocalFile(m_helpFile));
+}
+
+bool MainWindow::hasTray() const
+{
+    return QSystemTrayIcon::isSystemTrayAvailable();
 }
 
 void MainWindow::buildMenus()
@@ -117,6 +128,7 @@ void MainWindow::buildMenus()
     m_actAbout = action("actAbout");
     m_actQuickStart = action("actQuickStart");
     m_actHelp = action("actHelp");
+    m_actRecorderTool = action("actRecorderTool");
     m_mnuFile = menuBar()->addMenu(QString());
     m_mnuFile->setObjectName(QStringLiteral("mnuFile"));
     m_mnuFile->addAction(m_actLogOut);
@@ -125,6 +137,7 @@ void MainWindow::buildMenus()
     m_mnuTools = menuBar()->addMenu(QString());
     m_mnuTools->setObjectName(QStringLiteral("mnuTools"));
     m_mnuTools->addAction(m_actOptions);
+    m_mnuTools->addAction(m_actRecorderTool);
     m_mnuTools->addSeparator();
     m_mnuTools->addAction(m_actStatistic);
     m_mnuHelp = menuBar()->addMenu(QString());
@@ -144,6 +157,7 @@ void MainWindow::buildMenus()
     connect(m_actAbout, &QAction::triggered, this, &MainWindow::displayAbout);
     connect(m_actQuickStart, &QAction::triggered, this, &MainWindow::displayQuickStart);
     connect(m_actHelp, &QAction::triggered, this, &MainWindow::displayHelp);
+    connect(m_actRecorderTool, &QAction::triggered, this, &MainWindow::displayRecorderTool);
     connect(m_actOptions, &QAction::triggered, this, &MainWindow::displayOptions);
     connect(m_actLanguage, &QAction::triggered, this, &MainWindow::displayLanguage);
 }
@@ -156,7 +170,11 @@ void MainWindow::buildTray()
     m_trayMenu->addAction(m_actQuit);
     m_trayIcon = new QSystemTrayIcon(windowIcon(), this);
     m_trayIcon->setToolTip(QStringLiteral("Brindlecast"));
-    m_trayIcon->show();
+    // Without a tray the icon would be nowhere; closing the window minimises it then.
+    if (hasTray())
+        m_trayIcon->show();
+    else
+        logInfo(QStringLiteral("No tray on this desktop: closing the main window minimises it"));
     connect(m_trayIcon, &QSystemTrayIcon::activated, this, &MainWindow::onTrayIconActivated);
 }
 
@@ -177,16 +195,41 @@ void MainWindow::restoreState()
 {
     m_mainPage->loadState();
     m_recorderManager.restorePosition();
+    restoreGeometryOnScreen();
+}
+
+void MainWindow::restoreGeometryOnScreen()
+{
     if (const WindowConfig *settings = WindowConfig::instance())
         restoreGeometry(settings->mainWindowGeometry());
+    const QScreen *screen = QGuiApplication::screenAt(geometry().center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect available = screen->availableGeometry();
+    // The frame is not known before the window manager has framed the window: the
+    // title bar and borders are allowed for with a margin.
+    constexpr int kFrameAllowance = 40;
+    QRect place = geometry();
+    place.setSize(place.size().boundedTo(available.size() - QSize(kFrameAllowance, kFrameAllowance)));
+    place.moveLeft(qBound(available.left(), place.left(), available.right() - place.width() - kFrameAllowance / 2 + 1));
+    place.moveTop(qBound(available.top() + kFrameAllowance / 2, place.top(), available.bottom() - place.height() - kFrameAllowance / 2 + 1));
+    if (place != geometry()) {
+        logInfo(QStringLiteral("Main window moved inside the screen: %1,%2 %3x%4")
+                        .arg(place.x()).arg(place.y()).arg(place.width()).arg(place.height()));
+        setGeometry(place);
+    }
 }
 
 void MainWindow::start()
 {
     applyAutostart();
     WindowConfig *settings = WindowConfig::instance();
-    if (settings)
+    if (settings) {
         connect(settings, &WindowConfig::autoStartChanged, this, &MainWindow::applyAutostart);
+        connect(settings, &WindowConfig::autoStartChanged, this, &MainWindow::writeHelpFile);
+    }
     HttpConnection::post(newAutostartReport(settings && settings->autoStart()), 300, 0);
     buildMenus();
     setAttribute(Qt::WA_AlwaysShowToolTips);
@@ -214,14 +257,16 @@ void MainWindow::start()
     retranslate();
     restoreState();
     // Started with the session: only the tray (and the followers) until asked.
-    if (m_arguments.value(1) != QLatin1String("autoLogin")) {
+    const bool shown = m_arguments.value(1) != QLatin1String("autoLogin");
+    if (shown) {
         show();
         logInfo(QStringLiteral("Main window shown"));
         m_recorderManager.goToTop();
-        if (settings && settings->showHelpAtStartup())
-            displayQuickStart();
     }
+    // Kept minutes come first: the guide waits for the answer.
     offerRecovery();
+    if (shown && settings && settings->showHelpAtStartup())
+        displayQuickStart();
     tellFileDamages();
 }
 
@@ -312,7 +357,7 @@ void MainWindow::applyAutostart()
     const WindowConfig *settings = WindowConfig::instance();
     const bc_ret result = settings && settings->autoStart()
                                   ? desktop::enableAutostart(RestartCmd::commandLineFor(
-                                            {m_arguments.value(0), QStringLiteral("autoLogin")}))
+                                            {programPath(), QStringLiteral("autoLogin")}))
                                   : desktop::disableAutostart();
     if (result.failed())
         logWarn(result.details(QStringLiteral(": ")));
@@ -342,7 +387,7 @@ void MainWindow::recorderCountChanged(int count)
 {
     if (m_trayIcon)
         m_trayIcon->setToolTip(count <= 0 ? QStringLiteral("Brindlecast")
-                                          : tr("Brindlecast - %1 recording(s) ongoing").arg(count));
+                                          : tr("Brindlecast - %n recordings ongoing", nullptr, count));
 }
 
 bool MainWindow::confirmStopRecordings()
@@ -370,7 +415,7 @@ void MainWindow::logOut()
         return;
     if (AppExit *appExit = AppExit::instance())
         appExit->setCommand(std::make_shared<RestartCmd>(
-                RestartCmd::commandLineFor({m_arguments.value(0), QStringLiteral("reLogin")})));
+                RestartCmd::commandLineFor({programPath(), QStringLiteral("reLogin")})));
     doQuit();
 }
 
@@ -401,7 +446,7 @@ void MainWindow::restart()
     if (!confirmStopRecordings())
         return;
     if (AppExit *appExit = AppExit::instance())
-        appExit->setCommand(std::make_shared<RestartCmd>(RestartCmd::commandLineFor({m_arguments.value(0)})));
+        appExit->setCommand(std::make_shared<RestartCmd>(RestartCmd::commandLineFor({programPath()})));
     doQuit();
 }
 
@@ -444,12 +489,42 @@ void MainWindow::onLogOutDone(const bc_ret &errors)
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     logDebug(QStringLiteral("MainWindow::closeEvent"));
-    event->accept();
     m_mainPage->editingItem()->finish();
     if (m_quitting) {
+        event->accept();
         logDebug(QStringLiteral("Really quit!?"));
         QCoreApplication::exit(0);
+        return;
     }
+    if (hasTray()) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+    minimiseInsteadOfClosing();
+}
+
+void MainWindow::minimiseInsteadOfClosing()
+{
+    showMinimized();
+    WindowConfig *settings = WindowConfig::instance();
+    if (settings && settings->closeExplained())
+        return;
+    if (settings) {
+        settings->setCloseExplained(true);
+        settings->delaySave();
+    }
+    // Not a child of the minimised window: it must stay in sight on its own.
+    auto *box = new QMessageBox(QMessageBox::Information, tr("Brindlecast goes on running"),
+                                tr("This desktop has no tray, so the main window was minimised instead of closed. "
+                                   "Brindlecast goes on running and recording your tables.\n\n"
+                                   "To bring the window back, use your desktop's window list or start Brindlecast "
+                                   "again. To end Brindlecast, use File, Quit."),
+                                QMessageBox::Ok);
+    box->setObjectName(QStringLiteral("closeExplainedBox"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    connect(this, &QObject::destroyed, box, &QWidget::close);
+    box->show();
 }
 
 void MainWindow::changeEvent(QEvent *event)
@@ -515,8 +590,13 @@ void MainWindow::displayQuickStart()
 
 void MainWindow::displayHelp()
 {
-    if (!m_helpFile.isEmpty())
-        QDesktopServices::openUrl(QUrl::fromLocalFile(m_helpFile));
+    writeHelpFile();
+    QDesktopServices::openUrl(QUrl::fromLocalFile(m_helpFile));
+}
+
+void MainWindow::displayRecorderTool()
+{
+    m_recorderManager.showOnScreen();
 }
 
 void MainWindow::displayFAQ()
@@ -537,9 +617,11 @@ void MainWindow::retranslate()
     m_actAbout->setText(tr("&About..."));
     m_actQuickStart->setText(tr("&Quick start..."));
     m_actHelp->setText(tr("&Help..."));
+    m_actRecorderTool->setText(tr("&Recorder tool"));
     m_mnuFile->setTitle(tr("&File"));
     m_mnuTools->setTitle(tr("&Tools"));
     m_mnuHelp->setTitle(tr("&Help"));
     m_mainPage->retranslate();
     m_quickStart->retranslate();
+    writeHelpFile();
 }

@@ -43,6 +43,9 @@ public:
     MainPage *mainPage() const { return m_mainPage; }
     QSystemTrayIcon *trayIcon() const { return m_trayIcon; }
     QString helpFile() const { return m_helpFile; }
+    QuickStart *quickStart() const { return m_quickStart; }
+    // Whether the desktop shows tray icons; without, closing the window minimises it.
+    bool hasTray() const;
     OptionDialog *optionDialog() const { return m_optionDialog; }
     const QTimer &updateTimer() const { return m_updateTimer; }
 
@@ -60,6 +63,7 @@ public slots:
     void displayAbout();
     void displayQuickStart();
     void displayHelp();
+    void displayRecorderTool();
     void doQuit();
     void onTrayIconActivated(QSystemTrayIcon::ActivationReason reason);
     void onLogOutDone(const bc_ret &errors);
@@ -82,8 +86,13 @@ private:
     void offerRecovery();
     // Tells, once, of list and settings files that could not be read whole.
     void tellFileDamages();
-    // units: what can be saved of what manifest describes (every file of it goes once saved).
-    void copyHelpFile();
+    // Writes the quick start page for this desktop and language, for the Quick start
+    // window and the browser.
+    void writeHelpFile();
+    // Closing without a tray: the window is minimised, and the user told once.
+    void minimiseInsteadOfClosing();
+    // The saved place, moved inside the screen when it lies (partly) outside.
+    void restoreGeometryOnScreen();
     void saveWindowState();
     void buildMenus();
     void buildTray();
@@ -113,6 +122,7 @@ private:
     QAction *m_actAbout;
     QAction *m_actQuickStart;
     QAction *m_actHelp;
+    QAction *m_actRecorderTool;
     QMenu *m_mnuFile;
     QMenu *m_mnuTools;
     QMenu *m_mnuHelp;

@@ -301,15 +301,20 @@ void QuickStart::retranslate()
     setWindowTitle(tr("Brindlecast - Quick start"));
     m_lblHelpTitle->setText(QStringLiteral("<span style=\"color:#d0d0d0;font-size:16px;\">Brindlecast&trade; - %1</span>")
                                     .arg(tr("Quick start guide")));
+}
+
+void QuickStart::setPage(const QUrl &url)
+{
+    m_page = url;
     if (isVisible())
-        m_webView->load(QUrl(tr("qrc:/html/help.html")));
+        m_webView->load(m_page);
 }
 
 void QuickStart::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    if (m_webView->loadCount() == 0)
-        m_webView->load(QUrl(tr("qrc:/html/help.html")));
+    if (m_webView->loadCount() == 0 && !m_page.isEmpty())
+        m_webView->load(m_page);
 }
 
 void QuickStart::onShowAtStartupToggled(bool checked)

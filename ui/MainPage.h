@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QFrame>
+#include <QUrl>
 
 class EditedPage;
 class EditingItemWidget;
@@ -75,6 +76,10 @@ class QuickStart : public QDialog
 public:
     explicit QuickStart(QWidget *parent = nullptr);
     void retranslate();
+    // The guide's page (written for this desktop and language); shown again when open.
+    void setPage(const QUrl &url);
+    WebView *webView() const { return m_webView; }
+    QLabel *titleLabel() const { return m_lblHelpTitle; }
 
 protected:
     // The guide is loaded when it is first looked at.
@@ -86,6 +91,7 @@ private slots:
 private:
     QLabel *m_lblHelpTitle;
     WebView *m_webView;
+    QUrl m_page;
 };
 
 // The program's version, its site and its notices.

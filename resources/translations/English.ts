@@ -417,10 +417,6 @@
 <context>
     <name>MainWindow</name>
     <message>
-        <source>Brindlecast - %1 recording(s) ongoing</source>
-        <translation>Brindlecast - %1 recording(s) ongoing</translation>
-    </message>
-    <message>
         <source>Confirm Exit</source>
         <translation>Confirm Exit</translation>
     </message>
@@ -535,6 +531,28 @@
         <translation><numerusform>%n recording is running. Stop it? Its last minutes are kept and will be offered for saving at the next start.</numerusform>
             <numerusform>%n recordings are running. Stop them? Their last minutes are kept and will be offered for saving at the next start.</numerusform>
         </translation>
+    </message>
+    <message numerus="yes">
+        <source>Brindlecast - %n recordings ongoing</source>
+        <translation><numerusform>Brindlecast - %n recording ongoing</numerusform>
+            <numerusform>Brindlecast - %n recordings ongoing</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Brindlecast goes on running</source>
+        <translation>Brindlecast goes on running</translation>
+    </message>
+    <message>
+        <source>This desktop has no tray, so the main window was minimised instead of closed. Brindlecast goes on running and recording your tables.
+
+To bring the window back, use your desktop's window list or start Brindlecast again. To end Brindlecast, use File, Quit.</source>
+        <translation>This desktop has no tray, so the main window was minimised instead of closed. Brindlecast goes on running and recording your tables.
+
+To bring the window back, use your desktop's window list or start Brindlecast again. To end Brindlecast, use File, Quit.</translation>
+    </message>
+    <message>
+        <source>&amp;Recorder tool</source>
+        <translation>&amp;Recorder tool</translation>
     </message>
 </context>
 <context>
@@ -701,6 +719,10 @@
     <message>
         <source>Room</source>
         <translation>Room</translation>
+    </message>
+    <message>
+        <source>Not listed</source>
+        <translation>Not listed</translation>
     </message>
 </context>
 <context>
@@ -900,10 +922,6 @@
         <source>Quick start guide</source>
         <translation>Quick start guide</translation>
     </message>
-    <message>
-        <source>qrc:/html/help.html</source>
-        <translation>qrc:/html/help.html</translation>
-    </message>
 </context>
 <context>
     <name>RecordedItem</name>
@@ -1071,6 +1089,14 @@
     <message>
         <source>Confirm</source>
         <translation>Confirm</translation>
+    </message>
+    <message>
+        <source>My room is not listed</source>
+        <translation>My room is not listed</translation>
+    </message>
+    <message>
+        <source>Record this program's tables without a room. You can choose its room later in Options, Detection.</source>
+        <translation>Record this program's tables without a room. You can choose its room later in Options, Detection.</translation>
     </message>
 </context>
 <context>

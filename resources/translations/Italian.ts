@@ -419,10 +419,6 @@
 <context>
     <name>MainWindow</name>
     <message>
-        <source>Brindlecast - %1 recording(s) ongoing</source>
-        <translation>Brindlecast - registrazioni in corso: %1</translation>
-    </message>
-    <message>
         <source>Confirm Exit</source>
         <translation>Conferma uscita</translation>
     </message>
@@ -541,6 +537,27 @@
             <numerusform>%n registrazione è in corso. Interromperla? I suoi ultimi minuti sono conservati e saranno proposti per il salvataggio al prossimo avvio.</numerusform>
             <numerusform>%n registrazioni sono in corso. Interromperle? I loro ultimi minuti sono conservati e saranno proposti per il salvataggio al prossimo avvio.</numerusform>
         </translation>
+    </message>
+    <message numerus="yes">
+        <source>Brindlecast - %n recordings ongoing</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Brindlecast goes on running</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>This desktop has no tray, so the main window was minimised instead of closed. Brindlecast goes on running and recording your tables.
+
+To bring the window back, use your desktop&apos;s window list or start Brindlecast again. To end Brindlecast, use File, Quit.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Recorder tool</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -707,6 +724,10 @@
     <message>
         <source>Room</source>
         <translation>Room</translation>
+    </message>
+    <message>
+        <source>Not listed</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -906,10 +927,6 @@
         <source>Quick start guide</source>
         <translation>Guida rapida</translation>
     </message>
-    <message>
-        <source>qrc:/html/help.html</source>
-        <translation>qrc:/html/help.html</translation>
-    </message>
 </context>
 <context>
     <name>RecordedItem</name>
@@ -1077,6 +1094,14 @@
     <message>
         <source>Confirm</source>
         <translation>Conferma</translation>
+    </message>
+    <message>
+        <source>My room is not listed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Record this program&apos;s tables without a room. You can choose its room later in Options, Detection.</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>

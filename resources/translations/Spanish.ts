@@ -419,10 +419,6 @@
 <context>
     <name>MainWindow</name>
     <message>
-        <source>Brindlecast - %1 recording(s) ongoing</source>
-        <translation>Brindlecast - %1 grabación(es) en curso</translation>
-    </message>
-    <message>
         <source>Confirm Exit</source>
         <translation>Confirmar salida</translation>
     </message>
@@ -541,6 +537,27 @@
             <numerusform>Hay %n grabación en curso. ¿Detenerla? Sus últimos minutos se conservan y se ofrecerá guardarlos en el próximo inicio.</numerusform>
             <numerusform>Hay %n grabaciones en curso. ¿Detenerlas? Sus últimos minutos se conservan y se ofrecerá guardarlos en el próximo inicio.</numerusform>
         </translation>
+    </message>
+    <message numerus="yes">
+        <source>Brindlecast - %n recordings ongoing</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Brindlecast goes on running</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>This desktop has no tray, so the main window was minimised instead of closed. Brindlecast goes on running and recording your tables.
+
+To bring the window back, use your desktop&apos;s window list or start Brindlecast again. To end Brindlecast, use File, Quit.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Recorder tool</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -707,6 +724,10 @@
     <message>
         <source>Room</source>
         <translation>Sala</translation>
+    </message>
+    <message>
+        <source>Not listed</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -906,10 +927,6 @@
         <source>Quick start guide</source>
         <translation>Guía de inicio rápido</translation>
     </message>
-    <message>
-        <source>qrc:/html/help.html</source>
-        <translation>qrc:/html/help.html</translation>
-    </message>
 </context>
 <context>
     <name>RecordedItem</name>
@@ -1077,6 +1094,14 @@
     <message>
         <source>Confirm</source>
         <translation>Confirmar</translation>
+    </message>
+    <message>
+        <source>My room is not listed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Record this program&apos;s tables without a room. You can choose its room later in Options, Detection.</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>

@@ -88,6 +88,7 @@ private:
     std::unique_ptr<User> m_user;
     std::unique_ptr<WindowConfig> m_settings;
     std::unique_ptr<Counter> m_counter;
+    std::unique_ptr<TranslatorManager> m_translations;
     std::unique_ptr<HttpConnection> m_connection;
     SilentServer m_service;
 };
@@ -101,6 +102,9 @@ void TestMainWindow::initTestCase()
     m_user = std::make_unique<User>(std::make_shared<UserInfo>(UserInfo{QString(), QStringLiteral("demo"), QString()}), dir);
     m_settings = std::make_unique<WindowConfig>(m_user->paths());
     m_settings->setShowHelpAtStartup(false);
+    // English from its catalogue, as a start under any locale has it.
+    m_translations = std::make_unique<TranslatorManager>();
+    QVERIFY(m_translations->load(QStringLiteral("English")));
     m_counter = std::make_unique<Counter>();
     m_connection = std::make_unique<HttpConnection>();
 }
@@ -111,9 +115,45 @@ void TestMainWindow::closeHidesAndQuitAsks()
     window.start();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QVERIFY(QFile::exists(window.helpFile()));
+
+    // No tray on this display: closing minimises, and says so once, in words.
+    QVERIFY(!window.hasTray());
+    QVERIFY(!window.trayIcon()->isVisible());
+    window.close();
+    QVERIFY(window.isVisible());
+    QTRY_VERIFY(window.isMinimized());
+    QMessageBox *told = nullptr;
+    for (QWidget *top : QApplication::topLevelWidgets()) {
+        if (top->objectName() == QLatin1String("closeExplainedBox"))
+            told = qobject_cast<QMessageBox *>(top);
+    }
+    QVERIFY(told && told->isVisible());
+    QVERIFY2(told->text().contains(QStringLiteral("minimised instead of closed")), qPrintable(told->text()));
+    QVERIFY(m_settings->closeExplained());
+    told->close();
+    // The guide says what this desktop has.
+    const QString guide = QString::fromUtf8(readAll(window.helpFile()));
+    QVERIFY(guide.contains(QStringLiteral("This desktop has no tray")));
+    QVERIFY(!guide.contains(QStringLiteral("icon in the panel's tray")));
+    window.goToTop();
+    QTRY_VERIFY(!window.isMinimized());
+    window.close();
+    QTRY_VERIFY(window.isMinimized());
+    for (QWidget *top : QApplication::topLevelWidgets())
+        QVERIFY2(!(top->objectName() == QLatin1String("closeExplainedBox") && top->isVisible()), "told twice");
+    window.goToTop();
+
+    // A tray appears (a real one, on this display): closing hides the window beside it.
+    QProcess tray;
+    tray.setProcessChannelMode(QProcess::MergedChannels);
+    tray.start(QStringLiteral("trayer"), {QStringLiteral("--SetDockType"), QStringLiteral("false")});
+    QVERIFY2(tray.waitForStarted(), qPrintable(tray.errorString()));
+    QTRY_VERIFY2_WITH_TIMEOUT(window.hasTray(), tray.readAll().constData(), kPatienceMs);
     window.close();
     QVERIFY(!window.isVisible());
     QVERIFY(!window.isQuitting());
+    tray.kill();
+    tray.waitForFinished();
 
     // Two recordings running: quitting asks first, and No keeps everything.
     Counter::increment();
@@ -125,8 +165,9 @@ void TestMainWindow::closeHidesAndQuitAsks()
     QCOMPARE(asked, QStringLiteral("Confirm Exit|2 recordings are running. Stop them? Their last minutes are kept and "
                                    "will be offered for saving at the next start."));
     QVERIFY(!window.isQuitting());
-    QCOMPARE(window.trayIcon()->toolTip(), QStringLiteral("Brindlecast - 2 recording(s) ongoing"));
+    QCOMPARE(window.trayIcon()->toolTip(), QStringLiteral("Brindlecast - 2 recordings ongoing"));
     Counter::decrement();
+    QCOMPARE(window.trayIcon()->toolTip(), QStringLiteral("Brindlecast - 1 recording ongoing"));
     Counter::decrement();
     QCOMPARE(window.trayIcon()->toolTip(), QStringLiteral("Brindlecast"));
 }
@@ -134,12 +175,20 @@ void TestMainWindow::closeHidesAndQuitAsks()
 void TestMainWindow::autostartFollowsTheSetting()
 {
     m_settings->setAutoStart(false);
-    MainWindow window({QStringLiteral("/opt/brindle cast/brindlecast")});
+    // Started by a relative path, as from a build folder: the session must still find it.
+    MainWindow window({QStringLiteral("./brindlecast")});
     window.start();
     QVERIFY(!QFile::exists(desktop::autostartFile()));
+    QVERIFY(QString::fromUtf8(readAll(window.helpFile())).contains(QStringLiteral("does not start by itself")));
     m_settings->setAutoStart(true);
     const QString entry = QString::fromUtf8(readAll(desktop::autostartFile()));
-    QVERIFY2(entry.contains(QStringLiteral("Exec=\"/opt/brindle cast/brindlecast\" \"autoLogin\"")), qPrintable(entry));
+    const QString program = QCoreApplication::applicationFilePath();
+    QVERIFY(QFileInfo(program).isAbsolute());
+    QVERIFY2(entry.contains(QStringLiteral("Exec=\"%1\" \"autoLogin\"").arg(program)), qPrintable(entry));
+    // The guide says the program starts with the session, and where that is turned off.
+    const QString guide = QString::fromUtf8(readAll(window.helpFile()));
+    QVERIFY(guide.contains(QStringLiteral("starts by itself when you log in")));
+    QVERIFY(guide.contains(QStringLiteral("Automatic startup and login")));
     m_settings->setAutoStart(false);
     QVERIFY(!QFile::exists(desktop::autostartFile()));
 }
@@ -168,7 +217,7 @@ void TestMainWindow::logoutEndsWithoutAnAnswer()
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     window.logOut();
     QVERIFY(window.isQuitting());
-    QCOMPARE(appExit.commandText(), QStringLiteral("\"/opt/brindlecast/brindlecast\" \"reLogin\""));
+    QCOMPARE(appExit.commandText(), QStringLiteral("\"%1\" \"reLogin\"").arg(QCoreApplication::applicationFilePath()));
     // The service never answers the logout: the window closes all the same.
     QTRY_VERIFY_WITH_TIMEOUT(!window.isVisible(), kPatienceMs);
     // A second quit (the session ending meanwhile) sends nothing more: a request
@@ -198,7 +247,7 @@ void TestMainWindow::announcedUpdateOffersARestart()
     // One offer per run.
     QVERIFY(!window.updateTimer().isActive());
     offer->accept();
-    QCOMPARE(appExit.commandText(), QStringLiteral("\"/opt/brindlecast/brindlecast\""));
+    QCOMPARE(appExit.commandText(), QStringLiteral("\"%1\"").arg(QCoreApplication::applicationFilePath()));
     QVERIFY(window.isQuitting());
     QTRY_VERIFY_WITH_TIMEOUT(!window.isVisible(), kPatienceMs);
     qputenv("BRINDLECAST_SERVICE_URL", m_service.url().toUtf8());
@@ -206,8 +255,7 @@ void TestMainWindow::announcedUpdateOffersARestart()
 
 void TestMainWindow::speaksEachLanguageAtOnce()
 {
-    TranslatorManager translations;
-    translations.setConfFile(m_home.filePath(QStringLiteral("lang.conf")));
+    m_translations->setConfFile(m_home.filePath(QStringLiteral("lang.conf")));
     MainWindow window({QStringLiteral("brindlecast")});
     window.start();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
