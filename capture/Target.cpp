@@ -25,6 +25,18 @@ MonitorTarget::MonitorTarget(const QString &name, const QRect &rect)
 {
 }
 
+QRect MonitorTarget::geometry() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_rect;
+}
+
+void MonitorTarget::setGeometry(const QRect &rect)
+{
+    const std::lock_guard lock(m_mutex);
+    m_rect = rect;
+}
+
 CaptureSource MonitorTarget::captureSource() const
 {
     return screenSource();

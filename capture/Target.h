@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <memory>
+#include <mutex>
 
 // Where a target's pixels are copied from: the whole screen, or one window's own content.
 struct CaptureSource
@@ -71,13 +72,16 @@ class MonitorTarget : public Target
 public:
     MonitorTarget(const QString &name, const QRect &rect);
     QString name() const { return m_name; }
-    QRect geometry() const override { return m_rect; }
+    QRect geometry() const override;
     QRect captureRect() const override { return geometry(); }
     CaptureSource captureSource() const override;
     QRect visibleRect() const override { return geometry(); }
+    // The monitor moved or changed its resolution; read by the video worker.
+    void setGeometry(const QRect &rect);
 
 private:
     QString m_name;
+    mutable std::mutex m_mutex;
     QRect m_rect;
 };
 

@@ -185,10 +185,6 @@ void MainWindow::connectApplication()
         connect(app, &MyApplication::mainWindow, this, &MainWindow::goToTop);
         connect(this, &MainWindow::displayChanged, app, &MyApplication::displayChanged);
     }
-    // A monitor added, removed or resized moves the followers and the notifiers.
-    connect(qApp, &QGuiApplication::screenAdded, this, &MainWindow::displayChanged);
-    connect(qApp, &QGuiApplication::screenRemoved, this, &MainWindow::displayChanged);
-    connect(qApp, &QGuiApplication::primaryScreenChanged, this, &MainWindow::displayChanged);
 }
 
 void MainWindow::restoreState()

@@ -399,8 +399,24 @@ void RegionFollower::unregister()
 MonitorFollower::MonitorFollower(const std::shared_ptr<MonitorTarget> &target, int period, QWidget *parent)
     : Follower(target, period, parent)
     , m_monitor(target->name())
+    , m_monitorTarget(target)
 {
     setWindowFlag(Qt::WindowStaysOnTopHint);
+}
+
+void MonitorFollower::onDisplayChanged()
+{
+    for (const QScreen *screen : QGuiApplication::screens()) {
+        if (screen->name() == m_monitor) {
+            const QRect rect = desktop::nativeGeometry(screen);
+            if (rect != m_monitorTarget->geometry()) {
+                logInfo(QStringLiteral("Monitor %1 now at %2,%3 %4x%5")
+                                .arg(m_monitor).arg(rect.x()).arg(rect.y()).arg(rect.width()).arg(rect.height()));
+                m_monitorTarget->setGeometry(rect);
+            }
+        }
+    }
+    Follower::onDisplayChanged();
 }
 
 void MonitorFollower::unregister()

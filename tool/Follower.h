@@ -69,7 +69,7 @@ public slots:
     void dock(bool dockedInside);
     void highlight();
     void unhighlight();
-    void onDisplayChanged();
+    virtual void onDisplayChanged();
     void transpare(bool transparent);
 
 protected:
@@ -161,7 +161,10 @@ signals:
 
 public slots:
     void unregister() override;
+    // The monitor's new place and size are recorded from now on.
+    void onDisplayChanged() override;
 
 private:
     MId m_monitor;
+    std::shared_ptr<MonitorTarget> m_monitorTarget;
 };

@@ -2,6 +2,7 @@
 
 #include "app/Log.h"
 
+#include <QScreen>
 #include <QSessionManager>
 
 MyApplication::MyApplication(int &argc, char **argv)
@@ -10,6 +11,21 @@ MyApplication::MyApplication(int &argc, char **argv)
     setApplicationName(QStringLiteral("Brindlecast"));
     connect(this, &QGuiApplication::commitDataRequest, this, &MyApplication::onCommitDataRequest,
             Qt::DirectConnection);
+    watchScreens();
+}
+
+void MyApplication::watchScreens()
+{
+    // A monitor added, removed, moved or set to another resolution.
+    const auto watch = [this](QScreen *screen) {
+        connect(screen, &QScreen::geometryChanged, this, &MyApplication::displayChanged);
+    };
+    for (QScreen *screen : screens())
+        watch(screen);
+    connect(this, &QGuiApplication::screenAdded, this, watch);
+    connect(this, &QGuiApplication::screenAdded, this, &MyApplication::displayChanged);
+    connect(this, &QGuiApplication::screenRemoved, this, &MyApplication::displayChanged);
+    connect(this, &QGuiApplication::primaryScreenChanged, this, &MyApplication::displayChanged);
 }
 
 void MyApplication::onCommitDataRequest()

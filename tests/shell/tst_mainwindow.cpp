@@ -32,6 +32,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
+#include <QScreen>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTcpServer>
@@ -72,6 +73,7 @@ private slots:
     void initTestCase();
     void closeHidesAndQuitAsks();
     void autostartFollowsTheSetting();
+    void reopensInsideTheScreen();
     void bannerOnlyWhileShown();
     void logoutEndsWithoutAnAnswer();
     void announcedUpdateOffersARestart();
@@ -191,6 +193,33 @@ void TestMainWindow::autostartFollowsTheSetting()
     QVERIFY(guide.contains(QStringLiteral("Automatic startup and login")));
     m_settings->setAutoStart(false);
     QVERIFY(!QFile::exists(desktop::autostartFile()));
+}
+
+void TestMainWindow::reopensInsideTheScreen()
+{
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    {
+        // Left partly below the screen's bottom edge, as a taller screen or a panel allowed.
+        MainWindow window({QStringLiteral("brindlecast")});
+        window.start();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.move(available.left() + 40, available.bottom() - 200);
+        QTRY_COMPARE(window.pos(), QPoint(available.left() + 40, available.bottom() - 200));
+        m_settings->setMainWindowGeometry(window.saveGeometry());
+        window.hide();
+    }
+    MainWindow window({QStringLiteral("brindlecast")});
+    window.start();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY2(available.contains(window.geometry()), qPrintable(QStringLiteral("%1,%2 %3x%4").arg(window.x()).arg(window.y())
+                                                                       .arg(window.width()).arg(window.height())));
+    // Where it was put across, as far as it fits.
+    QCOMPARE(window.x(), available.left() + 40);
+    window.hide();
+    m_settings->setMainWindowGeometry(QByteArray());
+    // The silent service holds every request of these starts: they must not take the
+    // connections the later tests' requests need.
+    emit m_connection->abortEach();
 }
 
 void TestMainWindow::bannerOnlyWhileShown()

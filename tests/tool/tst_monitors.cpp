@@ -11,6 +11,7 @@
 #include "tool/Follower.h"
 #include "tool/RecorderManager.h"
 #include "tool/Snipers.h"
+#include "ui/MyApplication.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -106,6 +107,7 @@ void TestMonitors::monitorChosenAndRecordedWhole()
     QVERIFY(follower);
     QVERIFY(QTest::qWaitForWindowExposed(follower));
     QTRY_VERIFY(kSecondMonitor.contains(desktop::windowFrameRect(WindowId(follower->winId()))));
+
     follower->abort();
     QTRY_VERIFY_WITH_TIMEOUT(follower.isNull(), kPatienceMs);
 }
@@ -188,7 +190,7 @@ int main(int argc, char **argv)
         return 1;
     }
     qputenv("QT_QPA_PLATFORM", "xcb");
-    QApplication app(argc, argv);
+    MyApplication app(argc, argv);
     TestMonitors test(&session);
     return QTest::qExec(&test, argc, argv);
 }

@@ -2,6 +2,7 @@
 #include "library/WindowConfig.h"
 #include "media/FrameDecoder.h"
 #include "platform/DesktopWindows.h"
+#include "platform/ScreenPixels.h"
 #include "resources/Resources.h"
 #include "tests/support/MediaProbe.h"
 #include "tests/support/PulseSession.h"
@@ -12,12 +13,14 @@
 #include "tool/RecorderManager.h"
 #include "tool/RecorderWidget.h"
 #include "tool/Snipers.h"
+#include "ui/MyApplication.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QMessageBox>
 #include <QPointer>
+#include <QProcess>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -43,6 +46,7 @@ private slots:
     void followerPlacement();
     void snipersReportOnce();
     void regionRecordedByHand();
+    void monitorRecordingFollowsResolution();
     void cleanupTestCase();
 
 private:
@@ -339,5 +343,65 @@ void TestRecorderUi::regionRecordedByHand()
     QVERIFY(manager.regionObserver().followers().isEmpty());
 }
 
-BC_XSESSION_TEST_MAIN(TestRecorderUi)
+namespace {
+
+// Sets the screen's one output to a resolution, as the desktop's display settings do.
+bool setResolution(const QSize &size)
+{
+    const QString mode = QStringLiteral("bc%1x%2").arg(size.width()).arg(size.height());
+    const QList<QStringList> steps{
+            {QStringLiteral("--newmode"), mode, QStringLiteral("0"), QString::number(size.width()), QStringLiteral("0"),
+             QStringLiteral("0"), QStringLiteral("0"), QString::number(size.height()), QStringLiteral("0"),
+             QStringLiteral("0"), QStringLiteral("0")},
+            {QStringLiteral("--addmode"), QStringLiteral("screen"), mode},
+            {QStringLiteral("--output"), QStringLiteral("screen"), QStringLiteral("--mode"), mode}};
+    bool set = false;
+    for (const QStringList &arguments : steps) {
+        QProcess xrandr;
+        xrandr.setProcessChannelMode(QProcess::ForwardedChannels);
+        xrandr.start(QStringLiteral("xrandr"), arguments);
+        // The mode may be known from an earlier run of this step: only the last one counts.
+        set = xrandr.waitForFinished(10000) && xrandr.exitCode() == 0;
+    }
+    return set;
+}
+
+} // namespace
+
+void TestRecorderUi::monitorRecordingFollowsResolution()
+{
+    RecorderManager manager;
+    QScreen *screen = QGuiApplication::primaryScreen();
+    const QRect before = desktop::nativeGeometry(screen);
+    auto monitor = std::make_shared<MonitorTarget>(screen->name(), before);
+    manager.onSniperResult(monitor);
+    QPointer<MonitorFollower> follower = manager.monitorObserver().follower(monitor->name());
+    QVERIFY(follower);
+    QVERIFY(QTest::qWaitForWindowExposed(follower));
+
+    // A smaller resolution: the recording takes the new rectangle and its recorder
+    // stays on the screen.
+    const QRect smaller(0, 0, 1024, 768);
+    QVERIFY(setResolution(smaller.size()));
+    QTRY_COMPARE_WITH_TIMEOUT(monitor->captureRect(), smaller, 20000);
+    QTRY_VERIFY(smaller.contains(desktop::windowFrameRect(WindowId(follower->winId()))));
+    QVERIFY(setResolution(before.size()));
+    QTRY_COMPARE_WITH_TIMEOUT(monitor->captureRect(), before, 20000);
+    follower->abort();
+    QTRY_VERIFY_WITH_TIMEOUT(follower.isNull(), 10000);
+}
+
+// The application object of the program: it tells followers of screen changes.
+int main(int argc, char **argv)
+{
+    XSession session;
+    if (!session.start(true)) {
+        qCritical("Cannot start a private X server with a window manager");
+        return 1;
+    }
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    MyApplication app(argc, argv);
+    TestRecorderUi test(&session);
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_recorderui.moc"
