@@ -226,6 +226,15 @@ EncoderThreadQueue *EncoderThreadQueue::instance()
     return s_instance;
 }
 
+bool EncoderThreadQueue::isEncoding(const RecordedItem *source) const
+{
+    for (const EncoderThreadSptr &job : m_jobs) {
+        if (job->editedItem() && job->editedItem()->source.get() == source)
+            return true;
+    }
+    return false;
+}
+
 void EncoderThreadQueue::enqueue(const EditedItemSptr &editedItem, bool toUpload)
 {
     if (!m_enabled || !editedItem)

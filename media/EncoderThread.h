@@ -82,6 +82,8 @@ public:
     bool isEnabled() const { return m_enabled; }
 
     void enqueue(const EditedItemSptr &editedItem, bool toUpload);
+    // Whether an edit of this recording waits or runs: its file must stay until done.
+    bool isEncoding(const RecordedItem *source) const;
     // Ends the running job and drops the waiting ones; nothing is accepted afterwards.
     void stop();
 

@@ -1,6 +1,7 @@
 #include "ui/EditingPage.h"
 
 #include "app/Log.h"
+#include "library/WindowConfig.h"
 #include "media/EncoderThread.h"
 #include "ui/AudioVisualizer.h"
 #include "ui/Timeline.h"
@@ -60,9 +61,12 @@ void EditingPage::buildForm()
     m_sldVolume = new VPlayerSlider(this);
     m_sldVolume->setObjectName(QStringLiteral("sldVolume"));
     m_sldVolume->setRange(0, 100);
-    m_sldVolume->setValue(100);
+    // The volume the user last chose.
+    const WindowConfig *settings = WindowConfig::instance();
+    const int remembered = qBound(0, settings ? settings->volumeLevel() : 100, 100);
+    m_sldVolume->setValue(remembered);
     m_sldVolume->setToolTip(tr("Volume"));
-    m_lblVolume = new QLabel(QStringLiteral("100%"), this);
+    m_lblVolume = new QLabel(QStringLiteral("%1%").arg(remembered), this);
     m_lblVolume->setObjectName(QStringLiteral("lblVolume"));
     auto *volume = new QVBoxLayout;
     volume->addWidget(m_sldVolume, 1, Qt::AlignHCenter);
@@ -244,6 +248,10 @@ void EditingPage::onVolumeMoved(int percent)
     m_lblVolume->setText(QStringLiteral("%1%").arg(percent));
     if (player())
         player()->setVolume(percent);
+    if (WindowConfig *settings = WindowConfig::instance()) {
+        settings->setVolumeLevel(percent);
+        settings->delaySave();
+    }
 }
 
 void EditingPage::onPlayerStopped()
@@ -422,8 +430,12 @@ void EditingItemWidget::doEditVideo(const RecordedItemSptr &item)
     if (!item)
         return;
     finish();
-    if (const bc_ret opened = m_page->doEditVideo(item); opened.failed())
+    // A video that cannot be played cannot be edited: the Editing tab stays closed.
+    if (const bc_ret opened = m_page->doEditVideo(item); opened.failed()) {
+        m_page->resetPage();
         QMessageBox::warning(window(), tr("Editing"), tr("This video cannot be played: %1").arg(opened.messages(QStringLiteral(": "))));
+        return;
+    }
     m_panel->setItem(item);
     emit newEditingItem();
 }

@@ -3,6 +3,7 @@
 #include "app/Log.h"
 #include "detection/Detection.h"
 #include "library/ListFile.h"
+#include "media/EncoderThread.h"
 #include "media/FrameDecoder.h"
 #include "ui/Notifiers.h"
 
@@ -335,11 +336,18 @@ void RecordedPage::archiveChecked()
 void RecordedPage::deleteChecked(PendingPage *page)
 {
     bool deleted = false;
+    int kept = 0;
+    const EncoderThreadQueue *encoding = EncoderThreadQueue::instance();
     for (CheckableItem *item : page->checkedItems()) {
         auto *widget = static_cast<RecordedItemWidget *>(item);
         // Neither one being saved nor one being edited can go.
         if (!widget->item() || widget->item()->status() == RecordedItemStatus::Editing)
             continue;
+        // Nor one whose edit waits or runs: the encoder reads its file.
+        if (encoding && encoding->isEncoding(widget->item().get())) {
+            ++kept;
+            continue;
+        }
         if (const bc_ret removed = deleteRecordedFiles(*widget->item()); removed.failed())
             logWarn(removed.details(QStringLiteral(": ")));
         page->removeItem(widget);
@@ -347,6 +355,11 @@ void RecordedPage::deleteChecked(PendingPage *page)
     }
     if (deleted)
         page->saveState();
+    if (kept > 0)
+        QMessageBox::information(window(), tr("Delete"),
+                                 tr("%n of the videos chosen are being encoded or wait to be: they are kept. Delete them "
+                                    "once their edits are done.",
+                                    nullptr, kept));
 }
 
 void RecordedPage::deletePendingChecked()

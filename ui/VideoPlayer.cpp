@@ -15,6 +15,8 @@ namespace {
 
 // Opening ends when the first picture is on screen, or fails; only a hang waits this long.
 constexpr int kOpenPatienceMs = 15000;
+// The rate every recording is made at.
+constexpr int kRecordingFps = 10;
 constexpr quint64 kWatchVideoOutput = 1;
 
 bc_ret mpvFailure(const char *context, int code, const QString &text)
@@ -73,6 +75,10 @@ bc_ret MpvPlayer::create()
     set("keep-open", QStringLiteral("yes"));
     set("idle", QStringLiteral("yes"));
     set("hr-seek", QStringLiteral("yes"));
+    // A table's still stretches are stored as empty frames: the picture is repeated at
+    // the recording's rate, so that time moves through them and a seek there shows
+    // the picture of that moment, not the next change.
+    set("vf", QStringLiteral("lavfi=[fps=fps=%1]").arg(kRecordingFps));
     // The editor's own controls drive it: no keys, mouse, overlay or messages of its own.
     set("terminal", QStringLiteral("no"));
     set("input-default-bindings", QStringLiteral("no"));

@@ -979,6 +979,12 @@ To bring the window back, use your desktop's window list or start Brindlecast ag
         <source>Archived videos (%1)</source>
         <translation>Archived videos (%1)</translation>
     </message>
+    <message numerus="yes">
+        <source>%n of the videos chosen are being encoded or wait to be: they are kept. Delete them once their edits are done.</source>
+        <translation><numerusform>%n of the videos chosen is being encoded or waits to be: it is kept. Delete it once its edit is done.</numerusform>
+            <numerusform>%n of the videos chosen are being encoded or wait to be: they are kept. Delete them once their edits are done.</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>RecorderManager</name>

@@ -984,6 +984,13 @@ To bring the window back, use your desktop&apos;s window list or start Brindleca
         <source>Archived videos (%1)</source>
         <translation>Vidéos archivées (%1)</translation>
     </message>
+    <message numerus="yes">
+        <source>%n of the videos chosen are being encoded or wait to be: they are kept. Delete them once their edits are done.</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>RecorderManager</name>

@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QElapsedTimer>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -160,6 +161,25 @@ void TestEditing::playerOnARecording()
     QTest::qWait(300);
     QCOMPARE(player->position(), held);
 
+    // Through the still stretch the time goes on as the sound plays, several times a
+    // second, never back.
+    player->seek(12000);
+    QTRY_COMPARE_WITH_TIMEOUT(player->position(), qint64(12000), kPatienceMs);
+    QVERIFY(player->run().ok());
+    QTRY_VERIFY_WITH_TIMEOUT(player->position() > 12000, kPatienceMs);
+    QList<qint64> seen{player->position()};
+    QElapsedTimer watch;
+    watch.start();
+    while (watch.elapsed() < 1500) {
+        QTest::qWait(50);
+        const qint64 now = player->position();
+        QVERIFY2(now >= seen.last(), qPrintable(QStringLiteral("%1 after %2").arg(now).arg(seen.last())));
+        if (now != seen.last())
+            seen.append(now);
+    }
+    QVERIFY2(seen.size() >= 6, qPrintable(QString::number(seen.size())));
+    QVERIFY(player->pause().ok());
+
     player->setVolume(0);
     QTRY_COMPARE(player->volume(), 0);
     player->setVolume(100);
@@ -286,6 +306,17 @@ void TestEditing::pageShowsPictureAndCurve()
         return false;
     };
     QTRY_VERIFY_WITH_TIMEOUT(curveDrawn(), kPatienceMs);
+
+    // A seek into the still stretch shows the picture of that moment (the last one
+    // drawn before it), not the next change.
+    QVERIFY(QMetaObject::invokeMethod(&page, "onPause"));
+    QVERIFY(QMetaObject::invokeMethod(&page, "onSeekMoved", Q_ARG(qint64, 12000)));
+    const auto near = [](const QColor &a, const QColor &b) {
+        return qAbs(a.red() - b.red()) < 16 && qAbs(a.green() - b.green()) < 16 && qAbs(a.blue() - b.blue()) < 16;
+    };
+    QTRY_VERIFY2_WITH_TIMEOUT(near(shown(page.playerWindow()).pixelColor(160, 120), QColor(frameColour(99))),
+                              qPrintable(shown(page.playerWindow()).pixelColor(160, 120).name()), kPatienceMs);
+    QCOMPARE(page.elapsedText(), QStringLiteral("00:00:12"));
 }
 
 BC_XSESSION_TEST_MAIN(TestEditing)

@@ -1,12 +1,15 @@
 // The video pages with real recordings and the bundled service, and the notifiers,
 // on the display scripts/test provides.
 #include "library/ListFile.h"
+#include "library/TranslatorManager.h"
 #include "library/User.h"
 #include "library/WindowConfig.h"
+#include "media/EncoderThread.h"
 #include "media/FrameDecoder.h"
 #include "net/HttpConnection.h"
 #include "net/LoginRequests.h"
 #include "tests/support/MediaInputs.h"
+#include "tests/support/MessageBoxes.h"
 #include "tests/support/ServiceProcess.h"
 #include "tests/support/TestFiles.h"
 #include "ui/EditedPage.h"
@@ -14,6 +17,7 @@
 #include "ui/MainPage.h"
 #include "ui/Notifiers.h"
 #include "ui/RecordedPage.h"
+#include "ui/Timeline.h"
 #include "ui/VideoPlayer.h"
 
 #include <QApplication>
@@ -57,6 +61,7 @@ class TestVideoPages : public QObject
 private slots:
     void initTestCase();
     void recordedListsAndEditing();
+    void editorVolumeIsRemembered();
     void uploadFailureAndSuccess();
     void notifierPlacement();
     void notifiersClosing();
@@ -66,6 +71,7 @@ private:
     std::unique_ptr<User> m_user;
     std::unique_ptr<WindowConfig> m_settings;
     std::unique_ptr<HttpConnection> m_connection;
+    std::unique_ptr<TranslatorManager> m_translations;
 };
 
 void TestVideoPages::initTestCase()
@@ -75,6 +81,9 @@ void TestVideoPages::initTestCase()
     m_user = std::make_unique<User>(std::make_shared<UserInfo>(UserInfo{QString(), QStringLiteral("demo"), QString()}), dir);
     m_settings = std::make_unique<WindowConfig>(m_user->paths());
     m_connection = std::make_unique<HttpConnection>();
+    // English from its catalogue, as the program reads it under any locale.
+    m_translations = std::make_unique<TranslatorManager>();
+    QVERIFY(m_translations->load(QStringLiteral("English")));
 }
 
 void TestVideoPages::recordedListsAndEditing()
@@ -134,6 +143,51 @@ void TestVideoPages::recordedListsAndEditing()
     page.editingItem()->finish();
     QVERIFY(edited->styleSheet().contains(QStringLiteral("rgb(54, 54, 54)")));
     QCOMPARE(page.tabText(1), QStringLiteral("Editing (0)"));
+    page.tabs()->setCurrentIndex(0);
+
+    // A video that cannot be played is told, and the Editing tab does not open on it.
+    RecordedItemWidget *broken = recorded->pendingPage()->widgets().last();
+    QVERIFY(writeAll(broken->item()->info->fileName, "not a video"));
+    QString told;
+    answerNextMessageBox(QMessageBox::Ok, &told);
+    child<QPushButton>(broken, "btnEdit")->click();
+    QVERIFY2(told.startsWith(QStringLiteral("Editing|This video cannot be played")), qPrintable(told));
+    QCOMPARE(page.tabs()->currentIndex(), 0);
+    QCOMPARE(page.tabText(1), QStringLiteral("Editing (0)"));
+    QVERIFY(!page.editingItem()->editingPage()->item());
+
+    // One whose edit waits for the encoder is kept, and the user told why.
+    QTemporaryDir bin;
+    const QString encoder = bin.filePath(QStringLiteral("encoder"));
+    QVERIFY(writeAll(encoder, "#!/bin/sh\nread answer\n"));
+    QVERIFY(QFile::setPermissions(encoder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    EncoderThreadQueue queue;
+    queue.setProgram(encoder);
+    RecordedItemWidget *busy = recorded->pendingPage()->widgets().first();
+    auto edit = std::make_shared<EditedItem>(EditedItem{busy->item(), 0, 1000, std::make_shared<UploadParams>(),
+                                                         QDateTime::currentDateTime(), 100});
+    queue.enqueue(edit, false);
+    const int before = recorded->pendingPage()->count();
+    busy->setChecked(true);
+    answerNextMessageBox(QMessageBox::Ok, &told);
+    child<QPushButton>(recorded, "btnDeletePending")->click();
+    QVERIFY2(told.contains(QStringLiteral("1 of the videos chosen is being encoded")), qPrintable(told));
+    QCOMPARE(recorded->pendingPage()->count(), before);
+    QVERIFY(QFile::exists(edit->source->info->fileName));
+    queue.stop();
+}
+
+void TestVideoPages::editorVolumeIsRemembered()
+{
+    m_settings->setVolumeLevel(37);
+    {
+        EditingPage page;
+        QCOMPARE(page.volumeSlider()->value(), 37);
+        page.volumeSlider()->tryMoveTo(64);
+        QCOMPARE(m_settings->volumeLevel(), 64);
+    }
+    EditingPage again;
+    QCOMPARE(again.volumeSlider()->value(), 64);
 }
 
 void TestVideoPages::uploadFailureAndSuccess()
