@@ -19,6 +19,8 @@ public:
 
     // The program of a window found to be a table; empty for any other window.
     DetectionSptr tableDetection(WindowId window) const { return m_tables.value(window); }
+    // The tables found so far and still open.
+    QList<WindowId> tables() const { return m_tables.keys(); }
     bool isPending(WindowId window) const { return m_pending.contains(window); }
     bool isWatching() const { return m_watcher.isRunning(); }
 

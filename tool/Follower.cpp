@@ -70,6 +70,13 @@ Recaller::Recaller(QWidget *parent)
     inner->addWidget(m_coverage);
 }
 
+void Recaller::resizeEvent(QResizeEvent *event)
+{
+    QFrame::resizeEvent(event);
+    constexpr int kBorder = 3;
+    setMask(QRegion(rect()) - QRegion(rect().adjusted(kBorder, kBorder, -kBorder, -kBorder)));
+}
+
 QPoint followerPosition(const QRect &followee, const QSize &size, int xOffset, int yOffset, const QRect &available)
 {
     int x = xOffset == Follower::kNotSet ? (followee.width() - size.width()) / 2 : xOffset;

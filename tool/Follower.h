@@ -21,6 +21,11 @@ class Recaller : public QFrame
 public:
     explicit Recaller(QWidget *parent = nullptr);
 
+protected:
+    // Only the border is part of the window: without a compositor a translucent
+    // inside would be drawn black over the table.
+    void resizeEvent(QResizeEvent *event) override;
+
 private:
     QFrame *m_coverageFrame;
     QFrame *m_coverage;

@@ -26,6 +26,8 @@ WindowObserver::WindowObserver(int period, QObject *parent)
     connect(&m_notifier, &TableNotifier::destroyed, this, &WindowObserver::stop);
     // From the event loop, once everything is connected.
     QTimer::singleShot(0, &m_notifier, &TableNotifier::start);
+    if (const WindowConfig *settings = WindowConfig::instance())
+        connect(settings, &WindowConfig::autoDetectionChanged, this, &WindowObserver::onAutoDetectionChanged);
 }
 
 WindowObserver::~WindowObserver()
@@ -33,13 +35,27 @@ WindowObserver::~WindowObserver()
     stopAll();
 }
 
+void WindowObserver::takeUp(WindowId window)
+{
+    const WindowConfig *settings = WindowConfig::instance();
+    const int allowed = settings ? settings->maxTables() : 0;
+    if (count() < allowed)
+        follow(window, settings && settings->autoRecord());
+}
+
+void WindowObserver::onAutoDetectionChanged(bool automatic)
+{
+    if (!automatic)
+        return;
+    for (WindowId window : m_notifier.tables())
+        takeUp(window);
+}
+
 void WindowObserver::newTable(WindowId window)
 {
     const WindowConfig *settings = WindowConfig::instance();
     if (!settings || settings->autoDetection()) {
-        const int allowed = settings ? settings->maxTables() : 0;
-        if (count() < allowed)
-            follow(window, settings && settings->autoRecord());
+        takeUp(window);
     } else if (settings->popupSelectionTool()) {
         // The user picks tables by hand and wants the tool at hand for a new one.
         emit popup();

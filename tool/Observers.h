@@ -79,6 +79,8 @@ signals:
 
 public slots:
     void newTable(WindowId window);
+    // Switched to automatic: the tables already open are taken up as at start-up.
+    void onAutoDetectionChanged(bool automatic);
     // The window is gone: its recording ends, saved when the user wants that.
     void stop(WindowId window);
     void unregister(WindowId window);
@@ -86,6 +88,8 @@ public slots:
 private:
     // Tells the service which room's table the user plays, when the room is known.
     void reportActivity(WindowId window);
+    // Follows a table when the automatic mode takes it up.
+    void takeUp(WindowId window);
 
     int m_period;
     FollowerSet<WindowId, WindowFollower> m_followers;

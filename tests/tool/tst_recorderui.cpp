@@ -319,6 +319,17 @@ void TestRecorderUi::regionRecordedByHand()
     QCOMPARE(manager.regionObserver().followers().size(), 1);
     QPointer<RegionFollower> follower = manager.regionObserver().followers().first();
     QVERIFY(QTest::qWaitForWindowExposed(follower));
+
+    // The record button's hover marks the region with a red border and leaves what it
+    // records in sight (there is no compositor here).
+    QVERIFY(QMetaObject::invokeMethod(follower, "highlight"));
+    const auto shownAt = [](const QPoint &at) {
+        return QGuiApplication::primaryScreen()->grabWindow(0, at.x(), at.y(), 1, 1).toImage().pixelColor(0, 0);
+    };
+    QTRY_COMPARE(shownAt(region.topLeft() + QPoint(1, 1)), QColor(0xe0, 0x40, 0x40));
+    QCOMPARE(shownAt(region.center()), QColor(0x2a, 0x7a, 0x3a));
+    keepScreenshot(QStringLiteral("region-highlight"), 0);
+    QVERIFY(QMetaObject::invokeMethod(follower, "unhighlight"));
     QVERIFY(follower->recorder() && follower->recorder()->session());
     QTRY_COMPARE(follower->frameGeometry().bottom(), region.top() - 1);
     QVERIFY(follower->geometry().left() >= region.left() && follower->geometry().right() <= region.right());

@@ -43,6 +43,7 @@ private slots:
     void windowListChoosesByName();
     void tablesUpToTheLimit();
     void closedTableIsSavedWhenWanted();
+    void switchingToAutoTakesUpOpenTables();
     void cleanupTestCase();
 
 private:
@@ -332,6 +333,31 @@ void TestWindowTracking::closedTableIsSavedWhenWanted()
             QCOMPARE(m_user->paths().recorded.entryList(QDir::Files).size(), 1);
         }
     }
+}
+
+void TestWindowTracking::switchingToAutoTakesUpOpenTables()
+{
+    const QString stars = pokerProgram(QStringLiteral("PokerStars.exe"));
+    m_detection->detectionFor(stars)->setRoom(12);
+    m_settings->setAutoDetection(false);
+    m_settings->setAutoRecord(false);
+    m_settings->setMaxTables(4);
+    RecorderManager manager;
+    WindowObserver &observer = manager.windowObserver();
+    QSignalSpy found(&observer.notifier(), &TableNotifier::newTable);
+    ProgramWindow table(stars, QStringLiteral("Table 2 - NLH 1/2"), QRect(100, 300, 400, 300), true);
+    // Chosen by hand: found, not followed.
+    QTRY_VERIFY_WITH_TIMEOUT(observer.notifier().tables().contains(table.id()), kPatienceMs);
+    QVERIFY(!observer.follower(table.id()));
+
+    // Automatic from now on: the table already open is taken up, once.
+    m_settings->setAutoDetection(true);
+    QVERIFY(observer.follower(table.id()));
+    QCOMPARE(observer.count(), 1);
+    m_settings->setAutoDetection(false);
+    m_settings->setAutoDetection(true);
+    QCOMPARE(observer.count(), 1);
+    observer.stopAll();
 }
 
 BC_XSESSION_TEST_MAIN(TestWindowTracking)
