@@ -3,6 +3,7 @@
 #include "library/FileNames.h"
 
 #include "app/Log.h"
+#include "library/TranslatorManager.h"
 #include "library/User.h"
 
 #include <QCoreApplication>
@@ -228,6 +229,12 @@ QString fileSizeText(qint64 bytes)
 
 QString dateText(const QDateTime &dateTime)
 {
-    // "02:05pm - 01/12/2011": the marker follows the minutes without a blank.
-    return dateTime.toString(QStringLiteral("hh:mmap - dd/MM/yyyy"));
+    const QString language = currentLanguage();
+    // English: "02:05pm - 01/12/2011", the marker following the minutes without a blank.
+    if (language == QLatin1String("English"))
+        return dateTime.toString(QStringLiteral("hh:mmap - dd/MM/yyyy"));
+    // Others the way their language writes a time and a date ("14:05 - 01/12/2011").
+    const QLocale locale = TranslatorManager::localeOf(language);
+    return QStringLiteral("%1 - %2").arg(locale.toString(dateTime.time(), QLocale::ShortFormat),
+                                         locale.toString(dateTime.date(), QLocale::ShortFormat));
 }

@@ -39,6 +39,17 @@ QString TranslatorManager::systemLanguage()
     return QLocale::languageToString(QLocale::system().language());
 }
 
+QLocale TranslatorManager::localeOf(const QString &englishName)
+{
+    if (englishName == QLatin1String("French"))
+        return QLocale(QLocale::French, QLocale::France);
+    if (englishName == QLatin1String("Italian"))
+        return QLocale(QLocale::Italian, QLocale::Italy);
+    if (englishName == QLatin1String("Spanish"))
+        return QLocale(QLocale::Spanish, QLocale::Spain);
+    return QLocale(QLocale::English, QLocale::UnitedKingdom);
+}
+
 bool TranslatorManager::load(const QString &englishName)
 {
     if (!m_languages.contains(englishName))

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLocale>
 #include <QMap>
 #include <QObject>
 #include <QString>
@@ -30,6 +31,8 @@ public:
     const QMap<QString, QString> &languages() const { return m_languages; }
     // The system locale's language, by its English name ("French").
     static QString systemLanguage();
+    // How a language of the program writes numbers, times and dates.
+    static QLocale localeOf(const QString &englishName);
 
 signals:
     void langChanged();

@@ -202,7 +202,7 @@ void OptRecording::retranslate()
     m_grpRecording->setTitle(tr("Recording options"));
     m_lblRecordLast->setText(tr("Record the last"));
     m_lblMinutes->setText(tr("minute(s)"));
-    m_chkRecordOverlay->setText(tr("Record Tracker's display (if Windows Aero theme is enabled)"));
+    m_chkRecordOverlay->setText(tr("Record what is drawn over the table, such as a tracker's display (when a compositing manager is running)"));
     m_lblOverlayNote->setText(tr("On this Wayland desktop a table is always recorded from its own picture: "
                                  "windows lying over it are not recorded."));
     m_chkSaveOnClose->setText(tr("Automatically save a video on close of the table"));

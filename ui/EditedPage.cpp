@@ -5,12 +5,15 @@
 #include "media/FrameDecoder.h"
 #include "net/HttpConnection.h"
 #include "net/VideoUpload.h"
+#include "ui/Translated.h"
 
 #include <QDesktopServices>
+#include <QEvent>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStackedWidget>
@@ -88,13 +91,17 @@ void EditedItemWidget::buildForm()
     auto *facts = new QGridLayout;
     m_lblTitle = factLabel(QStringLiteral("lblTitle"), this);
     facts->addWidget(m_lblTitle, 0, 0, 1, 2);
-    const QList<QPair<QString, QLabel **>> rows{{tr("Added:"), &m_lblAdded},      {tr("Edited:"), &m_lblEdited},
-                                                {tr("Duration:"), &m_lblDuration}, {tr("File size:"), &m_lblFileSize},
-                                                {tr("Links:"), &m_lblLinks}};
+    const QList<QPair<const char *, QLabel **>> rows{{QT_TRANSLATE_NOOP("EditedItemWidget", "Added:"), &m_lblAdded},
+                                                    {QT_TRANSLATE_NOOP("EditedItemWidget", "Edited:"), &m_lblEdited},
+                                                    {QT_TRANSLATE_NOOP("EditedItemWidget", "Duration:"), &m_lblDuration},
+                                                    {QT_TRANSLATE_NOOP("EditedItemWidget", "File size:"), &m_lblFileSize},
+                                                    {QT_TRANSLATE_NOOP("EditedItemWidget", "Links:"), &m_lblLinks}};
     const QStringList names{QStringLiteral("lblAdded"), QStringLiteral("lblEdited"), QStringLiteral("lblDuration"),
                             QStringLiteral("lblFileSize"), QStringLiteral("lblLinks")};
     for (int i = 0; i < rows.size(); ++i) {
-        facts->addWidget(new QLabel(rows.at(i).first, this), i + 1, 0);
+        auto *name = new QLabel(this);
+        setTranslatedText(name, "EditedItemWidget", rows.at(i).first);
+        facts->addWidget(name, i + 1, 0);
         *rows.at(i).second = factLabel(names.at(i), this);
         facts->addWidget(*rows.at(i).second, i + 1, 1);
     }
@@ -131,9 +138,8 @@ void EditedItemWidget::buildForm()
     m_prgEncodeUpload->setRange(0, 100);
     m_btnActivate = new QPushButton(m_stack);
     m_btnActivate->setObjectName(QStringLiteral("btnActivate"));
-    auto *activateLabel = new QLabel(
-            QStringLiteral("<center><span style=\"font:12pt;font-weight:900;\">%1</span></center>").arg(tr("Activate now")),
-            m_btnActivate);
+    m_lblActivate = new QLabel(m_btnActivate);
+    auto *activateLabel = m_lblActivate;
     activateLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
     auto *activateLayout = new QVBoxLayout(m_btnActivate);
     activateLayout->addWidget(activateLabel);
@@ -159,9 +165,10 @@ void EditedItemWidget::showFacts()
     const QString file = m_item->encodedItem ? m_item->encodedItem->fileName : QString();
     m_lblFileSize->setText(file.isEmpty() ? QString() : fileSizeText(QFileInfo(file).size()));
     if (m_item->status == StoredItem::Uploaded && !m_item->uploadKey.isEmpty()) {
-        const QString style = QStringLiteral("style=\"color:#DDDDDD;text-decoration:none;\"");
+        // Link blue on the list's light grey: plainly links, and readable.
+        const QString style = QStringLiteral("style=\"color:%1;\"").arg(QLatin1String(kLinkColour));
         m_lblLinks->setText(
-                QStringLiteral("<span style=\"color:#A2A2A2\"><a %1 href=\"%2\">%3</a> - <a %1 href=\"%4\">%5</a></span>")
+                QStringLiteral("<span style=\"color:#555555\"><a %1 href=\"%2\">%3</a> - <a %1 href=\"%4\">%5</a></span>")
                         .arg(style, videoPageUrl(m_item->uploadKey).toHtmlEscaped(), tr("Public page"),
                              videoEditUrl(m_item->uploadKey).toHtmlEscaped(), tr("Edit page")));
     } else {
@@ -182,6 +189,8 @@ void EditedItemWidget::setState(State state)
     const QString action = failed ? tr("Try again") : tr("Upload now");
     m_lblUploadButton->setText(QStringLiteral("<center>%1<div style=\"font:12pt;font-weight:900;\">%2</div></center>")
                                        .arg(tr("Not uploaded"), action));
+    m_lblActivate->setText(QStringLiteral("<center><span style=\"font:12pt;font-weight:900;\">%1</span></center>")
+                                   .arg(tr("Activate now")));
     // The words are a picture of a label: said to screen readers by name.
     m_btnUpload->setAccessibleName(action);
     m_lblUploadError->setVisible(failed);
@@ -299,8 +308,27 @@ void EditedItemWidget::onUploadFinished(const bc_ret &ret, const QString &upload
 
 void EditedItemWidget::onActivate()
 {
-    if (!m_item->uploadKey.isEmpty())
-        QDesktopServices::openUrl(QUrl(videoEditUrl(m_item->uploadKey)));
+    if (m_item->uploadKey.isEmpty())
+        return;
+    const QString address = videoEditUrl(m_item->uploadKey);
+    if (QDesktopServices::openUrl(QUrl(address)))
+        return;
+    // No browser here: the address, to be copied into one.
+    auto *box = new QMessageBox(QMessageBox::Information, tr("Activate now"),
+                                tr("No web browser could be opened. Open this address in your browser to activate "
+                                   "your video:") + QStringLiteral("\n\n") + address,
+                                QMessageBox::Ok, window());
+    box->setObjectName(QStringLiteral("activateAddressBox"));
+    box->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
+void EditedItemWidget::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        setState(m_state);
+    CheckableItem::changeEvent(event);
 }
 
 EditedPage::EditedPage(const QString &editedList, QWidget *parent)

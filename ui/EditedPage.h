@@ -19,6 +19,8 @@ class EditedItemWidget : public CheckableItem
 {
     Q_OBJECT
 public:
+    // The colour of the links to an uploaded video's pages.
+    static constexpr char kLinkColour[] = "#1f5fa8";
     enum class State { Queued, Encoding, EncodeFailed, Encoded, Uploading, Uploaded, UploadFailed };
 
     // A video of the edited list.
@@ -47,6 +49,9 @@ public slots:
     void onUploadFinished(const bc_ret &ret, const QString &uploadKey);
     void onActivate();
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
     void buildForm();
     void showFacts();
@@ -73,6 +78,7 @@ private:
     QLabel *m_lblPageStatus;
     QPushButton *m_btnUpload;
     QLabel *m_lblUploadButton;
+    QLabel *m_lblActivate = nullptr;
     QProgressBar *m_prgEncodeUpload;
     QPushButton *m_btnActivate;
 };

@@ -5,10 +5,12 @@
 #include "media/EncoderThread.h"
 #include "ui/AudioVisualizer.h"
 #include "ui/Timeline.h"
+#include "ui/Translated.h"
 #include "ui/VideoPlayer.h"
 
 #include <QDateTime>
 #include <QFileInfo>
+#include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -65,7 +67,7 @@ void EditingPage::buildForm()
     const WindowConfig *settings = WindowConfig::instance();
     const int remembered = qBound(0, settings ? settings->volumeLevel() : 100, 100);
     m_sldVolume->setValue(remembered);
-    m_sldVolume->setToolTip(tr("Volume"));
+    setTranslatedToolTip(m_sldVolume, "EditingPage", QT_TRANSLATE_NOOP("EditingPage", "Volume"));
     m_lblVolume = new QLabel(QStringLiteral("%1%").arg(remembered), this);
     m_lblVolume->setObjectName(QStringLiteral("lblVolume"));
     auto *volume = new QVBoxLayout;
@@ -294,17 +296,27 @@ EditControlPage::EditControlPage(QWidget *parent)
     connect(m_btnEncodeStore, &QAbstractButton::clicked, this, &EditControlPage::onBtnEncodeStoreClicked);
 }
 
-QPushButton *EditControlPage::button(const QString &name, const QString &text, QWidget *parent)
+QPushButton *EditControlPage::button(const QString &name, const char *source, QWidget *parent)
 {
-    auto *b = new QPushButton(text, parent);
+    auto *b = new QPushButton(parent);
     b->setObjectName(name);
+    setTranslatedText(b, "EditControlPage", source);
     return b;
+}
+
+void EditControlPage::changeEvent(QEvent *event)
+{
+    // The date is written the new language's way.
+    if (event->type() == QEvent::LanguageChange && m_item)
+        m_lblDate->setText(dateText(m_item->date));
+    QWidget::changeEvent(event);
 }
 
 void EditControlPage::buildForm()
 {
     auto *column = new QVBoxLayout(this);
-    auto *grpInfo = new QGroupBox(tr("Video"), this);
+    auto *grpInfo = new QGroupBox(this);
+    setTranslatedText(grpInfo, "EditControlPage", QT_TRANSLATE_NOOP("EditControlPage", "Video"));
     grpInfo->setObjectName(QStringLiteral("grpInfo"));
     auto *facts = new QVBoxLayout(grpInfo);
     m_lblName = new QLabel(grpInfo);
@@ -319,15 +331,16 @@ void EditControlPage::buildForm()
     }
     column->addWidget(grpInfo);
 
-    auto *grpControls = new QGroupBox(tr("Play"), this);
+    auto *grpControls = new QGroupBox(this);
+    setTranslatedText(grpControls, "EditControlPage", QT_TRANSLATE_NOOP("EditControlPage", "Play"));
     grpControls->setObjectName(QStringLiteral("grpControls"));
     auto *controls = new QGridLayout(grpControls);
-    m_btnPlayFromBeginMark = button(QStringLiteral("btnPlayFromBeginMark"), tr("Play your hand"), grpControls);
-    m_btnRun = button(QStringLiteral("btnRun"), tr("Play"), grpControls);
-    m_btnPause = button(QStringLiteral("btnPause"), tr("Pause"), grpControls);
-    m_btnReplay = button(QStringLiteral("btnReplay"), tr("Replay"), grpControls);
-    m_btnReset = button(QStringLiteral("btnReset"), tr("Reset marks"), grpControls);
-    m_btnStop = button(QStringLiteral("btnStop"), tr("Stop"), grpControls);
+    m_btnPlayFromBeginMark = button(QStringLiteral("btnPlayFromBeginMark"), QT_TRANSLATE_NOOP("EditControlPage", "Play your hand"), grpControls);
+    m_btnRun = button(QStringLiteral("btnRun"), QT_TRANSLATE_NOOP("EditControlPage", "Play"), grpControls);
+    m_btnPause = button(QStringLiteral("btnPause"), QT_TRANSLATE_NOOP("EditControlPage", "Pause"), grpControls);
+    m_btnReplay = button(QStringLiteral("btnReplay"), QT_TRANSLATE_NOOP("EditControlPage", "Replay"), grpControls);
+    m_btnReset = button(QStringLiteral("btnReset"), QT_TRANSLATE_NOOP("EditControlPage", "Reset marks"), grpControls);
+    m_btnStop = button(QStringLiteral("btnStop"), QT_TRANSLATE_NOOP("EditControlPage", "Stop"), grpControls);
     controls->addWidget(m_btnPlayFromBeginMark, 0, 0, 1, 2);
     controls->addWidget(m_btnRun, 1, 0);
     controls->addWidget(m_btnPause, 1, 1);
@@ -336,15 +349,18 @@ void EditControlPage::buildForm()
     controls->addWidget(m_btnReset, 3, 0, 1, 2);
     column->addWidget(grpControls);
 
-    auto *grpFinish = new QGroupBox(tr("Your hand"), this);
+    auto *grpFinish = new QGroupBox(this);
+    setTranslatedText(grpFinish, "EditControlPage", QT_TRANSLATE_NOOP("EditControlPage", "Your hand"));
     grpFinish->setObjectName(QStringLiteral("grpFinish"));
     auto *finish = new QVBoxLayout(grpFinish);
-    finish->addWidget(new QLabel(tr("Title:"), grpFinish));
+    auto *title = new QLabel(grpFinish);
+    setTranslatedText(title, "EditControlPage", QT_TRANSLATE_NOOP("EditControlPage", "Title:"));
+    finish->addWidget(title);
     m_txtUploadName = new QLineEdit(grpFinish);
     m_txtUploadName->setObjectName(QStringLiteral("txtUploadName"));
     finish->addWidget(m_txtUploadName);
-    m_btnEncodeUpload = button(QStringLiteral("btnEncodeUpload"), tr("Save and upload"), grpFinish);
-    m_btnEncodeStore = button(QStringLiteral("btnEncodeStore"), tr("Save"), grpFinish);
+    m_btnEncodeUpload = button(QStringLiteral("btnEncodeUpload"), QT_TRANSLATE_NOOP("EditControlPage", "Save and upload"), grpFinish);
+    m_btnEncodeStore = button(QStringLiteral("btnEncodeStore"), QT_TRANSLATE_NOOP("EditControlPage", "Save"), grpFinish);
     finish->addWidget(m_btnEncodeUpload);
     finish->addWidget(m_btnEncodeStore);
     column->addWidget(grpFinish);

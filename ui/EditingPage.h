@@ -111,9 +111,13 @@ public slots:
     void onNewEditDuration(qlonglong ms);
     void resetEditData();
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
     void buildForm();
-    QPushButton *button(const QString &name, const QString &text, QWidget *parent);
+    // A button whose text (an English source of this class) follows the language.
+    QPushButton *button(const QString &name, const char *source, QWidget *parent);
     void finish(bool toUpload);
 
     RecordedItemSptr m_item;

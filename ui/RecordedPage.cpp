@@ -6,7 +6,9 @@
 #include "media/EncoderThread.h"
 #include "media/FrameDecoder.h"
 #include "ui/Notifiers.h"
+#include "ui/Translated.h"
 
+#include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -73,19 +75,25 @@ void RecordedItemWidget::buildForm()
     m_lblTitle = new QLabel(this);
     m_lblTitle->setObjectName(QStringLiteral("lblTitle"));
     facts->addWidget(m_lblTitle, 0, 0, 1, 2);
-    facts->addWidget(new QLabel(tr("Added:"), this), 1, 0);
+    auto *added = new QLabel(this);
+    setTranslatedText(added, "RecordedItemWidget", QT_TRANSLATE_NOOP("RecordedItemWidget", "Added:"));
+    facts->addWidget(added, 1, 0);
     m_lblAdded = new QLabel(this);
     m_lblAdded->setObjectName(QStringLiteral("lblAdded"));
     facts->addWidget(m_lblAdded, 1, 1);
-    facts->addWidget(new QLabel(tr("Duration:"), this), 2, 0);
+    auto *duration = new QLabel(this);
+    setTranslatedText(duration, "RecordedItemWidget", QT_TRANSLATE_NOOP("RecordedItemWidget", "Duration:"));
+    facts->addWidget(duration, 2, 0);
     m_lblDuration = new QLabel(this);
     m_lblDuration->setObjectName(QStringLiteral("lblDuration"));
     facts->addWidget(m_lblDuration, 2, 1);
     facts->setColumnStretch(1, 1);
     row->addLayout(facts, 1);
-    m_btnEdit = new QPushButton(tr("Edit"), this);
+    m_btnEdit = new QPushButton(this);
     m_btnEdit->setObjectName(QStringLiteral("btnEdit"));
-    m_btnEdit->setToolTip(tr("Edit and upload this video"));
+    setTranslatedText(m_btnEdit, "RecordedItemWidget", QT_TRANSLATE_NOOP("RecordedItemWidget", "Edit"));
+    setTranslatedToolTip(m_btnEdit, "RecordedItemWidget",
+                         QT_TRANSLATE_NOOP("RecordedItemWidget", "Edit and upload this video"));
     row->addWidget(m_btnEdit);
     connect(m_btnEdit, &QAbstractButton::clicked, this, [this] {
         if (m_item)
@@ -104,6 +112,14 @@ void RecordedItemWidget::showItem()
     m_lblDuration->setText(durationText(m_item->info ? m_item->info->duration : 0));
     connect(m_item.get(), &RecordedItem::statusChanged, this, &RecordedItemWidget::onStatusChanged, Qt::UniqueConnection);
     onStatusChanged();
+}
+
+void RecordedItemWidget::changeEvent(QEvent *event)
+{
+    // The date is written the new language's way.
+    if (event->type() == QEvent::LanguageChange && m_item)
+        m_lblAdded->setText(dateText(m_item->date));
+    CheckableItem::changeEvent(event);
 }
 
 void RecordedItemWidget::onStatusChanged()

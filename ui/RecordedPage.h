@@ -42,6 +42,9 @@ public slots:
     void onBuildProgress(int percent);
     void onBuildFinished(const bc_ret &result, const QString &file);
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
     void buildForm();
     void showItem();

@@ -191,6 +191,10 @@
         <source>Upload failed</source>
         <translation>Upload failed</translation>
     </message>
+    <message>
+        <source>No web browser could be opened. Open this address in your browser to activate your video:</source>
+        <translation>No web browser could be opened. Open this address in your browser to activate your video:</translation>
+    </message>
 </context>
 <context>
     <name>EditedPage</name>
@@ -795,10 +799,6 @@ To bring the window back, use your desktop's window list or start Brindlecast ag
         <translation>minute(s)</translation>
     </message>
     <message>
-        <source>Record Tracker's display (if Windows Aero theme is enabled)</source>
-        <translation>Record Tracker's display (if Windows Aero theme is enabled)</translation>
-    </message>
-    <message>
         <source>Automatically save a video on close of the table</source>
         <translation>Automatically save a video on close of the table</translation>
     </message>
@@ -817,6 +817,10 @@ To bring the window back, use your desktop's window list or start Brindlecast ag
     <message>
         <source>On this Wayland desktop a table is always recorded from its own picture: windows lying over it are not recorded.</source>
         <translation>On this Wayland desktop a table is always recorded from its own picture: windows lying over it are not recorded.</translation>
+    </message>
+    <message>
+        <source>Record what is drawn over the table, such as a tracker's display (when a compositing manager is running)</source>
+        <translation>Record what is drawn over the table, such as a tracker's display (when a compositing manager is running)</translation>
     </message>
 </context>
 <context>

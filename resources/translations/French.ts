@@ -193,6 +193,10 @@
         <source>Upload failed</source>
         <translation>Échec de l&apos;envoi</translation>
     </message>
+    <message>
+        <source>No web browser could be opened. Open this address in your browser to activate your video:</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>EditedPage</name>
@@ -800,10 +804,6 @@ To bring the window back, use your desktop&apos;s window list or start Brindleca
         <translation>minute(s)</translation>
     </message>
     <message>
-        <source>Record Tracker&apos;s display (if Windows Aero theme is enabled)</source>
-        <translation>Enregistrer l&apos;affichage du tracker (si le thème Windows Aero est activé)</translation>
-    </message>
-    <message>
         <source>Automatically save a video on close of the table</source>
         <translation>Sauvegarder automatiquement une vidéo à la fermeture de la table</translation>
     </message>
@@ -822,6 +822,10 @@ To bring the window back, use your desktop&apos;s window list or start Brindleca
     <message>
         <source>On this Wayland desktop a table is always recorded from its own picture: windows lying over it are not recorded.</source>
         <translation>Sur ce bureau Wayland, une table est toujours enregistrée à partir de sa propre image : les fenêtres posées dessus ne sont pas enregistrées.</translation>
+    </message>
+    <message>
+        <source>Record what is drawn over the table, such as a tracker&apos;s display (when a compositing manager is running)</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>

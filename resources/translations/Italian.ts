@@ -193,6 +193,10 @@
         <source>Upload failed</source>
         <translation>Invio non riuscito</translation>
     </message>
+    <message>
+        <source>No web browser could be opened. Open this address in your browser to activate your video:</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>EditedPage</name>
@@ -800,10 +804,6 @@ To bring the window back, use your desktop&apos;s window list or start Brindleca
         <translation>minuti</translation>
     </message>
     <message>
-        <source>Record Tracker&apos;s display (if Windows Aero theme is enabled)</source>
-        <translation>Registra la visualizzazione del tracker (se il tema Windows Aero è attivo)</translation>
-    </message>
-    <message>
         <source>Automatically save a video on close of the table</source>
         <translation>Salva automaticamente un video alla chiusura del tavolo</translation>
     </message>
@@ -822,6 +822,10 @@ To bring the window back, use your desktop&apos;s window list or start Brindleca
     <message>
         <source>On this Wayland desktop a table is always recorded from its own picture: windows lying over it are not recorded.</source>
         <translation>Su questo desktop Wayland un tavolo viene sempre registrato dalla sua immagine: le finestre sopra di esso non vengono registrate.</translation>
+    </message>
+    <message>
+        <source>Record what is drawn over the table, such as a tracker&apos;s display (when a compositing manager is running)</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>

@@ -193,6 +193,10 @@
         <source>Upload failed</source>
         <translation>Envío fallido</translation>
     </message>
+    <message>
+        <source>No web browser could be opened. Open this address in your browser to activate your video:</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>EditedPage</name>
@@ -800,10 +804,6 @@ To bring the window back, use your desktop&apos;s window list or start Brindleca
         <translation>minuto(s)</translation>
     </message>
     <message>
-        <source>Record Tracker&apos;s display (if Windows Aero theme is enabled)</source>
-        <translation>Grabar la ventana del tracker (si el tema Windows Aero está activado)</translation>
-    </message>
-    <message>
         <source>Automatically save a video on close of the table</source>
         <translation>Guardar automáticamente un vídeo al cerrar la mesa</translation>
     </message>
@@ -822,6 +822,10 @@ To bring the window back, use your desktop&apos;s window list or start Brindleca
     <message>
         <source>On this Wayland desktop a table is always recorded from its own picture: windows lying over it are not recorded.</source>
         <translation>En este escritorio Wayland una mesa siempre se graba desde su propia imagen: las ventanas que estén encima no se graban.</translation>
+    </message>
+    <message>
+        <source>Record what is drawn over the table, such as a tracker&apos;s display (when a compositing manager is running)</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>

@@ -22,6 +22,7 @@
 
 #include <QApplication>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QLabel>
 #include <QPushButton>
@@ -175,6 +176,26 @@ void TestVideoPages::recordedListsAndEditing()
     QCOMPARE(recorded->pendingPage()->count(), before);
     QVERIFY(QFile::exists(edit->source->info->fileName));
     queue.stop();
+
+    // Another language: the list's items and the editor's panel follow at once, dates
+    // written that language's way.
+    m_translations->setConfFile(m_home.filePath(QStringLiteral("lang.conf")));
+    RecordedItemWidget *shown = recorded->pendingPage()->widgets().first();
+    const QString englishDate = child<QLabel>(shown, "lblAdded")->text();
+    QVERIFY2(englishDate.contains(QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d[ap]m - "))), qPrintable(englishDate));
+    page.editingItem()->editControl()->setItem(shown->item());
+    QVERIFY(m_translations->setLanguage(QStringLiteral("French")));
+    QTRY_COMPARE(child<QPushButton>(shown, "btnEdit")->text(), QStringLiteral("Éditer"));
+    const QString frenchDate = child<QLabel>(shown, "lblAdded")->text();
+    QVERIFY2(frenchDate.contains(QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d - \\d\\d/\\d\\d/\\d{4}$"))),
+             qPrintable(frenchDate));
+    QCOMPARE(child<QPushButton>(page.editingItem()->editControl(), "btnEncodeUpload")->text(),
+             QCoreApplication::translate("EditControlPage", "Save and upload"));
+    QVERIFY(child<QPushButton>(page.editingItem()->editControl(), "btnEncodeUpload")->text() != QStringLiteral("Save and upload"));
+    QVERIFY(m_translations->setLanguage(QStringLiteral("English")));
+    QTRY_COMPARE(child<QPushButton>(shown, "btnEdit")->text(), QStringLiteral("Edit"));
+    QCOMPARE(child<QLabel>(shown, "lblAdded")->text(), englishDate);
+    page.editingItem()->editControl()->setItem(nullptr);
 }
 
 void TestVideoPages::editorVolumeIsRemembered()
