@@ -1,5 +1,6 @@
 #include "ui/Timeline.h"
 
+#include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStyle>
@@ -49,13 +50,17 @@ void PlayerSlider::stopMoving()
     }
 }
 
+QRect PlayerSlider::handleRect() const
+{
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    return style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
+}
+
 void PlayerSlider::mousePressEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton) {
-        QStyleOptionSlider option;
-        initStyleOption(&option);
-        const QRect handle = style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
-        if (!handle.contains(event->position().toPoint())) {
+        if (!handleRect().contains(event->position().toPoint())) {
             // Beside the handle: straight there, not a page at a time.
             tryMoveTo(valueAt(event->position().toPoint()));
             event->accept();
@@ -138,11 +143,18 @@ PlayerSlider *Timeline::slider(const QString &name, const QString &image, const 
     auto *s = new HPlayerSlider(this);
     s->setObjectName(name);
     s->setToolTip(toolTip);
-    const QString handle = QStringLiteral("QSlider::handle:horizontal {image: url(:/images/%1.png);}"
+    // The handle is as large as its picture in both looks: a styled groove would
+    // otherwise shrink it to a sliver.
+    const QSize picture = QImage(QStringLiteral(":/images/%1.png").arg(image)).size();
+    const QString handle = QStringLiteral("QSlider::handle:horizontal {image: url(:/images/%1.png); width: %2px; height: %3px;"
+                                          " margin: -%4px 0;}"
                                           "QSlider::handle:horizontal:hover {image: url(:/images/%1_hover.png);}")
-                                   .arg(image);
+                                   .arg(image).arg(picture.width()).arg(picture.height()).arg((picture.height() - 4) / 2);
+    const QString groove =
+            QStringLiteral("QSlider::groove:horizontal {border: 1px solid %1; height: 4px; background: #c4c4c4; border-radius: 2px;}");
+    s->setMinimumHeight(picture.height());
     // With the keyboard focus the groove is outlined: arrow keys move this one.
-    s->setStyleSheets(handle, handle + QStringLiteral("QSlider::groove:horizontal {border: 1px solid #6CE937; height: 4px;}"));
+    s->setStyleSheets(handle + groove.arg(QLatin1String("#b0b0b0")), handle + groove.arg(QLatin1String("#6CE937")));
     return s;
 }
 

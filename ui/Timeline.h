@@ -15,6 +15,8 @@ public:
     void setLowLimit(int limit) { m_lowLimit = limit; }
     void setHighLimit(int limit) { m_highLimit = limit; }
     bool isMoving() const { return m_moving; }
+    // Where the handle is drawn.
+    QRect handleRect() const;
     // Style sheets with and without the keyboard focus.
     void setStyleSheets(const QString &normal, const QString &focused);
 

@@ -135,6 +135,15 @@ void TestEditing::timelineScaleAndMarkers()
     const int stepped = seek->value();
     QTest::keyClick(seek, Qt::Key_Right);
     QCOMPARE(seek->value(), stepped + 1000);
+
+    // A marker moved with the mouse keeps its full-size handle once it has the focus.
+    const auto handleSize = [](PlayerSlider *slider) { return slider->handleRect().size(); };
+    QCOMPARE(handleSize(end), QSize(12, 22));
+    QTest::mouseClick(end, Qt::LeftButton, {}, QPoint(end->width() * 9 / 10, end->height() / 2));
+    QVERIFY(end->hasFocus());
+    QCOMPARE(handleSize(end), QSize(12, 22));
+    QCOMPARE(handleSize(seek), QSize(14, 22));
+    QVERIFY(!keepScreenshot(QStringLiteral("editor-markers"), timeline.winId()).isNull());
 }
 
 void TestEditing::playerOnARecording()
