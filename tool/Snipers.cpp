@@ -8,6 +8,7 @@
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QCursor>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -19,6 +20,9 @@
 #include <QScreen>
 
 namespace {
+
+// How far below the top of the screen the hint stands.
+constexpr int kHintTop = 60;
 
 // The rectangle the mouse went over from a to b, whichever way: a drag of 800 pixels
 // across and 600 down is an 800 x 600 region.
@@ -176,14 +180,50 @@ FromDesktopSniper::FromDesktopSniper(QWidget *parent)
     m_hLine->setObjectName(QStringLiteral("_h_line_"));
     m_vLine = new MouselessFrame(this);
     m_vLine->setObjectName(QStringLiteral("_v_line_"));
+    m_lblHint = new QLabel(this);
+    m_lblHint->setObjectName(QStringLiteral("lblSniperHint"));
+    m_lblHint->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_lblHint->hide();
+}
+
+void FromDesktopSniper::start()
+{
+    AbstractSniper::start();
+    // Where the mouse is from the first picture on, not at the window's corner.
+    placeCrossHair(mapFromGlobal(QCursor::pos()));
+    if (m_lblHint->text().isEmpty())
+        return;
+    const QScreen *screen = QGuiApplication::screenAt(QCursor::pos());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    const QRect area = screen ? QRect(mapFromGlobal(screen->geometry().topLeft()), screen->geometry().size()) : rect();
+    m_lblHint->adjustSize();
+    m_lblHint->move(area.left() + (area.width() - m_lblHint->width()) / 2, area.top() + kHintTop);
+    m_lblHint->show();
+    m_lblHint->raise();
+}
+
+void FromDesktopSniper::setHint(const QString &text)
+{
+    m_lblHint->setText(text);
+}
+
+void FromDesktopSniper::placeCrossHair(const QPoint &at)
+{
+    m_hLine->setGeometry(0, at.y(), width(), 1);
+    m_vLine->setGeometry(at.x(), 0, 1, height());
 }
 
 void FromDesktopSniper::mouseMoveEvent(QMouseEvent *event)
 {
-    const QPoint at = event->position().toPoint();
-    m_hLine->setGeometry(0, at.y(), width(), 1);
-    m_vLine->setGeometry(at.x(), 0, 1, height());
+    placeCrossHair(event->position().toPoint());
     AbstractSniper::mouseMoveEvent(event);
+}
+
+RegionSniper::RegionSniper(QWidget *parent)
+    : FromDesktopSniper(parent)
+{
+    setHint(tr("Drag over the area to record. Escape or a right click cancels."));
 }
 
 void RegionSniper::mousePressEvent(QMouseEvent *event)

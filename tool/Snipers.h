@@ -70,13 +70,21 @@ class FromDesktopSniper : public AbstractSniper
     Q_OBJECT
 public:
     explicit FromDesktopSniper(QWidget *parent = nullptr);
+    void start() override;
+    QLabel *hint() const { return m_lblHint; }
 
 protected:
     void mouseMoveEvent(QMouseEvent *event) override;
+    // What to do, shown at the top of the screen the mouse is on.
+    void setHint(const QString &text);
 
 private:
+    // The cross-hair through a point of this window.
+    void placeCrossHair(const QPoint &at);
+
     MouselessFrame *m_hLine;
     MouselessFrame *m_vLine;
+    QLabel *m_lblHint;
 };
 
 // The rectangle dragged with the left button, whichever way it is dragged.
@@ -86,7 +94,7 @@ class RegionSniper : public FromDesktopSniper
 public:
     // Smaller regions are taken for a click: nothing is chosen.
     static constexpr int kMinimumSide = 16;
-    using FromDesktopSniper::FromDesktopSniper;
+    explicit RegionSniper(QWidget *parent = nullptr);
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;

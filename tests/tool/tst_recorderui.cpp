@@ -16,8 +16,10 @@
 #include "ui/MyApplication.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
 #include <QProcess>
@@ -235,6 +237,27 @@ void TestRecorderUi::followerPlacement()
 
 void TestRecorderUi::snipersReportOnce()
 {
+    {
+        // At first sight: the cross-hair where the mouse is (nothing at the corner),
+        // and what to do, in words.
+        QCursor::setPos(700, 500);
+        QTRY_COMPARE(QCursor::pos(), QPoint(700, 500));
+        RegionSniper sniper;
+        sniper.start();
+        QVERIFY(QTest::qWaitForWindowExposed(&sniper));
+        QVERIFY(sniper.hint()->isVisible());
+        QCOMPARE(sniper.hint()->text(), QStringLiteral("Drag over the area to record. Escape or a right click cancels."));
+        const QImage shown = keepScreenshot(QStringLiteral("region-selector"), 0);
+        QVERIFY(!shown.isNull());
+        const QColor green(0x6C, 0xE9, 0x37);
+        QVERIFY(shown.pixelColor(5, 5) != green);
+        QCOMPARE(shown.pixelColor(700, 10), green);
+        QCOMPARE(shown.pixelColor(10, 500), green);
+        const QRect hint(sniper.hint()->mapToGlobal(QPoint(0, 0)), sniper.hint()->size());
+        QVERIFY(QGuiApplication::primaryScreen()->geometry().contains(hint));
+        QTest::keyClick(&sniper, Qt::Key_Escape);
+    }
+
     // Dragged either way, the same region: as many pixels as the mouse went over.
     const QRect region(QPoint(100, 80), QSize(423, 301));
     const QPoint far = region.topLeft() + QPoint(region.width(), region.height());
