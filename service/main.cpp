@@ -699,7 +699,16 @@ void addPages(httplib::Server &server, Service &service)
     };
     page("/", "Brindlecast", "<p>Record your poker tables, keep the hands that matter, share them.</p>");
     page("/soft", "The Brindlecast program", "<p>You have the latest version.</p>");
-    page("/soft/banner", "News", "<p>Welcome to Brindlecast. Save a hand with one click while you play.</p>");
+    // The main window shows the banner in a band 60 pixels high: one line, centred.
+    server.Get("/soft/banner", [](const httplib::Request &, httplib::Response &res) {
+        res.set_content("<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>News - Brindlecast</title><style>"
+                        "html,body{margin:0;height:100%;overflow:hidden}"
+                        "body{font-family:sans-serif;font-size:13px;background:#1e2227;color:#e0e0e0;display:flex;"
+                        "align-items:center;padding:0 12px;box-sizing:border-box}"
+                        "b{color:#6CE937;font-size:15px;margin-right:10px}</style></head>"
+                        "<body><b>News</b>Welcome to Brindlecast. Save a hand with one click while you play.</body></html>",
+                        "text/html; charset=utf-8");
+    });
     page("/soft/topreview", "Most viewed hands", "<p>No hands shared yet.</p>");
     page("/faq", "Questions and answers", "<p>Brindlecast keeps the last minutes of every table; press Save to keep a hand.</p>");
     page("/account/info", "Your account",

@@ -242,7 +242,8 @@ void OptRecording::save()
 }
 
 OptionDialog::OptionDialog(QWidget *parent)
-    : QFrame(parent, Qt::Window)
+    // In the recorder tool's layer: opened from it or beside it, it comes out on top.
+    : QFrame(parent, Qt::Window | Qt::WindowStaysOnTopHint)
 {
     setObjectName(QStringLiteral("OptionDialog"));
     setAttribute(Qt::WA_QuitOnClose, false);

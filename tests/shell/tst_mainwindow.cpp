@@ -14,6 +14,7 @@
 #include "net/LoginRequests.h"
 #include "platform/DesktopIntegration.h"
 #include "shell/MainWindow.h"
+#include "resources/Resources.h"
 #include "shell/OptionDialog.h"
 #include "tests/support/MediaInputs.h"
 #include "tests/support/MessageBoxes.h"
@@ -39,6 +40,11 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cmath>
+#include <QWebEngineView>
+#include <QWebEnginePage>
+#include <QSignalSpy>
+#include <QHash>
 
 #include <unistd.h>
 
@@ -77,6 +83,7 @@ private slots:
     void bannerOnlyWhileShown();
     void logoutEndsWithoutAnAnswer();
     void announcedUpdateOffersARestart();
+    void bannerAndGuideReadWell();
     void speaksEachLanguageAtOnce();
     void interruptedRecordingIsSaved();
     void damagedFilesLoseNothing();
@@ -256,6 +263,91 @@ void TestMainWindow::logoutEndsWithoutAnAnswer()
     QVERIFY(m_connection->findChildren<LogoutRequest *>().isEmpty());
     QCOMPARE(m_service.requests("/auth/logout"), 1);
     QVERIFY(!window.recorderManager().isVisible());
+}
+
+namespace {
+
+// WCAG's contrast ratio of two colours (1 to 21).
+double contrast(const QColor &a, const QColor &b)
+{
+    const auto luminance = [](const QColor &c) {
+        const auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
+}
+
+// The most frequent colour of an image (its background) and the one most unlike it
+// among those covering at least minPixels (its text).
+QPair<QColor, QColor> backgroundAndText(const QImage &image, int minPixels = 20)
+{
+    QHash<QRgb, int> counts;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            ++counts[image.pixel(x, y)];
+    QRgb background = 0;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        if (it.value() > counts.value(background))
+            background = it.key();
+    QColor text(background);
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        if (it.value() >= minPixels && contrast(QColor(it.key()), QColor(background)) > contrast(text, QColor(background)))
+            text = QColor(it.key());
+    return {QColor(background), text};
+}
+
+} // namespace
+
+void TestMainWindow::bannerAndGuideReadWell()
+{
+    ServiceProcess service;
+    QVERIFY(service.start());
+    qputenv("BRINDLECAST_SERVICE_URL", service.url(QString()).toUtf8());
+    // The program's look, as a start sets it.
+    const QString previousLook = qApp->styleSheet();
+    qApp->setStyleSheet(applicationStyleSheet());
+    m_settings->setShowHelpAtStartup(true);
+    MainWindow window({QStringLiteral("brindlecast")});
+    window.start();
+    m_settings->setShowHelpAtStartup(false);
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    // The guide's heading reads well on its band, as the screen shows it.
+    QuickStart *guide = window.quickStart();
+    QTRY_VERIFY(guide->isVisible());
+    QVERIFY(QTest::qWaitForWindowExposed(guide));
+    QTRY_VERIFY_WITH_TIMEOUT(guide->webView()->loadCount() > 0, kPatienceMs);
+    QImage shown;
+    QTRY_VERIFY_WITH_TIMEOUT(distinctColours(shown = keepScreenshot(QStringLiteral("quick-start"), guide->winId())) > 20,
+                             kPatienceMs);
+    QLabel *title = guide->titleLabel();
+    const QImage heading = shown.copy(QRect(title->mapTo(guide, QPoint(0, 0)), title->size()));
+    const auto [background, text] = backgroundAndText(heading);
+    QVERIFY2(contrast(background, text) >= 4.5,
+             qPrintable(QStringLiteral("%1 on %2").arg(text.name(), background.name())));
+    guide->close();
+
+    // The banner's page fits its band: nothing of it is cut off.
+    WebView *banner = window.mainPage()->adView();
+    QTRY_VERIFY_WITH_TIMEOUT(banner->loadCount() > 0, kPatienceMs);
+    int contentHeight = -1;
+    // Asked again until the page's text is there.
+    QTRY_VERIFY_WITH_TIMEOUT(
+            [&] {
+                banner->view()->page()->runJavaScript(
+                        QStringLiteral("document.body && document.body.innerText.indexOf('News') >= 0"
+                                       " ? document.documentElement.scrollHeight : -1"),
+                        [&contentHeight](const QVariant &v) { contentHeight = v.toInt(); });
+                return contentHeight > 0;
+            }(),
+            kPatienceMs);
+    QVERIFY2(contentHeight <= banner->height(), qPrintable(QStringLiteral("%1 > %2").arg(contentHeight).arg(banner->height())));
+    QTRY_VERIFY_WITH_TIMEOUT(distinctColours(keepScreenshot(QStringLiteral("banner"), window.winId())) > 20, kPatienceMs);
+    qApp->setStyleSheet(previousLook);
+    qputenv("BRINDLECAST_SERVICE_URL", m_service.url().toUtf8());
+    emit m_connection->abortEach();
 }
 
 void TestMainWindow::announcedUpdateOffersARestart()
