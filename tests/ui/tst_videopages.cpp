@@ -4,12 +4,14 @@
 #include "library/TranslatorManager.h"
 #include "library/User.h"
 #include "library/WindowConfig.h"
+#include "resources/Resources.h"
 #include "media/EncoderThread.h"
 #include "media/FrameDecoder.h"
 #include "net/HttpConnection.h"
 #include "net/LoginRequests.h"
 #include "tests/support/MediaInputs.h"
 #include "tests/support/MessageBoxes.h"
+#include "tests/support/Screenshot.h"
 #include "tests/support/ServiceProcess.h"
 #include "tests/support/TestFiles.h"
 #include "ui/EditedPage.h"
@@ -31,11 +33,25 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cmath>
+
 #include <unistd.h>
 
 namespace {
 
 constexpr int kPatienceMs = ServiceProcess::kPatienceMs;
+
+// WCAG's contrast ratio of two colours (1 to 21).
+double contrastRatio(const QColor &a, const QColor &b)
+{
+    const auto luminance = [](const QColor &c) {
+        const auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
+}
 
 RecordedItemSptr recording(const QString &path, const QString &name)
 {
@@ -263,6 +279,28 @@ void TestVideoPages::uploadFailureAndSuccess()
     const QString links = child<QLabel>(item, "lblLinks")->text();
     QVERIFY2(links.contains(service.url(QStringLiteral("/video/")) + key) && links.contains(QStringLiteral("Edit page")),
              qPrintable(links));
+
+    // As the screen shows them, in the program's look: plainly readable links.
+    const QString previousLook = qApp->styleSheet();
+    qApp->setStyleSheet(applicationStyleSheet());
+    again.resize(900, 400);
+    again.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&again));
+    QLabel *label = child<QLabel>(item, "lblLinks");
+    QImage shown;
+    QTRY_VERIFY(!(shown = keepScreenshot(QStringLiteral("edited-links"), again.winId())).isNull()
+                && shown.copy(QRect(label->mapTo(&again, QPoint(0, 0)), label->size())).pixelColor(2, label->height() / 2)
+                           != QColor(Qt::black));
+    const QImage area = shown.copy(QRect(label->mapTo(&again, QPoint(0, 0)), label->size()));
+    const QColor linkColour(QLatin1String(EditedItemWidget::kLinkColour));
+    int linkPixels = 0;
+    for (int y = 0; y < area.height(); ++y)
+        for (int x = 0; x < area.width(); ++x)
+            linkPixels += area.pixelColor(x, y) == linkColour;
+    QVERIFY2(linkPixels > 20, qPrintable(QString::number(linkPixels)));
+    const QColor background = area.pixelColor(area.width() - 2, 1);
+    QVERIFY2(contrastRatio(linkColour, background) >= 4.5, qPrintable(background.name()));
+    qApp->setStyleSheet(previousLook);
 }
 
 void TestVideoPages::notifierPlacement()
