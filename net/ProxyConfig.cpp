@@ -6,6 +6,8 @@
 
 #include <QNetworkAccessManager>
 #include <QNetworkProxyFactory>
+
+#include <optional>
 #include <QUrl>
 
 ProxyConfigSptr loadProxyConfig()
@@ -50,11 +52,12 @@ bc_ret saveProxyConfig(const ProxyConfig &config)
 
 void applyProxy(QNetworkAccessManager *manager, const ProxyConfigSptr &config)
 {
+    std::optional<QNetworkProxy> chosen;
     if (config->option == ProxyConfig::SystemProxy) {
         const QList<QNetworkProxy> proxies = QNetworkProxyFactory::systemProxyForQuery(
                 QNetworkProxyQuery(QUrl(serviceUrl()), QNetworkProxyQuery::UrlRequest));
         if (!proxies.isEmpty() && proxies.first().type() != QNetworkProxy::NoProxy) {
-            manager->setProxy(proxies.first());
+            chosen = proxies.first();
             logInfo(QStringLiteral("Automatically detected proxy: %1:%2").arg(proxies.first().hostName()).arg(proxies.first().port()));
         }
     } else if (config->option == ProxyConfig::ManualProxy) {
@@ -65,6 +68,15 @@ void applyProxy(QNetworkAccessManager *manager, const ProxyConfigSptr &config)
             proxy.setUser(config->user);
         if (!config->password.isEmpty())
             proxy.setPassword(config->password);
-        manager->setProxy(proxy);
+        chosen = proxy;
     }
+    if (!chosen) {
+        if (config->option == ProxyConfig::NoProxy)
+            QNetworkProxy::setApplicationProxy(QNetworkProxy(QNetworkProxy::NoProxy));
+        return;
+    }
+    manager->setProxy(*chosen);
+    // The embedded service pages go through the application's proxy: set before the
+    // first page is made, since the web engine reads it then.
+    QNetworkProxy::setApplicationProxy(*chosen);
 }

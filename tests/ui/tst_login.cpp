@@ -3,6 +3,7 @@
 #include "library/XmlElement.h"
 #include "net/HttpConnection.h"
 #include "net/LoginRequests.h"
+#include "net/ProxyConfig.h"
 #include "resources/Resources.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/XSession.h"
@@ -11,16 +12,21 @@
 #include "ui/LoginDialog.h"
 #include "ui/NetOptionsDialog.h"
 #include "ui/PasswordEdit.h"
+#include "ui/WebView.h"
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QNetworkProxy>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 
 #include <functional>
+
+#include <unistd.h>
 
 namespace {
 
@@ -71,6 +77,8 @@ private slots:
     void initTestCase();
     void init();
     void cleanup();
+    // First: the web engine takes the proxy when its first page is made.
+    void embeddedPagesTakeTheProxy();
     void rememberedPasswordUntilEdited();
     void rememberedLoginNeedsNoWindow();
     void reLoginShowsTheFormAndItsErrors();
@@ -105,6 +113,35 @@ void TestLogin::cleanup()
     m_appExit.reset();
     m_connection.reset();
     m_service.reset();
+}
+
+void TestLogin::embeddedPagesTakeTheProxy()
+{
+    // A proxy that notes what it is asked and never answers.
+    QTcpServer proxy;
+    QVERIFY(proxy.listen(QHostAddress::LocalHost));
+    QByteArray asked;
+    connect(&proxy, &QTcpServer::newConnection, this, [&proxy, &asked] {
+        while (QTcpSocket *socket = proxy.nextPendingConnection())
+            connect(socket, &QTcpSocket::readyRead, socket, [socket, &asked] { asked += socket->readAll(); });
+    });
+    ProxyConfig config;
+    config.option = ProxyConfig::ManualProxy;
+    config.host = QStringLiteral("127.0.0.1");
+    config.port = proxy.serverPort();
+    QVERIFY(saveProxyConfig(config).ok());
+    // The program's network, as a start sets it up.
+    m_connection.reset();
+    m_connection = std::make_unique<HttpConnection>();
+    {
+        WebView page;
+        page.load(QUrl(QStringLiteral("http://pages.brindlecast.invalid/soft/banner")));
+        QTRY_VERIFY2_WITH_TIMEOUT(asked.contains("pages.brindlecast.invalid"), asked.constData(), 30000);
+    }
+    QFile::remove(netConfPath());
+    m_connection.reset();
+    m_connection = std::make_unique<HttpConnection>();
+    QCOMPARE(QNetworkProxy::applicationProxy().type(), QNetworkProxy::NoProxy);
 }
 
 void TestLogin::rememberedPasswordUntilEdited()
@@ -286,5 +323,20 @@ void TestLogin::networkOptionsAreChecked()
     QFile::remove(netConfPath());
 }
 
-BC_PRIVATE_SCREEN_TEST_MAIN(TestLogin)
+int main(int argc, char **argv)
+{
+    XSession session;
+    if (!session.startPrivateScreen()) {
+        qCritical("Cannot start a private X server");
+        return 1;
+    }
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    // The web engine's page (proxy test) under root, as on the test machines.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    if (geteuid() == 0)
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    QApplication app(argc, argv);
+    TestLogin test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_login.moc"
