@@ -1061,6 +1061,13 @@ To bring the window back, use your desktop's window list or start Brindlecast ag
     </message>
 </context>
 <context>
+    <name>RegionSniper</name>
+    <message>
+        <source>Drag over the area to record. Escape or a right click cancels.</source>
+        <translation>Drag over the area to record. Escape or a right click cancels.</translation>
+    </message>
+</context>
+<context>
     <name>RequestRunner</name>
     <message>
         <source>Content error.</source>

@@ -195,7 +195,7 @@
     </message>
     <message>
         <source>No web browser could be opened. Open this address in your browser to activate your video:</source>
-        <translation type="unfinished"></translation>
+        <translation>Aucun navigateur web n&apos;a pu être ouvert. Ouvrez cette adresse dans votre navigateur pour activer votre vidéo :</translation>
     </message>
 </context>
 <context>
@@ -544,24 +544,23 @@
     </message>
     <message numerus="yes">
         <source>Brindlecast - %n recordings ongoing</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
-        </translation>
+        <translation><numerusform>Brindlecast - %n enregistrement en cours</numerusform><numerusform>Brindlecast - %n enregistrements en cours</numerusform></translation>
     </message>
     <message>
         <source>Brindlecast goes on running</source>
-        <translation type="unfinished"></translation>
+        <translation>Brindlecast continue de tourner</translation>
     </message>
     <message>
         <source>This desktop has no tray, so the main window was minimised instead of closed. Brindlecast goes on running and recording your tables.
 
 To bring the window back, use your desktop&apos;s window list or start Brindlecast again. To end Brindlecast, use File, Quit.</source>
-        <translation type="unfinished"></translation>
+        <translation>Ce bureau n&apos;a pas de zone de notification : la fenêtre principale a donc été réduite au lieu d&apos;être fermée. Brindlecast continue de tourner et d&apos;enregistrer vos tables.
+
+Pour faire revenir la fenêtre, utilisez la liste des fenêtres de votre bureau ou lancez Brindlecast à nouveau. Pour arrêter Brindlecast, utilisez Fichier, Quitter.</translation>
     </message>
     <message>
         <source>&amp;Recorder tool</source>
-        <translation type="unfinished"></translation>
+        <translation>Outil d&apos;&amp;enregistrement</translation>
     </message>
 </context>
 <context>
@@ -731,7 +730,7 @@ To bring the window back, use your desktop&apos;s window list or start Brindleca
     </message>
     <message>
         <source>Not listed</source>
-        <translation type="unfinished"></translation>
+        <translation>Pas dans la liste</translation>
     </message>
 </context>
 <context>
@@ -825,7 +824,7 @@ To bring the window back, use your desktop&apos;s window list or start Brindleca
     </message>
     <message>
         <source>Record what is drawn over the table, such as a tracker&apos;s display (when a compositing manager is running)</source>
-        <translation type="unfinished"></translation>
+        <translation>Enregistrer ce qui est dessiné par-dessus la table, comme l&apos;affichage d&apos;un tracker (quand un gestionnaire de composition tourne)</translation>
     </message>
 </context>
 <context>
@@ -990,10 +989,7 @@ To bring the window back, use your desktop&apos;s window list or start Brindleca
     </message>
     <message numerus="yes">
         <source>%n of the videos chosen are being encoded or wait to be: they are kept. Delete them once their edits are done.</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
-        </translation>
+        <translation><numerusform>%n des vidéos choisies est en cours d&apos;encodage ou l&apos;attend : elle est gardée. Supprimez-la une fois son montage terminé.</numerusform><numerusform>%n des vidéos choisies sont en cours d&apos;encodage ou l&apos;attendent : elles sont gardées. Supprimez-les une fois leurs montages terminés.</numerusform></translation>
     </message>
 </context>
 <context>
@@ -1067,6 +1063,13 @@ To bring the window back, use your desktop&apos;s window list or start Brindleca
     </message>
 </context>
 <context>
+    <name>RegionSniper</name>
+    <message>
+        <source>Drag over the area to record. Escape or a right click cancels.</source>
+        <translation>Faites glisser sur la zone à enregistrer. Échap ou un clic droit annule.</translation>
+    </message>
+</context>
+<context>
     <name>RequestRunner</name>
     <message>
         <source>Content error.</source>
@@ -1108,11 +1111,11 @@ To bring the window back, use your desktop&apos;s window list or start Brindleca
     </message>
     <message>
         <source>My room is not listed</source>
-        <translation type="unfinished"></translation>
+        <translation>Ma salle n&apos;est pas dans la liste</translation>
     </message>
     <message>
         <source>Record this program&apos;s tables without a room. You can choose its room later in Options, Detection.</source>
-        <translation type="unfinished"></translation>
+        <translation>Enregistrer les tables de ce logiciel sans salle. Vous pourrez choisir sa salle plus tard dans Options, Détection.</translation>
     </message>
 </context>
 <context>

@@ -195,7 +195,7 @@
     </message>
     <message>
         <source>No web browser could be opened. Open this address in your browser to activate your video:</source>
-        <translation type="unfinished"></translation>
+        <translation>Non è stato possibile aprire un browser web. Apri questo indirizzo nel tuo browser per attivare il video:</translation>
     </message>
 </context>
 <context>
@@ -544,24 +544,23 @@
     </message>
     <message numerus="yes">
         <source>Brindlecast - %n recordings ongoing</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
-        </translation>
+        <translation><numerusform>Brindlecast - %n registrazione in corso</numerusform><numerusform>Brindlecast - %n registrazioni in corso</numerusform></translation>
     </message>
     <message>
         <source>Brindlecast goes on running</source>
-        <translation type="unfinished"></translation>
+        <translation>Brindlecast resta attivo</translation>
     </message>
     <message>
         <source>This desktop has no tray, so the main window was minimised instead of closed. Brindlecast goes on running and recording your tables.
 
 To bring the window back, use your desktop&apos;s window list or start Brindlecast again. To end Brindlecast, use File, Quit.</source>
-        <translation type="unfinished"></translation>
+        <translation>Questo desktop non ha un&apos;area di notifica, quindi la finestra principale è stata ridotta a icona invece di essere chiusa. Brindlecast resta attivo e continua a registrare i tuoi tavoli.
+
+Per riaprire la finestra, usa l&apos;elenco delle finestre del desktop o avvia di nuovo Brindlecast. Per chiudere Brindlecast, usa File, Esci.</translation>
     </message>
     <message>
         <source>&amp;Recorder tool</source>
-        <translation type="unfinished"></translation>
+        <translation>Strumento di &amp;registrazione</translation>
     </message>
 </context>
 <context>
@@ -731,7 +730,7 @@ To bring the window back, use your desktop&apos;s window list or start Brindleca
     </message>
     <message>
         <source>Not listed</source>
-        <translation type="unfinished"></translation>
+        <translation>Non nell&apos;elenco</translation>
     </message>
 </context>
 <context>
@@ -825,7 +824,7 @@ To bring the window back, use your desktop&apos;s window list or start Brindleca
     </message>
     <message>
         <source>Record what is drawn over the table, such as a tracker&apos;s display (when a compositing manager is running)</source>
-        <translation type="unfinished"></translation>
+        <translation>Registra ciò che è disegnato sopra il tavolo, come la visualizzazione di un tracker (quando è attivo un compositing manager)</translation>
     </message>
 </context>
 <context>
@@ -990,10 +989,7 @@ To bring the window back, use your desktop&apos;s window list or start Brindleca
     </message>
     <message numerus="yes">
         <source>%n of the videos chosen are being encoded or wait to be: they are kept. Delete them once their edits are done.</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
-        </translation>
+        <translation><numerusform>%n dei video scelti è in codifica o in attesa: viene conservato. Eliminalo quando la sua modifica è finita.</numerusform><numerusform>%n dei video scelti sono in codifica o in attesa: vengono conservati. Eliminali quando le loro modifiche sono finite.</numerusform></translation>
     </message>
 </context>
 <context>
@@ -1067,6 +1063,13 @@ To bring the window back, use your desktop&apos;s window list or start Brindleca
     </message>
 </context>
 <context>
+    <name>RegionSniper</name>
+    <message>
+        <source>Drag over the area to record. Escape or a right click cancels.</source>
+        <translation>Trascina sull&apos;area da registrare. Esc o un clic destro annulla.</translation>
+    </message>
+</context>
+<context>
     <name>RequestRunner</name>
     <message>
         <source>Content error.</source>
@@ -1108,11 +1111,11 @@ To bring the window back, use your desktop&apos;s window list or start Brindleca
     </message>
     <message>
         <source>My room is not listed</source>
-        <translation type="unfinished"></translation>
+        <translation>La mia sala non è nell&apos;elenco</translation>
     </message>
     <message>
         <source>Record this program&apos;s tables without a room. You can choose its room later in Options, Detection.</source>
-        <translation type="unfinished"></translation>
+        <translation>Registra i tavoli di questo programma senza sala. Potrai scegliere la sala più tardi in Opzioni, Rilevamento.</translation>
     </message>
 </context>
 <context>

@@ -195,7 +195,7 @@
     </message>
     <message>
         <source>No web browser could be opened. Open this address in your browser to activate your video:</source>
-        <translation type="unfinished"></translation>
+        <translation>No se pudo abrir ningún navegador web. Abre esta dirección en tu navegador para activar tu vídeo:</translation>
     </message>
 </context>
 <context>
@@ -544,24 +544,23 @@
     </message>
     <message numerus="yes">
         <source>Brindlecast - %n recordings ongoing</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
-        </translation>
+        <translation><numerusform>Brindlecast - %n grabación en curso</numerusform><numerusform>Brindlecast - %n grabaciones en curso</numerusform></translation>
     </message>
     <message>
         <source>Brindlecast goes on running</source>
-        <translation type="unfinished"></translation>
+        <translation>Brindlecast sigue funcionando</translation>
     </message>
     <message>
         <source>This desktop has no tray, so the main window was minimised instead of closed. Brindlecast goes on running and recording your tables.
 
 To bring the window back, use your desktop&apos;s window list or start Brindlecast again. To end Brindlecast, use File, Quit.</source>
-        <translation type="unfinished"></translation>
+        <translation>Este escritorio no tiene bandeja, así que la ventana principal se ha minimizado en lugar de cerrarse. Brindlecast sigue funcionando y grabando tus mesas.
+
+Para recuperar la ventana, usa la lista de ventanas de tu escritorio o inicia Brindlecast de nuevo. Para cerrar Brindlecast, usa Archivo, Salir.</translation>
     </message>
     <message>
         <source>&amp;Recorder tool</source>
-        <translation type="unfinished"></translation>
+        <translation>Herramienta de &amp;grabación</translation>
     </message>
 </context>
 <context>
@@ -731,7 +730,7 @@ To bring the window back, use your desktop&apos;s window list or start Brindleca
     </message>
     <message>
         <source>Not listed</source>
-        <translation type="unfinished"></translation>
+        <translation>No está en la lista</translation>
     </message>
 </context>
 <context>
@@ -825,7 +824,7 @@ To bring the window back, use your desktop&apos;s window list or start Brindleca
     </message>
     <message>
         <source>Record what is drawn over the table, such as a tracker&apos;s display (when a compositing manager is running)</source>
-        <translation type="unfinished"></translation>
+        <translation>Grabar lo que se dibuja sobre la mesa, como la pantalla de un tracker (cuando hay un gestor de composición)</translation>
     </message>
 </context>
 <context>
@@ -990,10 +989,7 @@ To bring the window back, use your desktop&apos;s window list or start Brindleca
     </message>
     <message numerus="yes">
         <source>%n of the videos chosen are being encoded or wait to be: they are kept. Delete them once their edits are done.</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
-        </translation>
+        <translation><numerusform>%n de los vídeos elegidos se está codificando o espera: se conserva. Bórralo cuando su edición termine.</numerusform><numerusform>%n de los vídeos elegidos se están codificando o esperan: se conservan. Bórralos cuando sus ediciones terminen.</numerusform></translation>
     </message>
 </context>
 <context>
@@ -1067,6 +1063,13 @@ To bring the window back, use your desktop&apos;s window list or start Brindleca
     </message>
 </context>
 <context>
+    <name>RegionSniper</name>
+    <message>
+        <source>Drag over the area to record. Escape or a right click cancels.</source>
+        <translation>Arrastra sobre la zona que quieres grabar. Esc o un clic derecho cancela.</translation>
+    </message>
+</context>
+<context>
     <name>RequestRunner</name>
     <message>
         <source>Content error.</source>
@@ -1108,11 +1111,11 @@ To bring the window back, use your desktop&apos;s window list or start Brindleca
     </message>
     <message>
         <source>My room is not listed</source>
-        <translation type="unfinished"></translation>
+        <translation>Mi sala no está en la lista</translation>
     </message>
     <message>
         <source>Record this program&apos;s tables without a room. You can choose its room later in Options, Detection.</source>
-        <translation type="unfinished"></translation>
+        <translation>Grabar las mesas de este programa sin sala. Podrás elegir su sala más tarde en Opciones, Detección.</translation>
     </message>
 </context>
 <context>

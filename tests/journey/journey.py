@@ -14,6 +14,7 @@ Usage: journey.py BUILD_DIR SOURCE_DIR
 """
 
 import os
+import re
 import shutil
 import signal
 import sqlite3
@@ -208,8 +209,9 @@ class Program:
         found = pyatspi.findDescendant(root, matches, breadth_first=True)
         return found
 
-    def find_beside(self, role, anchor, right=False):
-        """The widget of that role on the anchor's row, nearest to its left (or right)."""
+    def find_beside(self, role, anchor, right=False, accept=lambda node: True):
+        """The widget of that role on the anchor's row, nearest to its left (or right),
+        among those accept() takes."""
         import pyatspi
         if anchor is None:
             return None
@@ -218,7 +220,7 @@ class Program:
         for node in pyatspi.findAllDescendants(self._app(), lambda n: n is not None and n.getRoleName() == role
                                                and n.getState().contains(pyatspi.STATE_SHOWING)):
             x, y = self.centre(node)
-            if abs(y - ay) > 12 or (x <= ax if right else x >= ax):
+            if abs(y - ay) > 12 or (x <= ax if right else x >= ax) or not accept(node):
                 continue
             if best is None or abs(x - ax) < abs(best[0] - ax):
                 best = (x, node)
@@ -281,7 +283,9 @@ class Program:
 
     def recorded_seconds(self, save_button):
         """What the recorder of that Save button shows it has recorded, in seconds."""
-        label = self.find_beside("label", save_button)
+        # Its clock, not another window's text that happens to lie on the same row.
+        clock = re.compile(r"^\d\d:\d\d:\d\d$")
+        label = self.find_beside("label", save_button, accept=lambda node: clock.match(node.name or ""))
         hours, minutes, seconds = (int(v) for v in label.name.split(":"))
         return hours * 3600 + minutes * 60 + seconds
 
@@ -370,43 +374,29 @@ class Journey:
 
     def confirm_room(self):
         p = self.program
-        self.step("the table's recorder asks for its room")
+        self.step("the table's recorder offers its room; Enter confirms it")
         confirm = p.wait("push button", "Confirm")
         field = wait_for("the room field", lambda: p.find_beside("text", confirm))
         import pyatspi
         enabled = lambda: confirm.getState().contains(pyatspi.STATE_ENABLED)
-
-        def suggestion():
-            for role in ("list item", "table cell", "menu item", "tree item"):
-                item = p.find(role, "pokerstars.com")
-                if item is not None:
-                    return item
-            return None
-
-        # Typed as a player types; the suggestion list shown meanwhile may take keys,
-        # so the room is then picked from it, and typed again when it is not there.
-        for attempt in range(3):
+        # The program's file name says the room: it is filled in, ready to confirm.
+        wait_for("the offered room", enabled, 10)
+        text = field.queryText()
+        offered = text.getText(0, text.characterCount)
+        if offered != "pokerstars.com":
+            raise JourneyError("the room offered is %r, not pokerstars.com" % offered)
+        self.desktop.screenshot("02-room")
+        # A click under load may be lost: the keys then go nowhere, and are sent again.
+        for _ in range(3):
             p.click(field)
-            p.key("ctrl+a")
-            p.type("pokerstars.com")
-            if attempt == 0:
-                self.desktop.screenshot("02-room")
+            p.key("End")
+            p.key("Return")
             try:
-                wait_for("the room to be accepted", lambda: enabled() or suggestion(), 10)
+                wait_for("the room form to close", lambda: p.find("push button", "Confirm") is None, 15)
+                return
             except JourneyError:
                 continue
-            item = suggestion()
-            if item is not None and not enabled():
-                p.click(item)
-            try:
-                wait_for("Confirm to be enabled", enabled, 10)
-                break
-            except JourneyError:
-                continue
-        if not enabled():
-            text = field.queryText()
-            raise JourneyError("the room was not accepted; the field says %r" % text.getText(0, text.characterCount))
-        p.click(confirm)
+        raise JourneyError("Enter in the room field did not confirm the offered room")
 
     def save_table(self, count):
         p = self.program
