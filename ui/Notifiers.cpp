@@ -1,7 +1,9 @@
 #include "ui/Notifiers.h"
 
 #include "ui/MyApplication.h"
+#include "ui/Translated.h"
 
+#include <QEvent>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -63,7 +65,7 @@ Notifier::Notifier(QWidget *parent)
     auto *btnClose = new QPushButton(QStringLiteral("\u00d7"), frmTitle);
     btnClose->setObjectName(QStringLiteral("btnClose"));
     btnClose->setFlat(true);
-    btnClose->setToolTip(tr("Close"));
+    setTranslatedToolTip(btnClose, "Notifier", QT_TRANSLATE_NOOP("Notifier", "Close"));
     titleRow->addWidget(btnClose);
     column->addWidget(frmTitle);
     column->addWidget(line(QStringLiteral("hLine"), QFrame::HLine, frmNotifier));
@@ -177,14 +179,18 @@ NewUpdateNotifier::NewUpdateNotifier(QWidget *parent)
     auto *row = new QHBoxLayout(content());
     row->addWidget(picture(QStringLiteral("lblQuestionLogo"), QStringLiteral(":/images/small_icon.png"), content()));
     auto *column = new QVBoxLayout;
-    auto *question = new QLabel(tr("Do you want to restart Brindlecast to install the update?"), content());
+    auto *question = new QLabel(content());
+    setTranslatedText(question, "NewUpdateNotifier",
+                      QT_TRANSLATE_NOOP("NewUpdateNotifier", "Do you want to restart Brindlecast to install the update?"));
     question->setObjectName(QStringLiteral("lblRestartQuestion"));
     question->setWordWrap(true);
     column->addWidget(question);
     auto *buttons = new QHBoxLayout;
-    auto *btnRestart = new QPushButton(tr("Restart"), content());
+    auto *btnRestart = new QPushButton(content());
+    setTranslatedText(btnRestart, "NewUpdateNotifier", QT_TRANSLATE_NOOP("NewUpdateNotifier", "Restart"));
     btnRestart->setObjectName(QStringLiteral("btnRestart"));
-    auto *btnNotNow = new QPushButton(tr("Not now"), content());
+    auto *btnNotNow = new QPushButton(content());
+    setTranslatedText(btnNotNow, "NewUpdateNotifier", QT_TRANSLATE_NOOP("NewUpdateNotifier", "Not now"));
     btnNotNow->setObjectName(QStringLiteral("btnNotNow"));
     buttons->addWidget(btnRestart);
     buttons->addWidget(btnNotNow);
@@ -194,6 +200,13 @@ NewUpdateNotifier::NewUpdateNotifier(QWidget *parent)
     connect(btnNotNow, &QAbstractButton::clicked, this, &Notifier::reject);
     // Stays until answered.
     m_closeTimer.stop();
+}
+
+void NewUpdateNotifier::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        setTitle(tr("- New update"));
+    Notifier::changeEvent(event);
 }
 
 void FocusLineEdit::focusInEvent(QFocusEvent *event)
@@ -212,6 +225,7 @@ NewVideoNotifier::NewVideoNotifier(int number, QWidget *parent)
     : Notifier(parent)
 {
     setObjectName(QStringLiteral("NewVideoNotifier"));
+    m_number = number;
     setTitle(tr("- Saving video #%1").arg(number));
     auto *column = new QVBoxLayout(content());
     auto *row = new QHBoxLayout;
@@ -220,7 +234,8 @@ NewVideoNotifier::NewVideoNotifier(int number, QWidget *parent)
     m_txtVideoTitle->setPlaceholderText(tr("Enter a title..."));
     m_txtVideoTitle->setStyleSheet(QStringLiteral("font-style: italic"));
     row->addWidget(m_txtVideoTitle, 1);
-    m_btnEnter = new QPushButton(tr("OK"), content());
+    m_btnEnter = new QPushButton(content());
+    setTranslatedText(m_btnEnter, "NewVideoNotifier", QT_TRANSLATE_NOOP("NewVideoNotifier", "OK"));
     m_btnEnter->setObjectName(QStringLiteral("btnEnter"));
     row->addWidget(m_btnEnter);
     column->addLayout(row);
@@ -254,6 +269,15 @@ NewVideoNotifier::NewVideoNotifier(int number, QWidget *parent)
     connect(m_txtVideoTitle, &FocusLineEdit::focusedOut, &m_closeTimer, qOverload<>(&QTimer::start));
     connect(m_txtVideoTitle, &FocusLineEdit::focusedIn, this, &NewVideoNotifier::textFocusedIn);
     connect(m_txtVideoTitle, &FocusLineEdit::focusedOut, this, &NewVideoNotifier::textFocusedOut);
+}
+
+void NewVideoNotifier::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange) {
+        setTitle(tr("- Saving video #%1").arg(m_number));
+        m_txtVideoTitle->setPlaceholderText(tr("Enter a title..."));
+    }
+    Notifier::changeEvent(event);
 }
 
 void NewVideoNotifier::accept()

@@ -79,6 +79,10 @@ class NewUpdateNotifier : public Notifier
     Q_OBJECT
 public:
     explicit NewUpdateNotifier(QWidget *parent = nullptr);
+
+protected:
+    // The title follows a language switch.
+    void changeEvent(QEvent *event) override;
 };
 
 // A line edit that says when it gains or loses the focus.
@@ -115,8 +119,13 @@ public slots:
     void textFocusedIn();
     void textFocusedOut();
 
+protected:
+    // The title and the title box's hint follow a language switch.
+    void changeEvent(QEvent *event) override;
+
 private:
     FocusLineEdit *m_txtVideoTitle;
+    int m_number = 0;
     QPushButton *m_btnEnter;
     QStackedWidget *m_progressStack;
     QProgressBar *m_pgbAssembleVideo;

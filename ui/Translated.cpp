@@ -40,17 +40,21 @@ void applyToolTip(QWidget *widget)
         widget->setToolTip(translated(widget, kTipContext, kTipSource));
 }
 
-// Sees the language change every widget receives and sets the marked ones anew.
+// Watches only the marked widgets: an application-wide filter would also see
+// objects of other libraries that are half destroyed.
 class Retranslator : public QObject
 {
 public:
-    static void ensure()
+    static void watch(QWidget *widget)
     {
         static Retranslator *instance = nullptr;
-        if (!instance && QCoreApplication::instance()) {
+        if (!instance) {
+            if (!QCoreApplication::instance())
+                return;
             instance = new Retranslator(QCoreApplication::instance());
-            QCoreApplication::instance()->installEventFilter(instance);
         }
+        widget->removeEventFilter(instance);
+        widget->installEventFilter(instance);
     }
 
 protected:
@@ -60,7 +64,7 @@ protected:
     }
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() == QEvent::LanguageChange && watched->isWidgetType()) {
+        if (event->type() == QEvent::LanguageChange) {
             auto *widget = static_cast<QWidget *>(watched);
             applyText(widget);
             applyToolTip(widget);
@@ -73,7 +77,7 @@ protected:
 
 void setTranslatedText(QWidget *widget, const char *context, const char *source)
 {
-    Retranslator::ensure();
+    Retranslator::watch(widget);
     widget->setProperty(kTextContext, QByteArray(context));
     widget->setProperty(kTextSource, QByteArray(source));
     applyText(widget);
@@ -81,7 +85,7 @@ void setTranslatedText(QWidget *widget, const char *context, const char *source)
 
 void setTranslatedToolTip(QWidget *widget, const char *context, const char *source)
 {
-    Retranslator::ensure();
+    Retranslator::watch(widget);
     widget->setProperty(kTipContext, QByteArray(context));
     widget->setProperty(kTipSource, QByteArray(source));
     applyToolTip(widget);

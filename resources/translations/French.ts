@@ -544,7 +544,10 @@
     </message>
     <message numerus="yes">
         <source>Brindlecast - %n recordings ongoing</source>
-        <translation><numerusform>Brindlecast - %n enregistrement en cours</numerusform><numerusform>Brindlecast - %n enregistrements en cours</numerusform></translation>
+        <translation>
+            <numerusform>Brindlecast - %n enregistrement en cours</numerusform>
+            <numerusform>Brindlecast - %n enregistrements en cours</numerusform>
+        </translation>
     </message>
     <message>
         <source>Brindlecast goes on running</source>
@@ -989,7 +992,10 @@ Pour faire revenir la fenêtre, utilisez la liste des fenêtres de votre bureau 
     </message>
     <message numerus="yes">
         <source>%n of the videos chosen are being encoded or wait to be: they are kept. Delete them once their edits are done.</source>
-        <translation><numerusform>%n des vidéos choisies est en cours d&apos;encodage ou l&apos;attend : elle est gardée. Supprimez-la une fois son montage terminé.</numerusform><numerusform>%n des vidéos choisies sont en cours d&apos;encodage ou l&apos;attendent : elles sont gardées. Supprimez-les une fois leurs montages terminés.</numerusform></translation>
+        <translation>
+            <numerusform>%n des vidéos choisies est en cours d&apos;encodage ou l&apos;attend : elle est gardée. Supprimez-la une fois son montage terminé.</numerusform>
+            <numerusform>%n des vidéos choisies sont en cours d&apos;encodage ou l&apos;attendent : elles sont gardées. Supprimez-les une fois leurs montages terminés.</numerusform>
+        </translation>
     </message>
 </context>
 <context>

@@ -544,7 +544,10 @@
     </message>
     <message numerus="yes">
         <source>Brindlecast - %n recordings ongoing</source>
-        <translation><numerusform>Brindlecast - %n registrazione in corso</numerusform><numerusform>Brindlecast - %n registrazioni in corso</numerusform></translation>
+        <translation>
+            <numerusform>Brindlecast - %n registrazione in corso</numerusform>
+            <numerusform>Brindlecast - %n registrazioni in corso</numerusform>
+        </translation>
     </message>
     <message>
         <source>Brindlecast goes on running</source>
@@ -989,7 +992,10 @@ Per riaprire la finestra, usa l&apos;elenco delle finestre del desktop o avvia d
     </message>
     <message numerus="yes">
         <source>%n of the videos chosen are being encoded or wait to be: they are kept. Delete them once their edits are done.</source>
-        <translation><numerusform>%n dei video scelti è in codifica o in attesa: viene conservato. Eliminalo quando la sua modifica è finita.</numerusform><numerusform>%n dei video scelti sono in codifica o in attesa: vengono conservati. Eliminali quando le loro modifiche sono finite.</numerusform></translation>
+        <translation>
+            <numerusform>%n dei video scelti è in codifica o in attesa: viene conservato. Eliminalo quando la sua modifica è finita.</numerusform>
+            <numerusform>%n dei video scelti sono in codifica o in attesa: vengono conservati. Eliminali quando le loro modifiche sono finite.</numerusform>
+        </translation>
     </message>
 </context>
 <context>

@@ -544,7 +544,10 @@
     </message>
     <message numerus="yes">
         <source>Brindlecast - %n recordings ongoing</source>
-        <translation><numerusform>Brindlecast - %n grabación en curso</numerusform><numerusform>Brindlecast - %n grabaciones en curso</numerusform></translation>
+        <translation>
+            <numerusform>Brindlecast - %n grabación en curso</numerusform>
+            <numerusform>Brindlecast - %n grabaciones en curso</numerusform>
+        </translation>
     </message>
     <message>
         <source>Brindlecast goes on running</source>
@@ -989,7 +992,10 @@ Para recuperar la ventana, usa la lista de ventanas de tu escritorio o inicia Br
     </message>
     <message numerus="yes">
         <source>%n of the videos chosen are being encoded or wait to be: they are kept. Delete them once their edits are done.</source>
-        <translation><numerusform>%n de los vídeos elegidos se está codificando o espera: se conserva. Bórralo cuando su edición termine.</numerusform><numerusform>%n de los vídeos elegidos se están codificando o esperan: se conservan. Bórralos cuando sus ediciones terminen.</numerusform></translation>
+        <translation>
+            <numerusform>%n de los vídeos elegidos se está codificando o espera: se conserva. Bórralo cuando su edición termine.</numerusform>
+            <numerusform>%n de los vídeos elegidos se están codificando o esperan: se conservan. Bórralos cuando sus ediciones terminen.</numerusform>
+        </translation>
     </message>
 </context>
 <context>

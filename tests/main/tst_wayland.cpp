@@ -226,7 +226,7 @@ void TestWayland::followerTakesTyping()
     ProgramWindow table(QStringLiteral(X_TEST_WINDOW), QStringLiteral("unknown room"), QRect(200, 300, 634, 478));
     QVERIFY(table.id());
     WindowFollower follower(table.id(), chooseWindowTarget(table.id(), true), 100, false);
-    follower.attach(std::make_shared<Detection>(QStringLiteral("C:/Poker/room.exe"), true, 0));
+    follower.attach(std::make_shared<Detection>(QStringLiteral("C:/Poker/room.exe"), true, Detection::kNoRoom));
     auto *form = follower.findChild<RoomConfirmForm *>();
     QVERIFY(form);
     QVERIFY(QTest::qWaitForWindowExposed(&follower));

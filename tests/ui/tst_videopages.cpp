@@ -9,6 +9,7 @@
 #include "media/FrameDecoder.h"
 #include "net/HttpConnection.h"
 #include "net/LoginRequests.h"
+#include "net/VideoUpload.h"
 #include "tests/support/MediaInputs.h"
 #include "tests/support/MessageBoxes.h"
 #include "tests/support/Screenshot.h"
@@ -27,6 +28,7 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTabWidget>
@@ -82,6 +84,7 @@ private slots:
     void uploadFailureAndSuccess();
     void notifierPlacement();
     void notifiersClosing();
+    void notifiersFollowTheLanguage();
 
 private:
     QTemporaryDir m_home;
@@ -301,6 +304,18 @@ void TestVideoPages::uploadFailureAndSuccess()
     const QColor background = area.pixelColor(area.width() - 2, 1);
     QVERIFY2(contrastRatio(linkColour, background) >= 4.5, qPrintable(background.name()));
     qApp->setStyleSheet(previousLook);
+
+    // No browser to be found: "Activate now" shows the address to copy instead.
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", m_home.filePath(QStringLiteral("no-programs")).toUtf8());
+    qunsetenv("BROWSER");
+    qunsetenv("DEFAULT_BROWSER");
+    child<QPushButton>(item, "btnActivate")->click();
+    qputenv("PATH", path);
+    QMessageBox *told = nullptr;
+    QTRY_VERIFY((told = again.findChild<QMessageBox *>(QStringLiteral("activateAddressBox"))));
+    QVERIFY2(told->text().contains(videoEditUrl(key)), qPrintable(told->text()));
+    told->close();
 }
 
 void TestVideoPages::notifierPlacement()
@@ -355,6 +370,25 @@ void TestVideoPages::notifiersClosing()
     QCOMPARE(named_.size(), 1);
     QCOMPARE(named_.first().first().toString(), QStringLiteral("Aces cracked"));
     QCOMPARE(queue.notifiers(), QList<Notifier *>({update}));
+}
+
+void TestVideoPages::notifiersFollowTheLanguage()
+{
+    m_translations->setConfFile(m_home.filePath(QStringLiteral("lang.conf")));
+    NewUpdateNotifier update;
+    NewVideoNotifier video(7);
+    auto *restart = child<QPushButton>(&update, "btnRestart");
+    auto *title = child<QLabel>(&video, "lblFrameTitle");
+    QCOMPARE(restart->text(), QStringLiteral("Restart"));
+    QCOMPARE(title->text(), QStringLiteral("- Saving video #7"));
+    QVERIFY(m_translations->setLanguage(QStringLiteral("Spanish")));
+    QTRY_VERIFY(restart->text() != QStringLiteral("Restart"));
+    QCOMPARE(restart->text(), QCoreApplication::translate("NewUpdateNotifier", "Restart"));
+    QCOMPARE(title->text(), QCoreApplication::translate("NewVideoNotifier", "- Saving video #%1").arg(7));
+    QVERIFY(title->text() != QStringLiteral("- Saving video #7"));
+    QCOMPARE(video.titleEdit()->placeholderText(), QCoreApplication::translate("NewVideoNotifier", "Enter a title..."));
+    QVERIFY(m_translations->setLanguage(QStringLiteral("English")));
+    QTRY_COMPARE(restart->text(), QStringLiteral("Restart"));
 }
 
 int main(int argc, char **argv)
