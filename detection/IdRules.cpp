@@ -21,11 +21,19 @@ QString DesktopFactsSource::title(WindowId window) const
 
 QString DesktopFactsSource::className(WindowId window) const
 {
+    if (m_wine) {
+        if (const std::optional<WineWindow> facts = m_wine->find(window))
+            return facts->className.trimmed();
+    }
     return desktop::windowClass(window).trimmed();
 }
 
 quint32 DesktopFactsSource::style(WindowId window) const
 {
+    if (m_wine) {
+        if (const std::optional<WineWindow> facts = m_wine->find(window))
+            return facts->style;
+    }
     return desktop::windowStyle(window);
 }
 
@@ -155,4 +163,20 @@ IdResult IdRuleSet::identify(WindowId window, const ConstDetectionSptr &detectio
     if (const IdRuleSptr rule = m_rules.value(exeName))
         return rule->identify(window, detection);
     return m_default.identify(window, detection);
+}
+
+bool IdRuleSet::readsWindowsFacts(const ConstDetectionSptr &detection) const
+{
+    const IdRuleSptr rule = detection ? m_rules.value(detection->exeName()) : nullptr;
+    return rule && rule->readsWindowsFacts();
+}
+
+QStringList IdRuleSet::programsReadingWindowsFacts() const
+{
+    QStringList programs;
+    for (auto it = m_rules.cbegin(); it != m_rules.cend(); ++it) {
+        if (it.value()->readsWindowsFacts())
+            programs.append(it.key());
+    }
+    return programs;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/DesktopWindows.h"
+#include "platform/WineWindows.h"
 
 #include <QMap>
 #include <QRegularExpression>
@@ -21,10 +22,6 @@ enum IdResult {
 };
 
 // What the rules read of a window: its title, trimmed class and style.
-// On X11 the class is the WM_CLASS class and the style is synthesised from what the
-// window manager says (see DesktopWindows.h), so the rules that compare a Windows class
-// name or an exact style value rarely match there; they are kept exact all the same,
-// for the programs whose windows do give those values.
 class WindowFactsSource
 {
 public:
@@ -37,12 +34,23 @@ using WindowFactsSourceSptr = std::shared_ptr<const WindowFactsSource>;
 
 // The desktop's own answers. A window of this process reads "Brindlecast!" without
 // asking X: its title is ours, and asking our own windows could wait on ourselves.
+// The class and style of a Wine program's window are Windows' own when the Wine facts
+// hold them; otherwise they come from X11: the WM_CLASS class, and a style synthesised
+// from what the window manager says (see DesktopWindows.h), which the rules comparing
+// a Windows class or an exact style never match.
 class DesktopFactsSource : public WindowFactsSource
 {
 public:
+    explicit DesktopFactsSource(std::shared_ptr<const WineWindowFacts> wine = nullptr)
+        : m_wine(std::move(wine))
+    {
+    }
     QString title(WindowId window) const override;
     QString className(WindowId window) const override;
     quint32 style(WindowId window) const override;
+
+private:
+    std::shared_ptr<const WineWindowFacts> m_wine;
 };
 
 // Decides whether one window of a poker program is a table.
@@ -55,6 +63,8 @@ public:
     }
     virtual ~IdRule() = default;
     virtual IdResult identify(WindowId window, const ConstDetectionSptr &detection) const = 0;
+    // The rule compares a window's Windows class or style, which X11 does not give.
+    virtual bool readsWindowsFacts() const { return false; }
 
 protected:
     const WindowFactsSource &facts() const { return *m_facts; }
@@ -112,6 +122,7 @@ class BodogRule : public IdRule
 public:
     using IdRule::IdRule;
     IdResult identify(WindowId window, const ConstDetectionSptr &detection) const override;
+    bool readsWindowsFacts() const override { return true; }
 };
 
 class CakeRule : public IdRule
@@ -119,6 +130,7 @@ class CakeRule : public IdRule
 public:
     explicit CakeRule(WindowFactsSourceSptr facts);
     IdResult identify(WindowId window, const ConstDetectionSptr &detection) const override;
+    bool readsWindowsFacts() const override { return true; }
 
 private:
     UniversalRule m_universal;
@@ -129,6 +141,7 @@ class CasinoExeRule : public IdRule
 public:
     explicit CasinoExeRule(WindowFactsSourceSptr facts);
     IdResult identify(WindowId window, const ConstDetectionSptr &detection) const override;
+    bool readsWindowsFacts() const override { return true; }
 
 private:
     UniversalRule m_universal;
@@ -141,6 +154,7 @@ class PokerExeRule : public IdRule
 public:
     explicit PokerExeRule(WindowFactsSourceSptr facts);
     IdResult identify(WindowId window, const ConstDetectionSptr &detection) const override;
+    bool readsWindowsFacts() const override { return true; }
 
 private:
     AcceptRule m_accept;
@@ -155,6 +169,9 @@ class IdRuleSet
 public:
     explicit IdRuleSet(WindowFactsSourceSptr facts = std::make_shared<DesktopFactsSource>());
     IdResult identify(WindowId window, const ConstDetectionSptr &detection) const;
+    bool readsWindowsFacts(const ConstDetectionSptr &detection) const;
+    // The file names of the programs whose rules read Windows facts.
+    QStringList programsReadingWindowsFacts() const;
 
 private:
     UniversalRule m_default;

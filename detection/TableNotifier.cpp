@@ -9,13 +9,25 @@ int g_createdWindows = 0;
 
 } // namespace
 
+namespace {
+
+std::shared_ptr<WineWindowFacts> wineFactsUnless(const WindowFactsSourceSptr &facts)
+{
+    return facts ? nullptr : std::make_shared<WineWindowFacts>();
+}
+
+} // namespace
+
 TableNotifier::TableNotifier(QObject *parent, WindowFactsSourceSptr facts)
     : QObject(parent)
-    , m_rules(std::move(facts))
+    , m_wine(wineFactsUnless(facts))
+    , m_rules(facts ? std::move(facts) : std::make_shared<DesktopFactsSource>(m_wine))
 {
     connect(&m_watcher, &WindowWatcher::windowCreated, this, &TableNotifier::onWindowCreated);
     connect(&m_watcher, &WindowWatcher::windowDestroyed, this, &TableNotifier::onWindowDestroyed);
-    connect(&m_watcher, &WindowWatcher::windowRetitled, this, &TableNotifier::identify);
+    connect(&m_watcher, &WindowWatcher::windowRetitled, this, &TableNotifier::onRetitled);
+    if (m_wine)
+        connect(m_wine.get(), &WineWindowFacts::answered, this, &TableNotifier::onWineAnswered);
 }
 
 void TableNotifier::start()
@@ -49,13 +61,53 @@ void TableNotifier::onWindowCreated(WindowId window)
     if (!detection || !detection->recordable())
         return;
     m_pending.insert(window, detection);
+    if (!askWine(window, detection))
+        identify(window);
+}
+
+bool TableNotifier::askWine(WindowId window, const DetectionSptr &detection)
+{
+    if (!m_wine || !m_rules.readsWindowsFacts(detection))
+        return false;
+    switch (m_wine->request(window, desktop::windowProcessId(window))) {
+    case WineWindowFacts::Request::Asked:
+        m_waitingForWine.insert(window);
+        return true;
+    case WineWindowFacts::Request::Unavailable:
+        if (!m_toldWineUnavailable) {
+            m_toldWineUnavailable = true;
+            logWarn(QStringLiteral("TableNotifier: Windows classes and styles of Wine programs cannot be read (%1), "
+                                   "so the tables of %2 cannot be told from their other windows")
+                            .arg(m_wine->unavailableReason(), m_rules.programsReadingWindowsFacts().join(QStringLiteral(", "))));
+        }
+        return false;
+    case WineWindowFacts::Request::NotWine:
+        return false;
+    }
+    return false;
+}
+
+void TableNotifier::onRetitled(WindowId window)
+{
+    // Still undecided: its style may have changed with its title, so Wine is asked again.
+    if (m_waitingForWine.contains(window) || askWine(window, m_pending.value(window)))
+        return;
     identify(window);
+}
+
+void TableNotifier::onWineAnswered(WindowId window)
+{
+    if (m_waitingForWine.remove(window))
+        identify(window);
 }
 
 void TableNotifier::onWindowDestroyed(WindowId window)
 {
     m_tables.remove(window);
     m_pending.remove(window);
+    m_waitingForWine.remove(window);
+    if (m_wine)
+        m_wine->forget(window);
     emit destroyed(window);
 }
 

@@ -6,16 +6,18 @@
 
 #include <QMap>
 #include <QObject>
+#include <QSet>
 
 // Watches the desktop for windows of the user's poker programs and tells which are
 // tables (asking the rules again at each retitle until they decide) and when windows
-// go.
+// go. A Wine program's window whose rule reads its Windows class or style waits for
+// those facts (asked again at each retitle) before the rules see it.
 class TableNotifier : public QObject
 {
     Q_OBJECT
 public:
-    explicit TableNotifier(QObject *parent = nullptr,
-                           WindowFactsSourceSptr facts = std::make_shared<DesktopFactsSource>());
+    // Without a facts source, the desktop's, with Wine programs' facts.
+    explicit TableNotifier(QObject *parent = nullptr, WindowFactsSourceSptr facts = nullptr);
 
     // The program of a window found to be a table; empty for any other window.
     DetectionSptr tableDetection(WindowId window) const { return m_tables.value(window); }
@@ -38,10 +40,18 @@ private slots:
     void onWindowCreated(WindowId window);
     void onWindowDestroyed(WindowId window);
     void identify(WindowId window);
+    void onRetitled(WindowId window);
+    void onWineAnswered(WindowId window);
 
 private:
+    // True when the window waits for its Wine facts.
+    bool askWine(WindowId window, const DetectionSptr &detection);
+
     QMap<WindowId, DetectionSptr> m_pending;
     QMap<WindowId, DetectionSptr> m_tables;
+    QSet<WindowId> m_waitingForWine;
+    std::shared_ptr<WineWindowFacts> m_wine;
+    bool m_toldWineUnavailable = false;
     IdRuleSet m_rules;
     WindowWatcher m_watcher;
 };

@@ -20,7 +20,8 @@ using WindowId = quint32;
 //   WS_MINIMIZEBOX 0x00020000  decorated
 //   WS_MAXIMIZEBOX 0x00010000  decorated and resizable
 //   WS_POPUP       0x80000000  not decorated
-// Rules comparing exact style values will rarely match on Linux.
+// Rules comparing exact style values rarely match these; for Wine programs the
+// detection reads Windows' own from inside Wine (WineWindows.h).
 namespace WindowStyle {
 constexpr quint32 Visible = 0x10000000;
 constexpr quint32 Minimize = 0x20000000;

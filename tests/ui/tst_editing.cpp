@@ -136,9 +136,12 @@ void TestEditing::timelineScaleAndMarkers()
     QTest::keyClick(seek, Qt::Key_Right);
     QCOMPARE(seek->value(), stepped + 1000);
 
-    // A marker moved with the mouse keeps its full-size handle once it has the focus.
+    // A marker moved with the mouse keeps its full-size handle once it has the focus
+    // (which only a widget of the active window has: the window manager may be slow).
     const auto handleSize = [](PlayerSlider *slider) { return slider->handleRect().size(); };
     QCOMPARE(handleSize(end), QSize(12, 22));
+    timeline.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&timeline));
     QTest::mouseClick(end, Qt::LeftButton, {}, QPoint(end->width() * 9 / 10, end->height() / 2));
     QVERIFY(end->hasFocus());
     QCOMPARE(handleSize(end), QSize(12, 22));
