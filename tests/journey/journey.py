@@ -515,12 +515,11 @@ class Journey:
         # Saved once: its segments go (the table, still open, is recorded anew meanwhile).
         wait_for("the kept segments to go", lambda: not kept.intersection(os.listdir(tmp)))
 
-    def nearest_save_button(self, x, y):
-        import pyatspi
+    def nearest_save_button(self, x, y, known):
+        """The Save button nearest to x, y of a recorder that was not on screen before (known:
+        the centres of those that were; a table's recorder may float nearby)."""
         p = self.program
-        buttons = pyatspi.findAllDescendants(p._app(), lambda n: n is not None and n.getRoleName() == "push button"
-                                             and n.description == "Save the last recorded minutes"
-                                             and n.getState().contains(pyatspi.STATE_SHOWING))
+        buttons = [b for b in pyatspi_buttons(p) if p.centre(b) not in known]
 
         def distance(button):
             bx, by = p.centre(button)
@@ -552,6 +551,7 @@ class Journey:
         p.click(p.wait("page tab", "Recorded (2)"))
         p.click(p.wait("radio button", "Manu"))
         windows = p.x_window_ids()
+        recording = set(p.centre(b) for b in pyatspi_buttons(p))
         p.click(p.wait("push button", description="Select a region"))
         p.wait_new_window(windows)
         x, y, width, height = REGION
@@ -559,7 +559,7 @@ class Journey:
         for step in (4, 2, 1):
             self.desktop.run(["xdotool", "mousemove", "--sync", str(x + width // step), str(y + height // step)])
         self.desktop.run(["xdotool", "mouseup", "1"])
-        button = wait_for("the region's recorder", lambda: self.nearest_save_button(x + width // 2, y))
+        button = wait_for("the region's recorder", lambda: self.nearest_save_button(x + width // 2, y, recording))
         self.desktop.screenshot("09-region")
         self.save_and_check(button, (width, height), "region")
 
