@@ -7,10 +7,6 @@ namespace {
 // Windows seen, for the log.
 int g_createdWindows = 0;
 
-} // namespace
-
-namespace {
-
 std::shared_ptr<WineWindowFacts> wineFactsUnless(const WindowFactsSourceSptr &facts)
 {
     return facts ? nullptr : std::make_shared<WineWindowFacts>();
