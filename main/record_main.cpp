@@ -2,6 +2,7 @@
 // command line, through the same recording session and assembling queue as the
 // program, for scripting, support and tests. Prints "saved PATH" per saved file.
 #include "app/Log.h"
+#include "app/Version.h"
 #include "library/FileNames.h"
 #include "main/Platform.h"
 #include "media/MediaOperations.h"
@@ -103,19 +104,12 @@ int recover(const QDir &dir, const QDir &out, bool outGiven)
     return exitCode;
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+// What the program takes; --help and --version answer without a display.
+void describeOptions(QCommandLineParser &args)
 {
-    preferX11UnderWayland();
-    QGuiApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("brindlecast-record"));
-    registerResultMetaType();
-    initMediaLibraries();
-
-    QCommandLineParser args;
     args.setApplicationDescription(QStringLiteral("Records a poker table, a screen region or a monitor with sound."));
     args.addHelpOption();
+    args.addVersionOption();
     args.addOptions({
             {QStringLiteral("window"), QStringLiteral("X window id to record (decimal or 0x hex)."), QStringLiteral("WID")},
             {QStringLiteral("region"), QStringLiteral("Screen rectangle to record."), QStringLiteral("X,Y,W,H")},
@@ -131,6 +125,35 @@ int main(int argc, char **argv)
              QStringLiteral("Save what an interrupted recording or a failed save left in DIR/tmp (into --out, default DIR)."),
              QStringLiteral("DIR")},
     });
+}
+
+bool asksForHelpOrVersion(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (arg == "--help" || arg == "-h" || arg == "--help-all" || arg == "--version" || arg == "-v")
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication::setApplicationName(QStringLiteral("brindlecast-record"));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(kVersion));
+    QCommandLineParser args;
+    describeOptions(args);
+    if (asksForHelpOrVersion(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        args.process(app); // prints and exits
+        return 0;
+    }
+    preferX11UnderWayland();
+    QGuiApplication app(argc, argv);
+    registerResultMetaType();
+    initMediaLibraries();
     args.process(app);
     if (args.isSet(QStringLiteral("recover"))) {
         const QDir dir(args.value(QStringLiteral("recover")));

@@ -120,6 +120,8 @@ std::string cookieValue(const QString &text)
 
 struct Options
 {
+    QString address = QStringLiteral("127.0.0.1");
+    QString publicUrl; // the address the programs reach it at, when not the one it listens on
     int port = 8470;
     QString dataDir;
     QString installer;      // announced as an update to install, when set
@@ -135,7 +137,14 @@ std::optional<Options> parseOptions(const QCoreApplication &app)
     QCommandLineParser args;
     args.setApplicationDescription(QStringLiteral("The Brindlecast web service, for running the program on one machine."));
     args.addHelpOption();
+    args.addVersionOption();
     args.addOptions({
+            {QStringLiteral("address"),
+             QStringLiteral("Address to listen on (default 127.0.0.1: this machine only; 0.0.0.0: every network)."),
+             QStringLiteral("ADDRESS"), QStringLiteral("127.0.0.1")},
+            {QStringLiteral("public-url"),
+             QStringLiteral("Address the programs reach this service at, as in its update answers (default http://ADDRESS:PORT)."),
+             QStringLiteral("URL")},
             {QStringLiteral("port"), QStringLiteral("Port to listen on (default 8470; 0: any free port)."), QStringLiteral("PORT"),
              QStringLiteral("8470")},
             {QStringLiteral("data"), QStringLiteral("Directory for the database and uploads."), QStringLiteral("DIR")},
@@ -148,6 +157,10 @@ std::optional<Options> parseOptions(const QCoreApplication &app)
     args.process(app);
 
     Options options;
+    options.address = args.value(QStringLiteral("address"));
+    options.publicUrl = args.value(QStringLiteral("public-url"));
+    while (options.publicUrl.endsWith(QLatin1Char('/')))
+        options.publicUrl.chop(1);
     bool portIsNumber = false;
     options.port = args.value(QStringLiteral("port")).toInt(&portIsNumber);
     if (!portIsNumber || options.port < 0 || options.port > 65535) {
@@ -236,8 +249,9 @@ int bindServer(httplib::Server &server, const Options &options)
     });
     // How scripts/run tells this service from another program on the port.
     server.set_default_headers({{"Server", "brindlecast-service"}});
-    const int port = options.port == 0 ? server.bind_to_any_port("127.0.0.1")
-                                       : (server.bind_to_port("127.0.0.1", options.port) ? options.port : -1);
+    const std::string address = options.address.toStdString();
+    const int port = options.port == 0 ? server.bind_to_any_port(address)
+                                       : (server.bind_to_port(address, options.port) ? options.port : -1);
     // The library listens with a queue of 5; listening again only deepens it.
     if (port > 0 && *listening != INVALID_SOCKET && ::listen(*listening, kListenBacklog) != 0)
         std::fprintf(stderr, "brindlecast-service: the connection queue stays short (%s)\n", std::strerror(errno));
@@ -736,6 +750,7 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("brindlecast-service"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(BC_VERSION));
     const std::optional<Options> options = parseOptions(app);
     if (!options)
         return 1;
@@ -771,10 +786,14 @@ int main(int argc, char **argv)
     httplib::Server server;
     const int port = bindServer(server, *options);
     if (port <= 0) {
-        std::fprintf(stderr, "brindlecast-service: cannot listen on 127.0.0.1:%d (is the port taken?)\n", options->port);
+        std::fprintf(stderr, "brindlecast-service: cannot listen on %s:%d (is the port taken, or the address not this machine's?)\n",
+                     qPrintable(options->address), options->port);
         return 1;
     }
-    Service service{store, *options, "http://127.0.0.1:" + std::to_string(port), readRooms()};
+    const std::string base = options->publicUrl.isEmpty()
+                                      ? "http://" + options->address.toStdString() + ":" + std::to_string(port)
+                                      : options->publicUrl.toStdString();
+    Service service{store, *options, base, readRooms()};
     if (service.rooms.isEmpty()) {
         std::fprintf(stderr, "brindlecast-service: the built-in room list cannot be read\n");
         return 1;
@@ -790,7 +809,10 @@ int main(int argc, char **argv)
     addReportsPage(server, service);
 
     // Bound already: whoever waits for this line may connect at once.
-    std::printf("Brindlecast service on %s (data in %s)\n", service.base.c_str(), qPrintable(options->dataDir));
+    std::printf("Brindlecast service on http://%s:%d (data in %s)\n", qPrintable(options->address), port,
+                qPrintable(options->dataDir));
+    if (!options->publicUrl.isEmpty())
+        std::printf("The programs reach it at %s\n", service.base.c_str());
     std::fflush(stdout);
     return server.listen_after_bind() ? 0 : 1;
 }

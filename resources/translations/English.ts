@@ -706,7 +706,7 @@ To bring the window back, use your desktop's window list or start Brindlecast ag
     </message>
     <message>
         <source>Brindlecast builds a personnal list of programs detected as Poker rooms. If you don't want a specific program to be automatically selected, you can uncheck it here.</source>
-        <translation>Brindlecast builds a personnal list of programs detected as Poker rooms. If you don't want a specific program to be automatically selected, you can uncheck it here.</translation>
+        <translation>Brindlecast builds a personal list of programs detected as Poker rooms. If you don't want a specific program to be automatically selected, you can uncheck it here.</translation>
     </message>
     <message>
         <source>Process</source>

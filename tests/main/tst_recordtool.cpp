@@ -73,6 +73,20 @@ void TestRecordTool::refusesWhatCannotBeRecorded()
     QVERIFY(tool.waitForFinished(10000));
     QCOMPARE(tool.exitCode(), 1);
     QVERIFY(tool.readAllStandardError().contains("give exactly one of --window, --region and --monitor"));
+
+    // Help and version answer without a display (a package's checks run without one).
+    QProcessEnvironment noDisplay = QProcessEnvironment::systemEnvironment();
+    noDisplay.remove(QStringLiteral("DISPLAY"));
+    noDisplay.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    tool.setProcessEnvironment(noDisplay);
+    tool.start(QStringLiteral(RECORD_TOOL), {QStringLiteral("--version")});
+    QVERIFY(tool.waitForFinished(10000));
+    QCOMPARE(tool.exitCode(), 0);
+    QCOMPARE(tool.readAllStandardOutput().trimmed(), QByteArray("brindlecast-record " BC_VERSION));
+    tool.start(QStringLiteral(RECORD_TOOL), {QStringLiteral("--help")});
+    QVERIFY(tool.waitForFinished(10000));
+    QCOMPARE(tool.exitCode(), 0);
+    QVERIFY(tool.readAllStandardOutput().contains("--region"));
 }
 
 void TestRecordTool::fullDiskStopsTheRecording()

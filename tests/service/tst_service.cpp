@@ -169,6 +169,7 @@ private slots:
     void init();
     void cleanup();
     void listensBeforeItSaysSo();
+    void commandLine();
     void updateCheckCodes();
     void loginSetsTheSession();
     void programLogsInAndOut();
@@ -219,6 +220,33 @@ void TestService::listensBeforeItSaysSo()
         QCOMPARE(refused.process.exitCode(), 1);
         QVERIFY2(refused.output.contains("port"), refused.output.constData());
     }
+}
+
+void TestService::commandLine()
+{
+    // Help and version need no data folder; the version is the program's.
+    QProcess help;
+    help.start(QStringLiteral(SERVICE), {QStringLiteral("--help")});
+    QVERIFY(help.waitForFinished(kPatienceMs));
+    QCOMPARE(help.exitCode(), 0);
+    const QByteArray options = help.readAllStandardOutput();
+    for (const char *option : {"--address", "--port", "--public-url", "--data", "--version"})
+        QVERIFY2(options.contains(option), option);
+    QProcess version;
+    version.start(QStringLiteral(SERVICE), {QStringLiteral("--version")});
+    QVERIFY(version.waitForFinished(kPatienceMs));
+    QCOMPARE(version.readAllStandardOutput().trimmed(), QByteArray("brindlecast-service " BC_VERSION));
+
+    // Hosted for a group under another name: its update answers name that one.
+    Service hosted;
+    QVERIFY(hosted.start({QStringLiteral("--public-url"), QStringLiteral("http://poker.example:9000/")}));
+    const QVariantMap check = jsonMap(runToEnd(new Post(hosted.url(QStringLiteral("/soft/check")), "version=1.3.4")).body);
+    QCOMPARE(check.value(QStringLiteral("url")).toString(), QStringLiteral("http://poker.example:9000/soft"));
+    // An address that is not this machine's is refused in words.
+    Service elsewhere;
+    QVERIFY(!elsewhere.start({QStringLiteral("--address"), QStringLiteral("192.0.2.1")}));
+    QVERIFY(elsewhere.process.state() == QProcess::NotRunning || elsewhere.process.waitForFinished(kPatienceMs));
+    QVERIFY2(elsewhere.output.contains("cannot listen on 192.0.2.1"), elsewhere.output.constData());
 }
 
 void TestService::updateCheckCodes()
