@@ -46,6 +46,7 @@ constexpr int kListenBacklog = 4096;
 // them to the short requests.
 constexpr size_t kWorkers = 64;
 constexpr int kMaxUploads = 16;
+constexpr time_t kReadTimeoutSeconds = 60;
 std::mutex g_storeMutex;
 std::atomic<int> g_uploadsRunning{0};
 
@@ -135,7 +136,8 @@ struct Options
 std::optional<Options> parseOptions(const QCoreApplication &app)
 {
     QCommandLineParser args;
-    args.setApplicationDescription(QStringLiteral("The Brindlecast web service, for running the program on one machine."));
+    args.setApplicationDescription(
+            QStringLiteral("The Brindlecast web service: accounts, rooms and shared videos, for one machine or a group."));
     args.addHelpOption();
     args.addVersionOption();
     args.addOptions({
@@ -204,7 +206,7 @@ struct Service
 {
     Store &store;
     const Options &options;
-    std::string base; // this service's own address, with the bound port
+    std::string base; // this service's own address, with the bound port, or its public one
     QMap<int, QString> rooms; // the poker rooms the service knows, by id
 };
 
@@ -240,6 +242,9 @@ int bindServer(httplib::Server &server, const Options &options)
     // The library ignores a reply's "Connection: close": one request per connection is
     // what closes a connection whose body was left unread (refusals) after the answer.
     server.set_keep_alive_max_count(1);
+    // The library's 5 s without a byte drops an upload that a slow or busy network holds
+    // up for a moment; a minute keeps it, and still frees the place of one that is gone.
+    server.set_read_timeout(kReadTimeoutSeconds);
     // Not the library's SO_REUSEPORT, which lets a second service share a taken port silently.
     auto listening = std::make_shared<socket_t>(INVALID_SOCKET);
     server.set_socket_options([listening](socket_t sock) {
@@ -344,12 +349,27 @@ QString fileSha256(const QString &path)
     return QString::fromLatin1(hash.result().toHex());
 }
 
+// The address the asking program reached this service at: the public one when given;
+// when listening on every network, the host name the request came to (a plain name
+// only, so that an odd header cannot make a link of it) and the port it came in on.
+std::string addressFor(const Service &service, const httplib::Request &req)
+{
+    const QString address = service.options.address;
+    if (!service.options.publicUrl.isEmpty() || (address != QLatin1String("0.0.0.0") && address != QLatin1String("::")))
+        return service.base;
+    static const QRegularExpression hostName(QStringLiteral("^([A-Za-z0-9.-]+)(:[0-9]{1,5})?$"));
+    const QRegularExpressionMatch host = hostName.match(QString::fromStdString(req.get_header_value("Host")));
+    if (!host.hasMatch() || req.local_port <= 0)
+        return service.base;
+    return "http://" + host.captured(1).toStdString() + ":" + std::to_string(req.local_port);
+}
+
 // The answer to the update check: a raw text when one was given, else the
 // announcement the options ask for (an installer comes with its checksum).
-std::string checkAnswer(const Service &service)
+std::string checkAnswer(const Service &service, const httplib::Request &req)
 {
     const Options &options = service.options;
-    const QString here = QString::fromStdString(service.base);
+    const QString here = QString::fromStdString(addressFor(service, req));
     if (!options.checkReply.isEmpty())
         return QString(options.checkReply).replace(QStringLiteral("{base}"), here).toStdString();
     QJsonObject reply;
@@ -367,8 +387,8 @@ std::string checkAnswer(const Service &service)
 // Update check, rooms and reports.
 void addProgramRoutes(httplib::Server &server, Service &service)
 {
-    server.Post("/soft/check", [&service](const httplib::Request &, httplib::Response &res) {
-        res.set_content(checkAnswer(service), "application/json");
+    server.Post("/soft/check", [&service](const httplib::Request &req, httplib::Response &res) {
+        res.set_content(checkAnswer(service, req), "application/json");
     });
     if (!service.options.installer.isEmpty())
         addInstallerRoute(server, service.options.installer);

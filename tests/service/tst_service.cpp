@@ -242,6 +242,11 @@ void TestService::commandLine()
     QVERIFY(hosted.start({QStringLiteral("--public-url"), QStringLiteral("http://poker.example:9000/")}));
     const QVariantMap check = jsonMap(runToEnd(new Post(hosted.url(QStringLiteral("/soft/check")), "version=1.3.4")).body);
     QCOMPARE(check.value(QStringLiteral("url")).toString(), QStringLiteral("http://poker.example:9000/soft"));
+    // Listening on every network, it names the address each program reached it at.
+    Service everywhere;
+    QVERIFY(everywhere.start({QStringLiteral("--address"), QStringLiteral("0.0.0.0")}));
+    const QVariantMap reached = jsonMap(runToEnd(new Post(everywhere.url(QStringLiteral("/soft/check")), "version=1.3.4")).body);
+    QCOMPARE(reached.value(QStringLiteral("url")).toString(), everywhere.url(QStringLiteral("/soft")));
     // An address that is not this machine's is refused in words.
     Service elsewhere;
     QVERIFY(!elsewhere.start({QStringLiteral("--address"), QStringLiteral("192.0.2.1")}));

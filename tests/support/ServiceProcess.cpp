@@ -10,7 +10,7 @@ bool ServiceProcess::start(const QStringList &extra)
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(QStringLiteral(SERVICE),
                   QStringList{QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--data"), data} + extra);
-    static const QRegularExpression ready(QStringLiteral("Brindlecast service on http://127\\.0\\.0\\.1:(\\d+) "));
+    static const QRegularExpression ready(QStringLiteral("Brindlecast service on http://[0-9.]+:(\\d+) "));
     const QDeadlineTimer deadline(kPatienceMs);
     while (process.waitForReadyRead(int(qMax<qint64>(1, deadline.remainingTime())))) {
         output += process.readAll();
