@@ -10,16 +10,6 @@
 
 #include <clocale>
 
-#include <unistd.h>
-
-// The service's pages are shown by Chromium's engine, whose sandbox cannot run as root.
-void prepareWebEngine()
-{
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-}
-
 // The run that installs an update with raised rights has no display (the elevation
 // helper clears the environment) and no window: it only replaces the program file.
 int runElevatedInstall(int argc, char **argv)
@@ -36,7 +26,6 @@ int main(int argc, char **argv)
     if (UpdateManager::isElevatedRun(given))
         return runElevatedInstall(argc, argv);
     preferX11UnderWayland();
-    prepareWebEngine();
     registerResultMetaType();
     MyApplication app(argc, argv);
     // The editor's player (libmpv) needs numbers written the C way; the application

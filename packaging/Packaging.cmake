@@ -4,6 +4,8 @@ set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
 install(TARGETS brindlecast brindlecast-record brindlecast-service RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The process that draws the service's pages, started by the program.
+install(TARGETS brindlecast-web RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/brindlecast)
 if(BC_WINE_HELPER)
   install(PROGRAMS ${BC_WINE_HELPER} DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/brindlecast)
 endif()

@@ -57,6 +57,10 @@ bool isAvailable();
 // Waits until the X server has carried out every request the program's windows have
 // made so far (a window hidden is then off the screen for every later grab).
 void syncWithDisplay();
+// Takes the windows another program drew inside one of ours out of it (hidden, onto
+// the root), before ours is destroyed: destroyed with it, the other program would
+// make them anew as windows of their own.
+void detachChildWindows(WindowId window);
 WindowId rootWindow();
 
 // Managed top-level windows, topmost first.

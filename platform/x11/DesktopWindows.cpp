@@ -392,6 +392,25 @@ bool cursorPosition(QPoint &position)
 
 namespace desktop {
 
+void detachChildWindows(WindowId window)
+{
+    // On the program's own connection, so that it comes before the window's destruction.
+    const auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    if (!x11 || !x11->connection() || !window)
+        return;
+    xcb_connection_t *c = x11->connection();
+    xcb_query_tree_reply_t *tree = xcb_query_tree_reply(c, xcb_query_tree(c, window), nullptr);
+    if (!tree)
+        return;
+    const xcb_window_t *children = xcb_query_tree_children(tree);
+    for (int i = 0; i < xcb_query_tree_children_length(tree); ++i) {
+        xcb_unmap_window(c, children[i]);
+        xcb_reparent_window(c, children[i], tree->root, -32000, -32000);
+    }
+    free(tree);
+    free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+}
+
 void syncWithDisplay()
 {
     const auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;

@@ -465,3 +465,23 @@ void movePointer(int x, int y)
     xcb_disconnect(c);
     QThread::msleep(50);
 }
+
+QList<quint32> mappedChildren(quint32 window)
+{
+    QList<quint32> children;
+    xcb_connection_t *c = xcb_connect(nullptr, nullptr);
+    xcb_query_tree_reply_t *tree = xcb_query_tree_reply(c, xcb_query_tree(c, window), nullptr);
+    if (tree) {
+        const xcb_window_t *ids = xcb_query_tree_children(tree);
+        for (int i = 0; i < xcb_query_tree_children_length(tree); ++i) {
+            xcb_get_window_attributes_reply_t *attributes
+                    = xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, ids[i]), nullptr);
+            if (attributes && attributes->map_state != XCB_MAP_STATE_UNMAPPED)
+                children << ids[i];
+            free(attributes);
+        }
+        free(tree);
+    }
+    xcb_disconnect(c);
+    return children;
+}

@@ -84,6 +84,8 @@ private:
 
 // Moves the pointer with XTest.
 void movePointer(int x, int y);
+// The mapped windows directly inside a window, as the X server has them.
+QList<quint32> mappedChildren(quint32 window);
 // Presses or releases the left button where the pointer is, with XTest.
 void pressPointer(bool down);
 // Presses and releases the key of an X keysym (0xff0d: Return) with XTest, for the

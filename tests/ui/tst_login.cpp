@@ -136,6 +136,7 @@ void TestLogin::embeddedPagesTakeTheProxy()
     {
         WebView page;
         page.load(QUrl(QStringLiteral("http://pages.brindlecast.invalid/soft/banner")));
+        page.show();
         QTRY_VERIFY2_WITH_TIMEOUT(asked.contains("pages.brindlecast.invalid"), asked.constData(), 30000);
     }
     QFile::remove(netConfPath());
