@@ -53,9 +53,9 @@ public:
     }
     ~EmbeddedView() override
     {
-        // The window goes first: it is a child of the host's.
-        destroy();
-        delete m_host;
+        // The view's window, a child of the host's, goes with the view: the host after it.
+        if (m_host)
+            m_host->deleteLater();
     }
     bool embed()
     {

@@ -137,6 +137,7 @@ class TestWebView : public QObject
 private slots:
     void initTestCase();
     void pageLivesWhileShown();
+    void closedWindowLeavesOthers();
     void lostProcessIsReplaced();
 
 private:
@@ -227,6 +228,39 @@ void TestWebView::pageLivesWhileShown()
     QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty(), kPatienceMs);
     QTRY_COMPARE_WITH_TIMEOUT(mappedChildren(quint32(view->winId())).size(), 1, kPatienceMs);
     QTRY_VERIFY_WITH_TIMEOUT(pageColourShare(&window, view) > 0.9, kPatienceMs);
+}
+
+void TestWebView::closedWindowLeavesOthers()
+{
+    // A main window and a guide beside it, each with its page.
+    QWidget main;
+    main.setGeometry(40, 40, 634, 478);
+    (new QVBoxLayout(&main))->addWidget(new WebView(&main));
+    QWidget guide;
+    guide.setGeometry(700, 40, 423, 301);
+    (new QVBoxLayout(&guide))->addWidget(new WebView(&guide));
+    QList<WebView *> views{main.findChild<WebView *>(), guide.findChild<WebView *>()};
+    for (int i = 0; i < 2; ++i) {
+        QSignalSpy loaded(views[i], &WebView::loaded);
+        views[i]->load(m_server.url());
+        views[i]->window()->show();
+        QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty(), kPatienceMs);
+    }
+    const qint64 process = WebHost::instance()->processId();
+    QCOMPARE(WebHost::instance()->openPages(), 2);
+
+    // The main window closes; the guide's page goes on in the same process.
+    QSignalSpy lost(WebHost::instance(), &WebHost::pagesLost);
+    main.close();
+    QVERIFY(!views[0]->hasPage());
+    QSignalSpy loaded(views[1], &WebView::loaded);
+    views[1]->load(m_server.url());
+    QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty(), kPatienceMs);
+    QVERIFY(loaded.last().first().toBool());
+    QCOMPARE(lost.size(), 0);
+    QCOMPARE(WebHost::instance()->processId(), process);
+    QCOMPARE(WebHost::instance()->openPages(), 1);
+    QTRY_VERIFY_WITH_TIMEOUT(pageColourShare(&guide, views[1]) > 0.9, kPatienceMs);
 }
 
 void TestWebView::lostProcessIsReplaced()
