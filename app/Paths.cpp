@@ -1,6 +1,8 @@
 #include "app/Paths.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 #ifndef BRINDLECAST_SERVICE_URL
 #error "BRINDLECAST_SERVICE_URL must be defined by the build"
@@ -25,6 +27,21 @@ QString inAppDir(const char *name)
 QString appDataDir()
 {
     return QDir(QDir::homePath()).filePath(QLatin1String(kAppDirName));
+}
+
+QString helperProgramPath(const QString &name, const char *environmentVariable, const QString &builtPath)
+{
+    QStringList candidates{qEnvironmentVariable(environmentVariable)};
+    if (QCoreApplication::instance()) {
+        const QString dir = QCoreApplication::applicationDirPath();
+        candidates << dir + QLatin1Char('/') + name << dir + QStringLiteral("/../libexec/brindlecast/") + name;
+    }
+    candidates << builtPath;
+    for (const QString &candidate : candidates) {
+        if (!candidate.isEmpty() && QFileInfo(candidate).isFile())
+            return QFileInfo(candidate).canonicalFilePath();
+    }
+    return QString();
 }
 
 QString logFilePath()

@@ -11,6 +11,10 @@ inline constexpr char kUsersDirName[] = "users";
 
 // The home directory joined with "Brindlecast".
 QString appDataDir();
+// A helper program of ours: the file named by the environment variable, else beside
+// the running program, else in ../libexec/brindlecast, else where the build left it;
+// empty when it is nowhere.
+QString helperProgramPath(const QString &name, const char *environmentVariable, const QString &builtPath);
 QString logFilePath();
 QString netConfPath();
 QString loginConfPath();

@@ -1,8 +1,8 @@
 #include "platform/WineWindows.h"
 
 #include "app/Log.h"
+#include "app/Paths.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -92,20 +92,12 @@ bc_ret launchFor(qint64 pid, Launch &launch)
 
 QString helperPath()
 {
-    QStringList candidates{qEnvironmentVariable("BRINDLECAST_WINE_HELPER")};
-    if (QCoreApplication::instance()) {
-        const QString dir = QCoreApplication::applicationDirPath();
-        candidates << dir + QLatin1Char('/') + QLatin1String(kHelperName)
-                   << dir + QStringLiteral("/../libexec/brindlecast/") + QLatin1String(kHelperName);
-    }
 #ifdef BC_WINE_HELPER_BUILT
-    candidates << QStringLiteral(BC_WINE_HELPER_BUILT);
+    const QString built = QStringLiteral(BC_WINE_HELPER_BUILT);
+#else
+    const QString built;
 #endif
-    for (const QString &candidate : candidates) {
-        if (!candidate.isEmpty() && QFileInfo(candidate).isFile())
-            return QFileInfo(candidate).canonicalFilePath();
-    }
-    return QString();
+    return helperProgramPath(QLatin1String(kHelperName), "BRINDLECAST_WINE_HELPER", built);
 }
 
 QList<WineWindow> parseListing(const QByteArray &output)

@@ -5,7 +5,6 @@
 #include "net/HttpConnection.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QJsonDocument>
 #include <QNetworkCookie>
 #include <QNetworkCookieJar>
@@ -56,21 +55,12 @@ void WebHost::shutDown()
 
 QString WebHost::helperPath()
 {
-    QStringList candidates{qEnvironmentVariable("BRINDLECAST_WEB_HELPER")};
-    if (QCoreApplication::instance()) {
-        const QString dir = QCoreApplication::applicationDirPath();
-        candidates << dir + QLatin1Char('/') + QLatin1String(kHelperName)
-                   << dir + QStringLiteral("/../libexec/brindlecast/") + QLatin1String(kHelperName);
-    }
 #ifdef BC_WEB_HELPER_BUILT
-    candidates << QStringLiteral(BC_WEB_HELPER_BUILT);
+    const QString built = QStringLiteral(BC_WEB_HELPER_BUILT);
+#else
+    const QString built;
 #endif
-    for (const QString &candidate : candidates) {
-        const QFileInfo file(candidate);
-        if (!candidate.isEmpty() && file.isFile() && file.isExecutable())
-            return file.canonicalFilePath();
-    }
-    return QString();
+    return helperProgramPath(QLatin1String(kHelperName), "BRINDLECAST_WEB_HELPER", built);
 }
 
 bool WebHost::isRunning() const
