@@ -235,10 +235,15 @@ void TestWayland::followerTakesTyping()
     // The compositor places it (X11 is not told where), and gives it the keyboard.
     follower.activateWindow();
     QTRY_VERIFY_WITH_TIMEOUT(follower.isActiveWindow(), ProgramWindow::kPatienceMs);
-    name->setFocus();
-    for (quint32 key : {0x7aU, 0x6fU, 0x65U}) // z, o, e
-        pressKey(key);
-    QTRY_VERIFY_WITH_TIMEOUT(name->text().endsWith(QLatin1String("zoe")), ProgramWindow::kPatienceMs);
+    // Under load the compositor may pass the keys on before the focus: typed again then.
+    bool typed = false;
+    for (int attempt = 0; attempt < 3 && !typed; ++attempt) {
+        name->setFocus();
+        for (quint32 key : {0x7aU, 0x6fU, 0x65U}) // z, o, e
+            pressKey(key);
+        typed = QTest::qWaitFor([name] { return name->text().endsWith(QLatin1String("zoe")); }, ProgramWindow::kPatienceMs / 3);
+    }
+    QVERIFY2(typed, qPrintable(name->text()));
 
     // Once the room is known it records, placed by itself at the table again.
     // (What the form's confirmation calls, with the room the player named.)
